@@ -1,0 +1,11 @@
+# Turns the export list into a GNU linker version script and a Windows .def file.
+file(STRINGS ${LIST} names REGEX "^[A-Za-z_][A-Za-z0-9_]*$")
+set(map "{\n  global:\n")
+set(def "LIBRARY drovane\nEXPORTS\n")
+foreach(name IN LISTS names)
+  string(APPEND map "    ${name};\n")
+  string(APPEND def "    ${name}\n")
+endforeach()
+string(APPEND map "  local: *;\n};\n")
+file(WRITE ${MAP} "${map}")
+file(WRITE ${DEF} "${def}")

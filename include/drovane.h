@@ -1,0 +1,186 @@
+/* drovane: the painting and imaging engine, C interface.
+ *
+ * One canvas per process: 272 layer slots of 16-bit RGBA pixels, a 16-bit selection
+ * mask and an undo history. The host passes its own pixel blocks for every transfer;
+ * every pointer the engine returns stays owned by the engine.
+ *
+ * Pixel blocks: RGBA32 = bytes R, G, B, A; RGB24 = bytes R, G, B; RGBA64 = four
+ * unsigned 16-bit values R, G, B, A. Pitches are in bytes unless stated.
+ */
+#ifndef DROVANE_H
+#define DROVANE_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(DROVANE_BUILDING)
+#    define DRO_API __declspec(dllexport)
+#  else
+#    define DRO_API __declspec(dllimport)
+#  endif
+#  define DRO_CALL __stdcall
+#else
+#  define DRO_API __attribute__((visibility("default")))
+#  define DRO_CALL
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* An opaque window handle of the host (HWND on Windows). */
+typedef void* DRO_Window;
+
+/* ---- Engine frame ------------------------------------------------------------ */
+
+DRO_API void DRO_CALL DRO_SetLastError(const char* text);
+DRO_API const char* DRO_CALL DRO_GetLastError(void);
+DRO_API void* DRO_CALL DRO_Alloc(int32_t size);
+DRO_API void DRO_CALL DRO_Free(void* block);
+DRO_API void DRO_CALL DRO_Memcpy(void* destination, const void* source, int32_t count);
+DRO_API intptr_t DRO_CALL BankAdrs(intptr_t value);
+DRO_API void DRO_CALL DRO_SetStartDir(const char* directory);
+DRO_API void DRO_CALL DRO_SetRandomSeed(uint32_t seed);
+DRO_API int32_t DRO_CALL DRO_RenameFile(const char* oldPath, const char* newPath);
+DRO_API int32_t DRO_CALL DRO_IsDisplayChanged(void);
+DRO_API int32_t DRO_CALL DRO_IsCompositionEnabled(void);
+DRO_API const char* DRO_CALL DRO_GetDirInfo(void);
+DRO_API int32_t DRO_CALL DRO_SetWindowBasePos(int32_t left, int32_t top, int32_t right, int32_t bottom);
+DRO_API uint32_t DRO_CALL DRO_GetWindowBackgroundColor(void);
+DRO_API uint32_t DRO_CALL DRO_GetWindowTextColor(void);
+DRO_API int32_t DRO_CALL DRO_GetWindowCaptionSize(void);
+DRO_API int32_t DRO_CALL DRO_GetWindowSmallCaptionSize(void);
+DRO_API int32_t DRO_CALL DRO_GetWindowFixedFrameSize(void);
+DRO_API int32_t DRO_CALL DRO_GetTotalPhyMemory(void);
+DRO_API int32_t DRO_CALL DRO_GetAvailPhyMemory(void);
+DRO_API int32_t DRO_CALL DRO_GetTotalPgMemory(void);
+DRO_API int32_t DRO_CALL DRO_GetAvailPgMemory(void);
+DRO_API int32_t DRO_CALL DRO_GetTotalVirMemory(void);
+DRO_API int32_t DRO_CALL DRO_GetAvailVirMemory(void);
+
+/* ---- Canvas and layer slots -------------------------------------------------- */
+
+DRO_API void DRO_CALL DRO_CreateImage(DRO_Window window, int32_t width, int32_t height,
+                                      int32_t maxBrushSize, int32_t ignored);
+DRO_API void DRO_CALL DRO_NewSize(DRO_Window window, int32_t width, int32_t height,
+                                  int32_t maxBrushSize, int32_t ignored);
+DRO_API void DRO_CALL DRO_DeleteImage(void);
+DRO_API int32_t DRO_CALL DRO_CreateLayer(int32_t index, int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_DeleteLayer(int32_t index);
+DRO_API void DRO_CALL DRO_SwapLayers(int32_t a, int32_t b);
+DRO_API void DRO_CALL DRO_SetLayer(int32_t index);
+DRO_API int32_t DRO_CALL DRO_GetLayerNum(void);
+DRO_API int32_t DRO_CALL DRO_GetLayerCount(void);
+DRO_API void DRO_CALL DRO_SetLayerOptions(int32_t index, uint8_t visible, uint8_t alphaLocked,
+                                          int32_t opacityPercent, const char* modeName);
+DRO_API void DRO_CALL DRO_SetAlphaLayerOpacity(int32_t percent);
+DRO_API void DRO_CALL DRO_GetLayerData(uint16_t* destination, int32_t index);
+DRO_API void DRO_CALL DRO_SetLayerData(const uint16_t* source, int32_t index);
+DRO_API void DRO_CALL DRO_CopyLayerData(int32_t sourceIndex, int32_t destinationIndex);
+DRO_API void DRO_CALL DRO_FindDataExtentsLayer(int32_t index, int32_t* left, int32_t* top,
+                                               int32_t* right, int32_t* bottom);
+DRO_API int32_t DRO_CALL DRO_IsLayerTransparent(int32_t index);
+DRO_API int32_t DRO_CALL DRO_IsSingleColor(int32_t index);
+DRO_API void DRO_CALL DRO_InvertAlpha(int32_t index);
+DRO_API void DRO_CALL DRO_SetLayerAlpha(int32_t index, int32_t alpha16);
+DRO_API void DRO_CALL DRO_NormalizeLayerAlpha(int32_t index);
+DRO_API void DRO_CALL DRO_SetColorAlpha(int32_t red, int32_t green, int32_t blue);
+DRO_API void DRO_CALL DRO_CreateBlobFromImage(int32_t index, int32_t style);
+DRO_API void DRO_CALL DRO_InvertAlpha_RGBA32(uint8_t* block);
+DRO_API void DRO_CALL DRO_SetColorAlphaRGBABuf(uint8_t* block, int32_t width, int32_t height,
+                                               int32_t red, int32_t green, int32_t blue);
+DRO_API void DRO_CALL DRO_SetColorRGBABuf(uint8_t* block, int32_t width, int32_t height,
+                                          int32_t red, int32_t green, int32_t blue);
+DRO_API void DRO_CALL DRO_SetAlphaFromRGBAImageColor(uint8_t* block, int32_t red, int32_t green,
+                                                     int32_t blue);
+
+/* ---- Pixel transfer and conversion ------------------------------------------- */
+
+DRO_API void DRO_CALL DRO_LoadRGBA32Layer(const uint8_t* block, int32_t pitch, int32_t layer,
+                                          int32_t x, int32_t y, int32_t width, int32_t height,
+                                          uint8_t useMask);
+DRO_API void DRO_CALL DRO_LoadRGBA32Into(const uint8_t* block, int32_t pitch, int32_t layer,
+                                         int32_t x, int32_t y, int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_LoadRGBA32(const uint8_t* block, int32_t pitch, uint8_t useMask);
+DRO_API void DRO_CALL DRO_LoadRGB24(const uint8_t* block, int32_t pitch, uint8_t useMask);
+DRO_API void DRO_CALL DRO_LoadRGB24ToAlpha(const uint8_t* block, int32_t pitch, uint8_t useMask);
+/* The block's bytes are blue, green, red. */
+DRO_API void DRO_CALL DRO_Load(const uint8_t* block, int32_t pitch, int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_SetRGBA64Layer(const uint16_t* block, int32_t pitch, int32_t layer);
+
+DRO_API void DRO_CALL DRO_GetRGBA32Layer(uint8_t* destination, int32_t pitch, int32_t layer);
+DRO_API void DRO_CALL DRO_GetRGBA32(uint8_t* destination, int32_t pitch);
+DRO_API void DRO_CALL DRO_GetRGB24Layer(uint8_t* destination, int32_t pitch, int32_t layer);
+DRO_API void DRO_CALL DRO_GetRGB24(uint8_t* destination, int32_t pitch);
+DRO_API void DRO_CALL DRO_GetRGB24FromAlpha(uint8_t* destination, int32_t pitch);
+DRO_API void DRO_CALL DRO_GetRGBA64Layer(uint16_t* destination, int32_t pitch, int32_t layer);
+DRO_API void DRO_CALL DRO_GetRGBA64LayerRect(uint16_t* destination, int32_t destinationPitch,
+                                             int32_t layer, int32_t x, int32_t y, int32_t width,
+                                             int32_t height);
+DRO_API void DRO_CALL DRO_RGBA64RectToRGBA32(const uint16_t* block, int32_t x, int32_t y,
+                                             int32_t width, int32_t height, int32_t blockWidth,
+                                             int32_t ignored, uint8_t* destination);
+DRO_API void DRO_CALL DRO_RGBA64RectToRGBA24(const uint16_t* block, int32_t x, int32_t y,
+                                             int32_t width, int32_t height, int32_t blockWidth,
+                                             int32_t ignored, uint8_t* destination);
+DRO_API void DRO_CALL DRO_GetRGBA32FromRGBA64Rect(uint8_t* destination, int32_t destinationPitch,
+                                                  const uint16_t* source, int32_t sourcePitch,
+                                                  int32_t x, int32_t y, int32_t width,
+                                                  int32_t height);
+DRO_API void DRO_CALL DRO_GetRGB24FromRGBA64Rect(uint8_t* destination, int32_t destinationPitch,
+                                                 const uint16_t* source, int32_t sourcePitch,
+                                                 int32_t x, int32_t y, int32_t width,
+                                                 int32_t height);
+DRO_API void DRO_CALL DRO_GetRGBA32FromRGBA64(uint8_t* destination, int32_t destinationPitch,
+                                              int32_t width, int32_t height,
+                                              const uint16_t* source, int32_t sourcePitch);
+DRO_API void DRO_CALL DRO_GetRGB24FromRGBA64(uint8_t* destination, int32_t destinationPitch,
+                                             const uint16_t* source, int32_t sourcePitch);
+
+DRO_API int32_t DRO_CALL DRO_GetRed64(int32_t x, int32_t y);
+DRO_API int32_t DRO_CALL DRO_GetGreen64(int32_t x, int32_t y);
+DRO_API int32_t DRO_CALL DRO_GetBlue64(int32_t x, int32_t y);
+DRO_API int32_t DRO_CALL DRO_GetAlpha64(int32_t x, int32_t y);
+DRO_API int32_t DRO_CALL DRO_GetMask64(int32_t x, int32_t y);
+DRO_API void DRO_CALL DRO_SetPixelRGB24(uint8_t* block, int32_t pitch, int32_t x, int32_t y,
+                                        int32_t red16, int32_t green16, int32_t blue16);
+
+DRO_API void DRO_CALL DRO_Clear(int32_t red, int32_t green, int32_t blue, int32_t alpha);
+DRO_API void DRO_CALL DRO_ClearMasked(int32_t red, int32_t green, int32_t blue, int32_t alpha);
+DRO_API void DRO_CALL DRO_ClearMaskedAlpha(int32_t red, int32_t green, int32_t blue, int32_t alpha);
+DRO_API void DRO_CALL DRO_ClearRGBA64(uint16_t* block, int32_t pitch, int32_t red16, int32_t green16,
+                                      int32_t blue16, int32_t alpha16);
+DRO_API void DRO_CALL DRO_ClearRGBA32(uint8_t* block, int32_t pitch, int32_t red, int32_t green,
+                                      int32_t blue, int32_t alpha);
+DRO_API void DRO_CALL DRO_ClearRGBA32Buf(uint8_t* block, int32_t width, int32_t height, int32_t red,
+                                         int32_t green, int32_t blue, int32_t alpha);
+
+DRO_API void DRO_CALL DRO_GetMaskData16(uint16_t* destination);
+DRO_API void DRO_CALL DRO_SetMaskData16(const uint16_t* source);
+
+/* ---- Undo store ---------------------------------------------------------------- */
+
+DRO_API void DRO_CALL DRO_SaveUndoBuffer(uint8_t savePixels, uint8_t saveMask);
+DRO_API void DRO_CALL DRO_SaveUndoBackBuffer(int32_t index);
+DRO_API void DRO_CALL DRO_Undo(void);
+DRO_API void DRO_CALL DRO_Redo(void);
+DRO_API int32_t DRO_CALL DRO_CanUndo(void);
+DRO_API int32_t DRO_CALL DRO_CanRedo(void);
+DRO_API int32_t DRO_CALL DRO_GetRedoCount(void);
+DRO_API int32_t DRO_CALL DRO_GetUndoCount(void);
+DRO_API void DRO_CALL DRO_ClearUndo(void);
+DRO_API void DRO_CALL DRO_ReduceUndo(int32_t kilobytes);
+DRO_API void DRO_CALL DRO_SetUndoLevels(int32_t levels);
+DRO_API void DRO_CALL DRO_SetUndoMB(int32_t megabytes);
+DRO_API int32_t DRO_CALL DRO_GetTotalUndoMemory(void);
+DRO_API int32_t DRO_CALL DRO_GetCurrentUndoMemory(void);
+DRO_API void DRO_CALL DRO_PauseUndo(void);
+DRO_API void DRO_CALL DRO_ResumeUndo(void);
+DRO_API void DRO_CALL DRO_InvalidateDirtyUndoCanvas(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* DROVANE_H */

@@ -1,0 +1,30 @@
+// How the host views the canvas: zoom, offset, view size and the tracing overlay.
+#pragma once
+
+#include <cstdint>
+
+namespace dro {
+
+struct ViewState {
+    int32_t zoom = 1;        // output pixels per canvas pixel when zooming in
+    float scale = 1.0f;      // canvas pixels per output pixel when zooming out
+    int32_t offsetX = 0;
+    int32_t offsetY = 0;
+    int32_t viewWidth = 0;   // not reset by a new canvas
+    int32_t viewHeight = 0;
+    uint8_t tracingMode = 0;
+
+    // What a new canvas resets: scale, offset and tracing.
+    void resetForNewCanvas() noexcept {
+        zoom = 1;
+        scale = 1.0f;
+        offsetX = 0;
+        offsetY = 0;
+        tracingMode = 0;
+    }
+};
+
+ViewState& viewState() noexcept;
+void resetViewState() noexcept;
+
+}  // namespace dro

@@ -1,0 +1,88 @@
+#include "core/allocation.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "core/last_error.h"
+#include "undo/undo_store.h"
+
+namespace dro {
+namespace {
+
+struct AllocationHook {
+    int failCountdown = 0;  // fail when it reaches 1; 0 = off
+    bool failAll = false;
+    int attempts = 0;
+};
+
+AllocationHook& hook() noexcept {
+    static AllocationHook h;
+    return h;
+}
+
+bool hookSaysFail() noexcept {
+    AllocationHook& h = hook();
+    ++h.attempts;
+    if (h.failAll) return true;
+    if (h.failCountdown > 0 && --h.failCountdown == 0) return true;
+    return false;
+}
+
+constexpr uint64_t kLargestRequest = 0xFFFFFFFFull;
+
+// The shared retry policy: allocate; on failure drop undo steps worth the request and
+// retry, for as long as each round frees something.
+template <class Allocate>
+void* allocateReducingUndo(uint64_t bytes, int32_t kilobytes, Allocate allocate) {
+    for (;;) {
+        if (void* block = allocate(bytes)) return block;
+        if (!undoHasSteps()) return nullptr;
+        // A request under 1 KB still asks for one step, so every round makes progress.
+        if (reduceUndoForAllocation(kilobytes > 0 ? kilobytes : 1) == 0) return nullptr;
+    }
+}
+
+}  // namespace
+
+void* tryAllocate(std::size_t bytes) noexcept {
+    if (hookSaysFail()) return nullptr;
+    return std::malloc(bytes == 0 ? 1 : bytes);
+}
+
+void* allocWithUndoReduce(int32_t size) noexcept {
+    if (size < 0) return nullptr;
+    auto bytes = static_cast<uint64_t>(size);
+    return allocateReducingUndo(bytes, size / 1024, [](uint64_t n) { return tryAllocate(n); });
+}
+
+uint8_t* x_NewCharUndoReduce(uint64_t count) noexcept {
+    if (count > kLargestRequest) return nullptr;
+    try {
+        return static_cast<uint8_t*>(allocateReducingUndo(
+            count, static_cast<int32_t>(count >> 10), [](uint64_t n) { return tryAllocate(n); }));
+    } catch (...) {
+        setLastError("x_NewCharUndoReduce Excpt");
+        return nullptr;
+    }
+}
+
+uint16_t* x_NewShortUndoReduce(uint64_t count) noexcept {
+    if (count > kLargestRequest / 2) return nullptr;
+    const uint64_t bytes = count * 2;
+    try {
+        return static_cast<uint16_t*>(allocateReducingUndo(
+            bytes, static_cast<int32_t>(bytes >> 10), [](uint64_t n) { return tryAllocate(n); }));
+    } catch (...) {
+        setLastError("x_NewShortUndoReduce Excpt");
+        return nullptr;
+    }
+}
+
+namespace testhooks {
+void failNthAllocation(int n) noexcept { hook().failCountdown = n > 0 ? n : 0; }
+void failAllAllocations(bool on) noexcept { hook().failAll = on; }
+int allocationAttempts() noexcept { return hook().attempts; }
+void resetAllocationAttempts() noexcept { hook().attempts = 0; }
+}  // namespace testhooks
+
+}  // namespace dro

@@ -1,0 +1,124 @@
+#include "core/canvas_lifecycle.h"
+
+#include <cstring>
+
+#include "brush/blend_buffers.h"
+#include "brush/brush_buffers.h"
+#include "brush/paint_layer.h"
+#include "brush/texture_map.h"
+#include "composite/view_state.h"
+#include "core/allocation.h"
+#include "core/canvas.h"
+#include "core/failure.h"
+#include "core/frame_state.h"
+#include "imaging/working_buffers.h"
+#include "mask/mask_state.h"
+#include "undo/undo_store.h"
+
+namespace dro {
+namespace {
+
+constexpr int32_t kRandomTableLength = 1000000;
+
+int32_t clampCanvasEdge(int32_t edge) noexcept {
+    return (edge < 0 || edge > kMaxCanvasEdge) ? 100 : edge;
+}
+
+void storeSize(void* window, int32_t width, int32_t height, int32_t maxBrush) noexcept {
+    Canvas& c = canvas();
+    c.hostWindow = window;
+    c.width = width;
+    c.height = height;
+    c.rowPitch = width * 4;
+    c.maxBrushSize = maxBrush;
+    c.brushRowPitch = maxBrush * 4;
+    viewState().resetForNewCanvas();
+}
+
+uint64_t canvasArea() noexcept {
+    return static_cast<uint64_t>(canvas().width) * static_cast<uint64_t>(canvas().height);
+}
+
+// Steps shared by a new canvas and a new size: brush buffers, blend buffer, mask,
+// back buffer, history and random tables.
+void buildCanvasBuffers(int32_t maxBrush) {
+    const bool brushOk = allocateBrushBuffers(maxBrush);
+    setBlendBufferCount(1);
+    requireAllocated(brushOk);
+
+    MaskState& mask = maskState();
+    mask.plane = adoptBuffer(x_NewShortUndoReduce(canvasArea()));
+    mask.rowPitchBytes = canvas().width * 2;
+    mask.enabled = 1;
+    viewState().tracingMode = 0;
+    requireAllocated(mask.plane);
+    std::memset(mask.plane.get(), 0xFF, canvasArea() * sizeof(uint16_t));
+
+    const bool backOk = allocateUndoBackBuffer(canvas().width, canvas().height);
+    clearUndo();
+    setUndoUsedKB(static_cast<int32_t>(canvasArea() * 10 / 1024));
+    requireAllocated(backOk);
+
+    MakeRandArrayByte(canvas().randomTableA, 255, kRandomTableLength);
+    MakeRandArrayByte(canvas().randomTableB, 254, kRandomTableLength);
+}
+
+// What a new size and the end of the canvas both release.
+void releaseCanvasBuffers() noexcept {
+    maskState().plane.reset();
+    deleteTexture();
+    releaseUndoMemory();
+    setBlendBufferCount(0);
+    paintLayer().layer.pixels.reset();
+    releaseBrushBuffers();
+}
+
+}  // namespace
+
+void createImage(void* window, int32_t width, int32_t height, int32_t maxBrush) {
+    width = clampCanvasEdge(width);
+    height = clampCanvasEdge(height);
+    storeSize(window, width, height, maxBrush);
+    Canvas& c = canvas();
+    for (LayerSlot& slot : c.layerSlots) slot.pixels.reset();
+    c.currentSlot = nullptr;
+    // A canvas that is still open gives its buffers back before new ones are made.
+    releaseCanvasBuffers();
+    workingBuffers().releaseIplBuffers();
+    buildCanvasBuffers(maxBrush);
+}
+
+void newSize(void* window, int32_t width, int32_t height, int32_t maxBrush) {
+    width = clampCanvasEdge(width);
+    height = clampCanvasEdge(height);
+    Canvas& c = canvas();
+    c.height = height;
+    c.hostWindow = window;
+    c.width = width;
+    releaseCanvasBuffers();
+    workingBuffers().releaseIplBuffers();
+    storeSize(window, width, height, maxBrush);
+    buildCanvasBuffers(maxBrush);
+}
+
+void deleteImage() {
+    releaseCanvasBuffers();
+    for (LayerSlot& slot : canvas().layerSlots) slot.pixels.reset();
+    workingBuffers().releaseIplBuffers();
+}
+
+void resetEngine() noexcept {
+    resetUndoStore();
+    resetCanvasState();
+    resetMaskState();
+    resetViewState();
+    resetBrushBuffers();
+    resetBlendBuffers();
+    resetPaintLayer();
+    resetTextureMap();
+    resetWorkingBuffers();
+    frameState().reset();
+    seedRandom(1);
+}
+
+}  // namespace dro

@@ -1,0 +1,24 @@
+// The selection mask: one G16 weight per canvas pixel (65535 editable, 0 protected)
+// and the switches that put it in force and on display.
+#pragma once
+
+#include <cstdint>
+
+#include "core/owned_buffer.h"
+
+namespace dro {
+
+struct MaskState {
+    OwnedBuffer<uint16_t> plane;  // canvasWidth x canvasHeight
+    int32_t rowPitchBytes = 0;    // canvasWidth * 2
+    uint8_t enabled = 0;          // "mask enabled"
+    uint8_t displayed = 0;        // "display mask"
+};
+
+MaskState& maskState() noexcept;
+void resetMaskState() noexcept;
+
+// The plane when the mask is in force, else null: what every consumer reads.
+const uint16_t* activeMask() noexcept;
+
+}  // namespace dro

@@ -1,0 +1,42 @@
+// Everything the engine asks of the operating system. One interface, a backend per
+// OS (posix/, win32/); nothing else in the engine includes an OS header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace dro::platform {
+
+struct MemoryStatus {
+    uint64_t totalPhysical = 0;  // bytes
+    uint64_t availPhysical = 0;
+    uint64_t totalPageFile = 0;  // commit limit: physical memory plus swap
+    uint64_t availPageFile = 0;
+    uint64_t totalVirtual = 0;   // the process's address space
+    uint64_t availVirtual = 0;
+};
+
+MemoryStatus memoryStatus() noexcept;
+
+// Desktop composition (DWM) is on.
+bool compositionEnabled() noexcept;
+
+// The system directory the host treats as the Windows directory; written with its
+// terminator into buffer (truncated to capacity). On Linux: "/usr/share", whose
+// "fonts" folder holds the system fonts as the Windows directory's does.
+void systemDirectory(char* buffer, std::size_t capacity) noexcept;
+
+// Sets the restored rectangle of the host window (right and bottom inclusive).
+bool setWindowRestoredRect(void* window, int32_t left, int32_t top, int32_t right, int32_t bottom) noexcept;
+
+enum class SystemColor { ButtonFace, ButtonText };
+uint32_t systemColor(SystemColor color) noexcept;  // 0x00BBGGRR
+
+enum class SystemMetric { CaptionHeight, SmallCaptionHeight, DialogFrameHeight };
+int32_t systemMetric(SystemMetric metric) noexcept;
+
+// Called once when the library is loaded: creates the hidden window through which
+// display and power changes reach the engine (see core/system_events.h).
+void startSystemEventWindow() noexcept;
+
+}  // namespace dro::platform
