@@ -159,6 +159,24 @@ DRO_API void DRO_CALL DRO_ClearRGBA32Buf(uint8_t* block, int32_t width, int32_t 
 DRO_API void DRO_CALL DRO_GetMaskData16(uint16_t* destination);
 DRO_API void DRO_CALL DRO_SetMaskData16(const uint16_t* source);
 
+/* ---- Compressed rows and layers --------------------------------------------------
+ * Row codes keep the high byte of each value: RGBA records of 5 bytes (run 1..255,
+ * R, G, B, A) and mask records of 2 bytes (run, value). Encoding needs 5 x count
+ * (RGBA) or 2 x count (mask) bytes of output. */
+
+DRO_API int32_t DRO_CALL DRO_RLECompressRGBA64ToRGBA32(const uint16_t* pixels, uint8_t* output, int32_t count);
+DRO_API void DRO_CALL DRO_RLEUncompressRGBA32ToRGBA64(const uint8_t* code, uint16_t* pixels, int32_t count);
+DRO_API int32_t DRO_CALL DRO_RLECompressG16ToG8(const uint16_t* values, uint8_t* output, int32_t count);
+DRO_API void DRO_CALL DRO_RLEUncompressG8ToG16(const uint8_t* code, uint16_t* values, int32_t count);
+DRO_API int32_t DRO_CALL DRO_GetRGBA32LayerLineRLE(uint8_t* output, int32_t layer, int32_t row);
+DRO_API void DRO_CALL DRO_PutRGBA32LayerLineRLE(const uint8_t* code, int32_t layer, int32_t row);
+DRO_API int32_t DRO_CALL DRO_GetMaskLineRLE(uint8_t* output, int32_t row);
+DRO_API void DRO_CALL DRO_PutMaskLineRLE(const uint8_t* code, int32_t row);
+DRO_API int32_t DRO_CALL DRO_GetRGBA32LayerCompressed(uint8_t* output, int32_t ignored, int32_t capacity,
+                                                      int32_t layer, int32_t level);
+DRO_API void DRO_CALL DRO_LoadRGBA32LayerCompressed(const uint8_t* input, int32_t ignored, int32_t size,
+                                                    int32_t layer);
+
 /* ---- Undo store ---------------------------------------------------------------- */
 
 DRO_API void DRO_CALL DRO_SaveUndoBuffer(uint8_t savePixels, uint8_t saveMask);
