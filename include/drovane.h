@@ -177,6 +177,15 @@ DRO_API int32_t DRO_CALL DRO_GetRGBA32LayerCompressed(uint8_t* output, int32_t i
 DRO_API void DRO_CALL DRO_LoadRGBA32LayerCompressed(const uint8_t* input, int32_t ignored, int32_t size,
                                                     int32_t layer);
 
+/* ---- Blend modes and merges ------------------------------------------------- */
+
+/* Merges one source pixel into the destination pixel in place under a blend mode id
+ * (0..53). Channels 0..65535; opacity 0..255 (255 = full); alphaLock non-zero keeps
+ * the destination alpha. Null destination pointers: nothing is done. */
+DRO_API void DRO_CALL DRO_MergePixel(uint32_t* dR, uint32_t* dG, uint32_t* dB, uint32_t* dA, uint32_t sR,
+                                     uint32_t sG, uint32_t sB, uint32_t sA, int32_t mode, int32_t opacity,
+                                     uint8_t alphaLock);
+
 /* ---- Undo store ---------------------------------------------------------------- */
 
 DRO_API void DRO_CALL DRO_SaveUndoBuffer(uint8_t savePixels, uint8_t saveMask);

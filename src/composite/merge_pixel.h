@@ -1,0 +1,133 @@
+// The per-pixel merge rule every merge applies: transparent sources skipped, the
+// alpha-mode rewrite, opacity, the empty-destination and plain-copy shortcuts, and
+// the compositing formula with its finish back to 16-bit values.
+//
+// The pieces are separate so that a row loop can insert its own work (a layer mask
+// and a pre-opacity, between the skip and the rewrite) and still be specialised per
+// mode by template, with no per-pixel switch:
+//   skipsTransparentSource(mode, s)                         the skip
+//   rewriteAlpha<Mode>(source, o)                           alpha_modes.h
+//   compositeSource<formulaIndex(m)>(dst, src, opacity, alphaLock, clearsEmpty)
+//                                                           opacity to the finish
+#pragma once
+
+#include <cstdint>
+
+#include "composite/alpha_modes.h"
+#include "composite/blend_formulas.h"
+#include "composite/blend_mode_table.h"
+#include "composite/work_pixel.h"
+
+namespace dro {
+
+// The compositing modes (and unassigned ids below them) leave the destination
+// untouched where the source has no alpha; alpha modes may give such pixels alpha.
+constexpr bool skipsTransparentSource(int32_t mode, uint32_t s) noexcept {
+    return s == 0 && mode < kFirstAlphaMode;
+}
+
+// Modes that turn a transparent destination pixel into transparent black instead of
+// copying the source onto it. Tested against the mode a pixel composites with.
+constexpr bool clearsEmptyDestination(int32_t mode) noexcept {
+    return mode == 20 || mode == 21 || mode == 27 || mode == 28 || mode == 29;
+}
+
+// Opacity 0..255 scales alpha by (opacity + 1)/256; 255 and above leave it. Unsigned
+// 32-bit product, as everywhere in channel arithmetic.
+inline uint32_t applyOpacity(uint32_t a, int32_t opacity) noexcept {
+    if (opacity >= 255) return a;
+    return (static_cast<uint32_t>(opacity + 1) * a) >> 8;
+}
+
+// Clamp to [0, 1]; NaN (0/0 in Dodge and Burn at the extremes) counts as 0.
+inline float clampUnit(float v) noexcept { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
+
+// From opacity to the finish, for a source already rewritten: src.a is its alpha
+// before opacity. Formula is formulaIndex() of the compositing mode. Writes the
+// destination's colour (and alpha unless alphaLock) and returns true, or returns
+// false when the destination stays as it is.
+template <int32_t Formula>
+inline bool compositeSource(WorkPixel& dst, const WorkPixel& src, int32_t opacity, bool alphaLock,
+                            bool clearsEmpty) noexcept {
+    static_assert(Formula >= 0 && Formula <= kNormalFormulaIndex);
+    const uint32_t a = applyOpacity(src.a, opacity);
+
+    // Nothing to blend with: no float arithmetic, the result is exact. The alpha
+    // written here is 0 or a; with alphaLock the destination's 0 stays.
+    if (dst.a == 0) {
+        if (clearsEmpty || a == 0) {
+            dst.r = dst.g = dst.b = 0;
+        } else {
+            dst.r = src.r;
+            dst.g = src.g;
+            dst.b = src.b;
+            if (!alphaLock) dst.a = a;
+        }
+        return true;
+    }
+    if (a == 0) return false;
+    if constexpr (Formula == kModeNormal) {
+        if (a >= 0xFF00u) {  // opaque Normal: a plain copy, alpha not unioned
+            dst.r = src.r;
+            dst.g = src.g;
+            dst.b = src.b;
+            if (!alphaLock) dst.a = a;
+            return true;
+        }
+    }
+
+    BlendTerms t;
+    t.sa = static_cast<float>(a) / 65535.0f;
+    t.da = static_cast<float>(dst.a) / 65535.0f;
+    t.invSa = 1.0f - t.sa;
+    t.invDa = 1.0f - t.da;
+    t.sc = {src.r, src.g, src.b};
+    const std::array<uint32_t, 3> dc = {dst.r, dst.g, dst.b};
+    for (int i = 0; i < 3; ++i) {
+        t.sca[i] = static_cast<float>(t.sc[i]) * t.sa / 65280.0f;
+        t.dca[i] = static_cast<float>(dc[i]) * t.da / 65280.0f;
+    }
+
+    BlendResult r;
+    r.ra = t.invDa * t.sa + t.da;
+    constexpr BlendFormula formula = kBlendFormulas[Formula];
+    formula(t, r);
+
+    // Ra > 0 here: either a > 0 enters the union, or Ra = Da with d > 0.
+    const float ra = clampUnit(r.ra);
+    dst.r = static_cast<uint32_t>(clampUnit(r.rc[0] / ra) * 65280.0f);
+    dst.g = static_cast<uint32_t>(clampUnit(r.rc[1] / ra) * 65280.0f);
+    dst.b = static_cast<uint32_t>(clampUnit(r.rc[2] / ra) * 65280.0f);
+    if (!alphaLock) dst.a = static_cast<uint32_t>(ra * 65535.0f);
+    return true;
+}
+
+// The whole rule for one mode id 0..53; o is the alpha-layer opacity.
+template <int32_t Mode>
+inline bool mergeSourcePixel(WorkPixel& dst, WorkPixel src, int32_t opacity, bool alphaLock, uint32_t o) noexcept {
+    static_assert(Mode >= 0 && Mode <= kLastMode);
+    if (skipsTransparentSource(Mode, src.a)) return false;
+    rewriteAlpha<Mode>(src, o);
+    constexpr int32_t mode = compositingModeAfterRewrite(Mode);
+    return compositeSource<formulaIndex(mode)>(dst, src, opacity, alphaLock, clearsEmptyDestination(mode));
+}
+
+using PixelMerge = bool (*)(WorkPixel& dst, WorkPixel src, int32_t opacity, bool alphaLock,
+                            uint32_t o) noexcept;
+using SourceComposite = bool (*)(WorkPixel& dst, const WorkPixel& src, int32_t opacity, bool alphaLock,
+                                 bool clearsEmpty) noexcept;
+
+// The instantiation for any id. Ids below 0 behave as the unassigned 31 (skip, then
+// Normal), ids above 53 as 32 (no skip, no rewrite, then Normal).
+PixelMerge pixelMergeFor(int32_t mode) noexcept;
+
+// compositeSource for a compositing mode id as it stands after the rewrite.
+SourceComposite sourceCompositeFor(int32_t mode) noexcept;
+
+// The rule for one pixel with the canvas's alpha-layer opacity. Leaves the
+// destination exactly as it is when the rule writes nothing; writes dA only when
+// alphaLock is false.
+void mergePixel(uint32_t& dR, uint32_t& dG, uint32_t& dB, uint32_t& dA, uint32_t sR, uint32_t sG, uint32_t sB,
+                uint32_t sA, int32_t mode, int32_t opacity, bool alphaLock) noexcept;
+
+}  // namespace dro
