@@ -1,0 +1,108 @@
+#include "bench_support.h"
+
+#include <sys/resource.h>
+
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <vector>
+
+#include "core/canvas_lifecycle.h"
+#include "drovane.h"
+
+namespace drobench {
+namespace {
+
+std::map<std::string, double>& figures() {
+    static std::map<std::string, double> table;
+    return table;
+}
+
+std::int64_t statusKilobytes(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::size_t keyLength = std::strlen(key);
+    while (std::getline(status, line)) {
+        if (line.compare(0, keyLength, key) == 0) return std::stoll(line.substr(keyLength)) * 1024;
+    }
+    return 0;
+}
+
+void copyAllThreads(std::uint8_t* destination, const std::uint8_t* source, std::size_t bytes) {
+    // Contiguous slices, one per thread, as the engine's static row schedule gives.
+    constexpr std::size_t kSlice = std::size_t{1} << 20;
+    const auto slices = static_cast<std::int64_t>((bytes + kSlice - 1) / kSlice);
+#pragma omp parallel for schedule(static)
+    for (std::int64_t s = 0; s < slices; ++s) {
+        const std::size_t begin = static_cast<std::size_t>(s) * kSlice;
+        const std::size_t length = begin + kSlice <= bytes ? kSlice : bytes - begin;
+        std::memcpy(destination + begin, source + begin, length);
+    }
+}
+
+}  // namespace
+
+void openCanvas(int32_t width, int32_t height) {
+    closeCanvas();
+    DRO_CreateImage(nullptr, width, height, 64, 0);
+    DRO_CreateLayer(1, width, height);
+    DRO_SetLayerOptions(1, 1, 0, 100, "Normal");
+    DRO_SetLayer(1);
+}
+
+void closeCanvas() {
+    DRO_DeleteImage();
+    dro::resetEngine();
+}
+
+void runMemcpyBaseline(benchmark::State& state, const std::string& name, std::size_t bytes, bool allThreads) {
+    // Value-initialised, so every page is faulted in before timing starts.
+    std::vector<std::uint8_t> source(bytes);
+    std::vector<std::uint8_t> destination(bytes);
+    for (std::size_t i = 0; i < bytes; i += 4096) source[i] = static_cast<std::uint8_t>(mix(static_cast<std::uint32_t>(i)));
+    const WallClock clock;
+    for (auto _ : state) {
+        if (allThreads) {
+            copyAllThreads(destination.data(), source.data(), bytes);
+        } else {
+            std::memcpy(destination.data(), source.data(), bytes);
+        }
+        benchmark::DoNotOptimize(destination.data());
+        benchmark::ClobberMemory();
+    }
+    const double seconds = clock.seconds();
+    const auto moved = static_cast<std::int64_t>(bytes) * 2;  // read + written
+    state.SetBytesProcessed(state.iterations() * moved);
+    if (seconds > 0) recordFigure(name, static_cast<double>(state.iterations()) * static_cast<double>(moved) / seconds);
+}
+
+void recordFigure(const std::string& name, double value) { figures()[name] = value; }
+
+double figure(const std::string& name) {
+    const auto found = figures().find(name);
+    return found == figures().end() ? 0.0 : found->second;
+}
+
+void reportRatioTo(benchmark::State& state, const std::string& key, const std::string& baseline,
+                   double bytesPerSecond) {
+    const double reference = figure(baseline);
+    if (reference > 0) state.counters[key] = bytesPerSecond / reference;
+}
+
+std::int64_t peakRssBytes() { return statusKilobytes("VmHWM:"); }
+std::int64_t currentRssBytes() { return statusKilobytes("VmRSS:"); }
+
+std::int64_t minorPageFaults() {
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+    return usage.ru_minflt;
+}
+
+bool resetPeakRss() {
+    std::ofstream clearRefs("/proc/self/clear_refs");
+    clearRefs << "5";
+    clearRefs.flush();
+    return static_cast<bool>(clearRefs);
+}
+
+}  // namespace drobench
