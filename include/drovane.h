@@ -177,6 +177,71 @@ DRO_API int32_t DRO_CALL DRO_GetRGBA32LayerCompressed(uint8_t* output, int32_t i
 DRO_API void DRO_CALL DRO_LoadRGBA32LayerCompressed(const uint8_t* input, int32_t ignored, int32_t size,
                                                     int32_t layer);
 
+/* ---- Mask -------------------------------------------------------------------------
+ * One G16 value per canvas pixel: 65535 fully editable, 0 protected. As a picture the
+ * mask is inverted (black editable). Image blocks are canvas-sized and tightly packed
+ * unless a stride is given; the builders give matching pixels (65535 - amount) * 256
+ * kept to 16 bits and leave the rest; tolerances are in percent. */
+
+DRO_API void DRO_CALL DRO_EnableMask(uint8_t flag);
+DRO_API void DRO_CALL DRO_DisplayMask(uint8_t flag);
+DRO_API void DRO_CALL DRO_SetMaskOptions(int32_t r1, int32_t g1, int32_t b1, int32_t r2, int32_t g2, int32_t b2,
+                                         int32_t fullRange);
+DRO_API void DRO_CALL DRO_SetMaskMakerOn(void);
+DRO_API void DRO_CALL DRO_SetEraseModeOn(void);
+
+DRO_API void DRO_CALL DRO_InvertMask(void);
+DRO_API void DRO_CALL DRO_ClearMask(int32_t red, int32_t green, int32_t blue);
+DRO_API void DRO_CALL DRO_SaveMask(uint8_t* out, int32_t stride);
+/* The part of the width x height picture beyond the canvas is ignored. */
+DRO_API void DRO_CALL DRO_LoadMask(const uint8_t* data, int32_t stride, int32_t width, int32_t height);
+/* operation: "Add", "Subtract" or "Replace"; any other text adds. */
+DRO_API void DRO_CALL DRO_CombineMask(const uint8_t* data, int32_t stride, uint8_t black, int32_t amount,
+                                      const char* operation);
+DRO_API void DRO_CALL DRO_CreateMaskFromImage(void);
+DRO_API void DRO_CALL DRO_CreateMaskFromImageLuma(void);
+DRO_API void DRO_CALL DRO_CreateMaskFromAlpha(void);
+DRO_API void DRO_CALL DRO_CreateMaskFromDiff_RGBA32(const uint8_t* a, const uint8_t* b, int32_t value);
+DRO_API void DRO_CALL DRO_CreateMaskFromFloodMask(const uint8_t* map, int32_t amount);
+DRO_API void DRO_CALL DRO_CreateMaskFromRGBAImageColor(const uint8_t* data, int32_t red, int32_t green,
+                                                       int32_t blue, int32_t amount);
+DRO_API void DRO_CALL DRO_CreateMaskFromRGB24ImageColor(const uint8_t* data, int32_t red, int32_t green,
+                                                        int32_t blue, int32_t amount);
+DRO_API void DRO_CALL DRO_CreateMaskFromRGBAImageColorRange(const uint8_t* data, int32_t red, int32_t green,
+                                                            int32_t blue, int32_t tolerance, int32_t amount);
+DRO_API void DRO_CALL DRO_CreateMaskFromRGBAImageAlphaRange(const uint8_t* data, int32_t alpha, int32_t tolerance,
+                                                            int32_t amount);
+DRO_API void DRO_CALL DRO_CreateMaskFromRGBAImageLuminanceRange(const uint8_t* data, int32_t red, int32_t green,
+                                                                int32_t blue, int32_t tolerance, int32_t amount);
+/* tolerance 100 is 180 degrees. */
+DRO_API void DRO_CALL DRO_CreateMaskFromRGBAImageHueRange(const uint8_t* data, int32_t red, int32_t green,
+                                                          int32_t blue, int32_t tolerance, int32_t amount);
+/* Tolerances as fractions: hue of 180 degrees, saturation and lightness of 0..1. */
+DRO_API void DRO_CALL DRO_CreateMaskFromRGBAImageHSLRange(const uint8_t* data, int32_t red, int32_t green,
+                                                          int32_t blue, double hueTolerance,
+                                                          double saturationTolerance, double lightnessTolerance,
+                                                          int32_t amount);
+
+DRO_API void DRO_CALL DRO_CreateImageFromMask(void);
+/* kind 0: alpha = mask; 1: alpha + mask; 2: alpha - mask (both saturating). */
+DRO_API void DRO_CALL DRO_CreateAlphaFromMask(int32_t kind);
+/* Inclusive canvas rectangle; block row 0, column 0 at (x0, y0). Only the part on the
+ * canvas is changed. */
+DRO_API void DRO_CALL DRO_ApplyMaskToAlphaRect_RGBA32(uint8_t* data, int32_t stride, int32_t x0, int32_t y0,
+                                                      int32_t x1, int32_t y1);
+DRO_API void DRO_CALL DRO_ApplyMaskToAlpha_RGBA32(uint8_t* data);
+DRO_API void DRO_CALL DRO_ColorRGBA32FromFloodMask(uint8_t* out, const uint8_t* map, int32_t red, int32_t green,
+                                                   int32_t blue, int32_t alpha);
+DRO_API void DRO_CALL DRO_ReplaceFromRGBAImageAlphaRange(uint8_t* data, int32_t alpha, int32_t tolerance,
+                                                         int32_t red, int32_t green, int32_t blue,
+                                                         int32_t newAlpha);
+
+/* Tightly packed width x height blocks; nothing is clipped. */
+DRO_API void DRO_CALL DRO_RGBAlphaToRGB(uint8_t* out, int32_t width, int32_t height, const uint8_t* in);
+DRO_API void DRO_CALL DRO_RGBToRGBAlpha(uint8_t* out, int32_t width, int32_t height, const uint8_t* in);
+DRO_API void DRO_CALL DRO_RGBToRGBA(uint8_t* out, int32_t width, int32_t height, const uint8_t* in);
+DRO_API void DRO_CALL DRO_RGBAToRGB(uint8_t* out, int32_t width, int32_t height, const uint8_t* in);
+
 /* ---- Blend modes and merges ------------------------------------------------- */
 
 /* Merges one source pixel into the destination pixel in place under a blend mode id

@@ -6,6 +6,7 @@
 #include "brush/brush_buffers.h"
 #include "brush/paint_layer.h"
 #include "brush/texture_map.h"
+#include "brush/tool_settings.h"
 #include "composite/view_state.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
@@ -116,6 +117,7 @@ void resetEngine() noexcept {
     resetBlendBuffers();
     resetPaintLayer();
     resetTextureMap();
+    resetToolSettings();
     resetWorkingBuffers();
     frameState().reset();
     seedRandom(1);

@@ -2,6 +2,7 @@
 // and the switches that put it in force and on display.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/owned_buffer.h"
@@ -13,6 +14,10 @@ struct MaskState {
     int32_t rowPitchBytes = 0;    // canvasWidth * 2
     uint8_t enabled = 0;          // "mask enabled"
     uint8_t displayed = 0;        // "display mask"
+    // Display tint, alternating in squares; channels are 8-bit values x 256.
+    std::array<int32_t, 3> tintColour1{};
+    std::array<int32_t, 3> tintColour2{};
+    int32_t fullRangeTint = 0;  // 0: the tint is drawn at half strength
 };
 
 MaskState& maskState() noexcept;
