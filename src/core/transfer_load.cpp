@@ -4,6 +4,7 @@
 
 #include "brush/texture_map.h"
 #include "core/canvas.h"
+#include "core/load_kernels.h"
 #include "core/pixel_format.h"
 #include "core/plane_copy.h"
 #include "mask/mask_state.h"
@@ -12,53 +13,8 @@ namespace dro {
 namespace {
 
 constexpr int64_t kParallelPixels = 1000;
-
-// The load rule without mask or texture. Written branch-free so the row vectorises.
-inline void loadRowUnmasked(const uint8_t* src, uint16_t* dst, int32_t count, bool alphaLocked) noexcept {
-    if (alphaLocked) {
-        for (int32_t i = 0; i < count; ++i) {
-            dst[i * 4 + 0] = widen8(src[i * 4 + 0]);
-            dst[i * 4 + 1] = widen8(src[i * 4 + 1]);
-            dst[i * 4 + 2] = widen8(src[i * 4 + 2]);
-        }
-        return;
-    }
-    for (int32_t i = 0; i < count * 4; i += 4) {
-        // A transparent source pixel clears all four channels.
-        const uint16_t keep = src[i + 3] != 0 ? 0xFFFF : 0;
-        dst[i + 0] = static_cast<uint16_t>(widen8(src[i + 0]) & keep);
-        dst[i + 1] = static_cast<uint16_t>(widen8(src[i + 1]) & keep);
-        dst[i + 2] = static_cast<uint16_t>(widen8(src[i + 2]) & keep);
-        dst[i + 3] = widen8(src[i + 3]);
-    }
-}
-
-// One pixel through texture and mask with coverage c.
-inline void loadPixelMasked(const uint8_t* s, uint16_t* d, uint32_t c, bool alphaLocked) noexcept {
-    if (c == 0) return;
-    if (c == 65535) {
-        d[0] = widen8(s[0]);
-        d[1] = widen8(s[1]);
-        d[2] = widen8(s[2]);
-        if (!alphaLocked) d[3] = widen8(s[3]);
-        return;
-    }
-    const uint32_t a = s[3];
-    const uint32_t layerAlpha = d[3];
-    if (layerAlpha == 0) {
-        d[0] = widen8(s[0]);
-        d[1] = widen8(s[1]);
-        d[2] = widen8(s[2]);
-        if (!alphaLocked) d[3] = static_cast<uint16_t>((uint32_t{widen8(a)} * c) >> 16);
-    } else if (a == 0) {
-        if (!alphaLocked) d[3] = static_cast<uint16_t>((layerAlpha * (65535 - c)) >> 16);
-    } else {
-        d[0] = mixWithCoverage(s[0], d[0], c);
-        d[1] = mixWithCoverage(s[1], d[1], c);
-        d[2] = mixWithCoverage(s[2], d[2], c);
-        if (!alphaLocked) d[3] = mixWithCoverage(a, layerAlpha, c);
-    }
-}
+// Coverage is worked out a chunk of a row at a time, on the stack of each thread.
+constexpr int32_t kCoverageChunk = 512;
 
 }  // namespace
 
@@ -97,8 +53,11 @@ void loadRGBA32Layer(const uint8_t* block, int32_t pitch, int32_t layer, int32_t
             continue;
         }
         const size_t rowStart = static_cast<size_t>(j * canvasWidth + left);
-        for (int32_t i = 0; i < columns; ++i) {
-            loadPixelMasked(src + i * 4, dst + i * 4, loadCoverage(texture, mask, rowStart + i), alphaLocked);
+        uint16_t coverage[kCoverageChunk];
+        for (int32_t i = 0; i < columns; i += kCoverageChunk) {
+            const int32_t n = std::min(kCoverageChunk, columns - i);
+            rowCoverage(texture ? texture + rowStart + i : nullptr, mask ? mask + rowStart + i : nullptr, coverage, n);
+            loadRowMasked(src + i * 4, dst + i * 4, coverage, n, alphaLocked);
         }
     }
 }

@@ -1,0 +1,211 @@
+#include "core/load_kernels.h"
+
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+#include "core/pixel_format.h"
+
+namespace dro {
+namespace {
+
+bool fastPaths = true;
+
+// One pixel of a masked load with coverage c.
+inline void loadPixelMasked(const uint8_t* s, uint16_t* d, uint32_t c, bool alphaLocked) noexcept {
+    if (c == 0) return;
+    if (c == 65535) {
+        d[0] = widen8(s[0]);
+        d[1] = widen8(s[1]);
+        d[2] = widen8(s[2]);
+        if (!alphaLocked) d[3] = widen8(s[3]);
+        return;
+    }
+    const uint32_t a = s[3];
+    const uint32_t layerAlpha = d[3];
+    if (layerAlpha == 0) {
+        d[0] = widen8(s[0]);
+        d[1] = widen8(s[1]);
+        d[2] = widen8(s[2]);
+        if (!alphaLocked) d[3] = static_cast<uint16_t>((uint32_t{widen8(a)} * c) >> 16);
+    } else if (a == 0) {
+        if (!alphaLocked) d[3] = static_cast<uint16_t>((layerAlpha * (65535 - c)) >> 16);
+    } else {
+        d[0] = mixWithCoverage(s[0], d[0], c);
+        d[1] = mixWithCoverage(s[1], d[1], c);
+        d[2] = mixWithCoverage(s[2], d[2], c);
+        if (!alphaLocked) d[3] = mixWithCoverage(a, layerAlpha, c);
+    }
+}
+
+// The vectors below only pass between always-inlined helpers (a call passing them
+// between code built for different instruction sets would break), so the AVX
+// argument-passing note does not apply.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+
+// Vectors of GCC and clang: the same source compiles for SSE2 and, in the clones
+// below, for AVX2.
+using U8x16 = uint8_t __attribute__((vector_size(16)));
+using U16x16 = uint16_t __attribute__((vector_size(32)));
+
+template <class V>
+[[gnu::always_inline]] inline V loadVector(const void* p) noexcept {
+    V v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+template <class V>
+[[gnu::always_inline]] inline void storeVector(void* p, const V& v) noexcept {
+    std::memcpy(p, &v, sizeof v);
+}
+
+// Four pixels at a time: a transparent source pixel writes zeros in all four channels.
+[[gnu::always_inline]] inline void unmaskedBody(const uint8_t* src, uint16_t* dst, int32_t count,
+                                                bool alphaLocked) noexcept {
+    int32_t i = 0;
+    if (!alphaLocked) {
+        for (; i + 4 <= count; i += 4) {
+            const U8x16 s = loadVector<U8x16>(src + i * 4);
+            const U8x16 a = __builtin_shufflevector(s, s, 3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15);
+            const U16x16 wide = __builtin_convertvector(s, U16x16) << 8;
+            const U16x16 keep = __builtin_convertvector(a != 0, U16x16);
+            storeVector(dst + i * 4, wide & keep);
+        }
+    } else {
+        const U16x16 alphaLane = {0, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF};
+        for (; i + 4 <= count; i += 4) {
+            const U16x16 wide = __builtin_convertvector(loadVector<U8x16>(src + i * 4), U16x16) << 8;
+            const U16x16 old = loadVector<U16x16>(dst + i * 4);
+            storeVector(dst + i * 4, (old & alphaLane) | (wide & ~alphaLane));
+        }
+    }
+    loadRowUnmaskedPlain(src + i * 4, dst + i * 4, count - i, alphaLocked);
+}
+
+void unmaskedDefault(const uint8_t* s, uint16_t* d, int32_t n, bool locked) noexcept { unmaskedBody(s, d, n, locked); }
+
+#if defined(__x86_64__) || defined(__i386__)
+[[gnu::target("avx2")]] void unmaskedAvx2(const uint8_t* s, uint16_t* d, int32_t n, bool locked) noexcept {
+    unmaskedBody(s, d, n, locked);
+}
+// Lanes of a where m is set, else of b.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i pick(__m256i m, __m256i a, __m256i b) noexcept {
+    return _mm256_blendv_epi8(b, a, m);
+}
+
+// Four pixels at a time in 16-bit lanes. With s the 8-bit value, X = s * c and
+// Y = (d * k) >> 8, the rule's (X + Y) >> 8 splits exactly into high halves and a
+// carry of the low bytes: (X >> 8) + (Y >> 8) + (((X & 255) + (Y & 255)) >> 8), and
+// every term is a 16-bit multiply's high or low half.
+[[gnu::target("avx2")]] void maskedAvx2(const uint8_t* src, uint16_t* dst, const uint16_t* coverage, int32_t n,
+                                        bool locked) noexcept {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i ones = _mm256_set1_epi16(-1);
+    const __m256i lowByte = _mm256_set1_epi16(0x00FF);
+    const __m256i alphaLane = _mm256_set1_epi64x(static_cast<long long>(0xFFFF000000000000ull));
+    const __m256i keep = locked ? alphaLane : zero;
+    // Repeats channel 3 of each pixel over its four lanes.
+    const __m256i alphaOfPixel = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15, 6, 7, 6,
+                                                  7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m256i s = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4)));
+        const __m256i s8 = _mm256_slli_epi16(s, 8);
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i * 4));
+        __m256i c = _mm256_cvtepu16_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(coverage + i)));
+        c = _mm256_or_si256(c, _mm256_slli_epi64(c, 16));
+        c = _mm256_or_si256(c, _mm256_slli_epi64(c, 32));
+        const __m256i k = _mm256_xor_si256(c, ones);
+        const __m256i layerAlpha = _mm256_shuffle_epi8(d, alphaOfPixel);
+        const __m256i sourceAlpha = _mm256_shuffle_epi8(s, alphaOfPixel);
+
+        const __m256i carry = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_and_si256(_mm256_mullo_epi16(s, c), lowByte),
+                             _mm256_srli_epi16(_mm256_mullo_epi16(d, k), 8)),
+            8);
+        const __m256i sourceShare = _mm256_mulhi_epu16(s8, c);
+        const __m256i mix = _mm256_add_epi16(_mm256_add_epi16(sourceShare, _mm256_mulhi_epu16(d, k)), carry);
+
+        const __m256i full = _mm256_cmpeq_epi16(c, ones);
+        const __m256i emptyLayer = _mm256_cmpeq_epi16(layerAlpha, zero);
+        const __m256i clearSource = _mm256_cmpeq_epi16(sourceAlpha, zero);
+        const __m256i colour = pick(_mm256_or_si256(full, emptyLayer), s8, pick(clearSource, d, mix));
+        const __m256i alpha =
+            pick(full, s8, pick(emptyLayer, sourceShare, pick(clearSource, _mm256_mulhi_epu16(layerAlpha, k), mix)));
+        const __m256i untouched = _mm256_or_si256(keep, _mm256_cmpeq_epi16(c, zero));
+        const __m256i result = pick(untouched, d, pick(alphaLane, alpha, colour));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i * 4), result);
+    }
+    loadRowMaskedPlain(src + i * 4, dst + i * 4, coverage + i, n - i, locked);
+}
+
+bool hasAvx2() noexcept {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+}
+#else
+constexpr auto unmaskedAvx2 = unmaskedDefault;
+constexpr auto maskedAvx2 = loadRowMaskedPlain;
+constexpr bool hasAvx2() noexcept { return false; }
+#endif
+
+}  // namespace
+
+void loadRowUnmaskedPlain(const uint8_t* src, uint16_t* dst, int32_t count, bool alphaLocked) noexcept {
+    for (int32_t i = 0; i < count; ++i, src += 4, dst += 4) {
+        if (alphaLocked) {
+            dst[0] = widen8(src[0]);
+            dst[1] = widen8(src[1]);
+            dst[2] = widen8(src[2]);
+        } else if (src[3] != 0) {
+            for (int k = 0; k < 4; ++k) dst[k] = widen8(src[k]);
+        } else {
+            dst[0] = dst[1] = dst[2] = dst[3] = 0;
+        }
+    }
+}
+
+void loadRowMaskedPlain(const uint8_t* src, uint16_t* dst, const uint16_t* coverage, int32_t count,
+                        bool alphaLocked) noexcept {
+    for (int32_t i = 0; i < count; ++i) loadPixelMasked(src + i * 4, dst + i * 4, coverage[i], alphaLocked);
+}
+
+void loadRowUnmasked(const uint8_t* src, uint16_t* dst, int32_t count, bool alphaLocked) noexcept {
+    if (!fastPaths) return loadRowUnmaskedPlain(src, dst, count, alphaLocked);
+    if (hasAvx2()) return unmaskedAvx2(src, dst, count, alphaLocked);
+    unmaskedDefault(src, dst, count, alphaLocked);
+}
+
+void loadRowMasked(const uint8_t* src, uint16_t* dst, const uint16_t* coverage, int32_t count,
+                   bool alphaLocked) noexcept {
+    if (!fastPaths) return loadRowMaskedPlain(src, dst, coverage, count, alphaLocked);
+    if (hasAvx2()) return maskedAvx2(src, dst, coverage, count, alphaLocked);
+    loadRowMaskedPlain(src, dst, coverage, count, alphaLocked);
+}
+
+void rowCoverage(const uint8_t* texture, const uint16_t* mask, uint16_t* coverage, int32_t count) noexcept {
+    if (texture && mask) {
+        for (int32_t i = 0; i < count; ++i) coverage[i] = static_cast<uint16_t>(loadCoverage(texture, mask, static_cast<size_t>(i)));
+        return;
+    }
+    if (mask) {
+        // The mask's high byte h: 0 protects, 255 passes, else (h + 1) / 256 of it.
+        for (int32_t i = 0; i < count; ++i) {
+            const uint32_t h = mask[i] >> 8u;
+            coverage[i] = static_cast<uint16_t>(h == 0 ? 0 : (h == 255 ? 65535 : ((h + 1) * 65535) >> 8));
+        }
+        return;
+    }
+    for (int32_t i = 0; i < count; ++i) coverage[i] = static_cast<uint16_t>(loadCoverage(texture, nullptr, static_cast<size_t>(i)));
+}
+
+namespace testhooks {
+void setFastPaths(bool enabled) noexcept { fastPaths = enabled; }
+}  // namespace testhooks
+
+}  // namespace dro

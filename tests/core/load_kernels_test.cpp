@@ -1,0 +1,77 @@
+// The vector load kernels against the plain per-pixel rule: random rows of odd
+// lengths at unaligned starts, every coverage class, alpha lock on and off.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "core/load_kernels.h"
+#include "core/pixel_format.h"
+
+namespace {
+
+struct Row {
+    std::vector<uint8_t> source;
+    std::vector<uint16_t> layer;
+    std::vector<uint16_t> coverage;
+};
+
+Row randomRow(std::mt19937& rng, int32_t count) {
+    Row row;
+    row.source.resize(static_cast<size_t>(count) * 4 + 3);
+    row.layer.resize(static_cast<size_t>(count) * 4 + 3);
+    row.coverage.resize(static_cast<size_t>(count) + 1);
+    for (auto& b : row.source) b = static_cast<uint8_t>(rng());
+    for (auto& v : row.layer) v = static_cast<uint16_t>(rng());
+    for (size_t i = 0; i < row.source.size(); i += 4) {
+        // Transparent, opaque and partial pixels on both sides.
+        const uint32_t pick = rng() % 4;
+        if (pick == 0) row.source[i] = 0;
+        if (pick == 1 && i < row.layer.size()) row.layer[i] = 0;
+    }
+    for (auto& c : row.coverage) {
+        const uint32_t pick = rng() % 4;
+        c = static_cast<uint16_t>(pick == 0 ? 0 : pick == 1 ? 65535 : rng() % 65536);
+    }
+    return row;
+}
+
+}  // namespace
+
+TEST(LoadKernels, VectorRowsMatchThePlainRule) {
+    std::mt19937 rng(2024);
+    for (int trial = 0; trial < 300; ++trial) {
+        const int32_t count = static_cast<int32_t>(rng() % 70);
+        const int offset = static_cast<int>(rng() % 3);  // unaligned starts
+        const bool locked = rng() % 2 == 1;
+        Row row = randomRow(rng, count + 1);
+        // Shift the source start by whole bytes, the layer by whole channels.
+        const uint8_t* src = row.source.data() + offset;
+        std::vector<uint16_t> fast = row.layer;
+        std::vector<uint16_t> plain = row.layer;
+
+        dro::loadRowMasked(src, fast.data() + offset, row.coverage.data(), count, locked);
+        dro::loadRowMaskedPlain(src, plain.data() + offset, row.coverage.data(), count, locked);
+        ASSERT_EQ(fast, plain) << "masked, count " << count << " locked " << locked;
+
+        dro::loadRowUnmasked(src, fast.data() + offset, count, locked);
+        dro::loadRowUnmaskedPlain(src, plain.data() + offset, count, locked);
+        ASSERT_EQ(fast, plain) << "unmasked, count " << count << " locked " << locked;
+    }
+}
+
+TEST(LoadKernels, CoverageOfMaskAndTexture) {
+    std::vector<uint16_t> mask = {0, 0x00FF, 0x0100, 0x8000, 0xFEFF, 0xFF00, 0xFFFF};
+    std::vector<uint8_t> texture = {0, 1, 64, 127, 128, 250, 4};
+    std::vector<uint16_t> coverage(mask.size());
+    dro::rowCoverage(nullptr, mask.data(), coverage.data(), static_cast<int32_t>(mask.size()));
+    EXPECT_EQ(coverage, (std::vector<uint16_t>{0, 0, 511, 33023, 65279, 65535, 65535}));
+    for (size_t i = 0; i < mask.size(); ++i) ASSERT_EQ(coverage[i], dro::loadCoverage(nullptr, mask.data(), i));
+
+    dro::rowCoverage(texture.data(), nullptr, coverage.data(), static_cast<int32_t>(texture.size()));
+    EXPECT_EQ(coverage[0], 0);
+    EXPECT_EQ(coverage[2], 33023);
+    EXPECT_EQ(coverage[4], 65535);
+    dro::rowCoverage(texture.data(), mask.data(), coverage.data(), static_cast<int32_t>(texture.size()));
+    EXPECT_EQ(coverage[3], (129u * ((255u * 65535) >> 8)) >> 8);  // texture 127, then mask 0x8000
+}
