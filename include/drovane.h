@@ -145,6 +145,9 @@ DRO_API int32_t DRO_CALL DRO_GetAlpha64(int32_t x, int32_t y);
 DRO_API int32_t DRO_CALL DRO_GetMask64(int32_t x, int32_t y);
 DRO_API void DRO_CALL DRO_SetPixelRGB24(uint8_t* block, int32_t pitch, int32_t x, int32_t y,
                                         int32_t red16, int32_t green16, int32_t blue16);
+/* The composited colour at (x, y) packed as A << 24 | R << 16 | G << 8 | B (high
+ * bytes); 0x00FFFFFF outside the canvas. */
+DRO_API uint32_t DRO_CALL DRO_GetColorAtMerged(int32_t x, int32_t y);
 
 DRO_API void DRO_CALL DRO_Clear(int32_t red, int32_t green, int32_t blue, int32_t alpha);
 DRO_API void DRO_CALL DRO_ClearMasked(int32_t red, int32_t green, int32_t blue, int32_t alpha);
@@ -176,6 +179,11 @@ DRO_API int32_t DRO_CALL DRO_GetRGBA32LayerCompressed(uint8_t* output, int32_t i
                                                       int32_t layer, int32_t level);
 DRO_API void DRO_CALL DRO_LoadRGBA32LayerCompressed(const uint8_t* input, int32_t ignored, int32_t size,
                                                     int32_t layer);
+/* Clears the layer through the mask, then merges the canvas-sized block onto it
+ * (after scaling its alpha by texture and mask when adjust is non-zero; the block is
+ * width x height for that step). */
+DRO_API void DRO_CALL DRO_LoadRGBA32Layer_BAD(uint8_t* block, int32_t ignored, int32_t layer, int32_t width,
+                                              int32_t height, uint8_t adjust);
 
 /* ---- Mask -------------------------------------------------------------------------
  * One G16 value per canvas pixel: 65535 fully editable, 0 protected. As a picture the
@@ -250,6 +258,21 @@ DRO_API void DRO_CALL DRO_RGBAToRGB(uint8_t* out, int32_t width, int32_t height,
 DRO_API void DRO_CALL DRO_MergePixel(uint32_t* dR, uint32_t* dG, uint32_t* dB, uint32_t* dA, uint32_t sR,
                                      uint32_t sG, uint32_t sB, uint32_t sA, int32_t mode, int32_t opacity,
                                      uint8_t alphaLock);
+
+/* Layer merges: RGBA64 buffers are packed (w x 4 values per row). */
+DRO_API void DRO_CALL DRO_MergeLayer(int32_t sourceLayer, int32_t destinationLayer);
+DRO_API void DRO_CALL DRO_MergeLayerIntoRect(int32_t layer, uint16_t* buffer, int32_t x, int32_t y, int32_t width,
+                                             int32_t height);
+DRO_API void DRO_CALL DRO_MergeLayerInto(int32_t layer, uint16_t* buffer);
+DRO_API void DRO_CALL DRO_MergeRect(uint16_t* buffer, int32_t x, int32_t y, int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_Merge(uint16_t* buffer);
+DRO_API void DRO_CALL DRO_MergeRGBA32Layer(const uint8_t* data, int32_t layer, int32_t mode, int32_t opacity);
+
+/* ---- Texture and mask adjustment of host blocks ----------------------------------- */
+
+DRO_API void DRO_CALL DRO_AdjustRGBA32RectByMaskAndTexture(uint8_t* block, int32_t left, int32_t top,
+                                                           int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_AdjustRGBA32ByMaskAndTexture(uint8_t* block, int32_t width, int32_t height);
 
 /* ---- Undo store ---------------------------------------------------------------- */
 

@@ -31,16 +31,19 @@ void clearCurrent(int32_t red, int32_t green, int32_t blue, int32_t alpha) noexc
 }
 
 void clearCurrentMasked(int32_t red, int32_t green, int32_t blue, int32_t alpha) noexcept {
-    LayerSlot* slot = filledCurrentSlot();
-    if (!slot) return;
+    if (LayerSlot* slot = filledCurrentSlot()) clearSlotMasked(*slot, red, green, blue, alpha);
+}
+
+void clearSlotMasked(LayerSlot& slot, int32_t red, int32_t green, int32_t blue, int32_t alpha) noexcept {
+    if (slot.empty()) return;
     const uint16_t* mask = activeMask();
+    const uint16_t full[4] = {widen8(red), widen8(green), widen8(blue), widen8(alpha)};
     if (!mask) {
-        clearCurrent(red, green, blue, alpha);
+        forEachCanvasPixel(slot, [&full](uint16_t* px, size_t) { std::memcpy(px, full, sizeof full); });
         return;
     }
     const uint32_t colour[3] = {static_cast<uint8_t>(red), static_cast<uint8_t>(green), static_cast<uint8_t>(blue)};
-    const uint16_t full[4] = {widen8(red), widen8(green), widen8(blue), widen8(alpha)};
-    forEachCanvasPixel(*slot, [&](uint16_t* px, size_t i) {
+    forEachCanvasPixel(slot, [&](uint16_t* px, size_t i) {
         const uint32_t m = mask[i];
         if (m == 0) return;
         if (m == 65535) {

@@ -36,3 +36,15 @@ void setPixelRGB24(uint8_t* block, int32_t pitch, int32_t x, int32_t y, int32_t 
 }
 
 }  // namespace dro
+
+namespace dro {
+
+uint32_t packedColorAt(const uint16_t* plane, int32_t x, int32_t y) noexcept {
+    if (!plane) return 0;
+    if (!insideCanvas(x, y)) return 0x00FFFFFF;
+    const uint16_t* p = plane + (static_cast<size_t>(y) * canvas().width + x) * 4;
+    return uint32_t{narrow16(p[3])} << 24 | uint32_t{narrow16(p[0])} << 16 | uint32_t{narrow16(p[1])} << 8 |
+           narrow16(p[2]);
+}
+
+}  // namespace dro

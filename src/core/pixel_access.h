@@ -13,3 +13,11 @@ void setPixelRGB24(uint8_t* block, int32_t pitch, int32_t x, int32_t y, int32_t 
                    int32_t blue16) noexcept;
 
 }  // namespace dro
+
+namespace dro {
+
+// The packed colour 0xAARRGGBB (high bytes) of a canvas-sized RGBA64 plane at (x, y);
+// 0x00FFFFFF outside the canvas, 0 without a plane.
+uint32_t packedColorAt(const uint16_t* plane, int32_t x, int32_t y) noexcept;
+
+}  // namespace dro

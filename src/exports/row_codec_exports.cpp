@@ -1,5 +1,6 @@
 // Compressed rows and layers for the host's documents.
 #include "core/compressed_layer.h"
+#include "core/layer_load_merged.h"
 #include "core/row_codecs.h"
 #include "drovane.h"
 #include "exports/guarded.h"
@@ -43,6 +44,11 @@ DRO_API int32_t DRO_CALL DRO_GetRGBA32LayerCompressed(uint8_t* output, int32_t, 
 
 DRO_API void DRO_CALL DRO_LoadRGBA32LayerCompressed(const uint8_t* input, int32_t, int32_t size, int32_t layer) {
     guarded("LoadRGBA32LayerCompressed Excpt", [&] { loadRGBA32LayerCompressed(input, size, layer); });
+}
+
+DRO_API void DRO_CALL DRO_LoadRGBA32Layer_BAD(uint8_t* block, int32_t, int32_t layer, int32_t width, int32_t height,
+                                              uint8_t adjust) {
+    guarded("LoadRGBA32Layer Excpt", [&] { loadRGBA32LayerMerged(block, layer, width, height, adjust != 0); });
 }
 
 }  // extern "C"

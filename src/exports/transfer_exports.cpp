@@ -1,4 +1,5 @@
 // Pixel transfer and conversion between the host's blocks and the canvas.
+#include "composite/layer_merge.h"
 #include "core/canvas.h"
 #include "core/fill.h"
 #include "core/pixel_access.h"
@@ -109,6 +110,10 @@ DRO_API int32_t DRO_CALL DRO_GetMask64(int32_t x, int32_t y) { return invertedMa
 DRO_API void DRO_CALL DRO_SetPixelRGB24(uint8_t* block, int32_t pitch, int32_t x, int32_t y, int32_t red16,
                                         int32_t green16, int32_t blue16) {
     setPixelRGB24(block, pitch, x, y, red16, green16, blue16);
+}
+
+DRO_API uint32_t DRO_CALL DRO_GetColorAtMerged(int32_t x, int32_t y) {
+    return guarded("DRO_GetColorAtMerged Excpt", 0u, [&] { return colorAtMerged(x, y); });
 }
 
 DRO_API void DRO_CALL DRO_Clear(int32_t red, int32_t green, int32_t blue, int32_t alpha) {
