@@ -2,34 +2,13 @@
 
 #include <algorithm>
 
+#include "imaging/color/rgb_to_hsl.h"
+
 namespace dro {
 
 Hsl RgbToHsl(float r, float g, float b) noexcept {
-    const float max = std::max(std::max(r, g), b);
-    const float min = std::min(std::min(r, g), b);
-    const float l = (max + min) / 2.0f;
-    const float delta = max - min;
-    if (delta == 0.0f) return {0.0f, 0.0f, l};
-
-    const float s = l < 0.5f ? delta / (max + min) : delta / (2.0f - max - min);
-
-    // Distance of each channel from the maximum, in sixths of a turn.
-    const auto fromMax = [&](float c) { return ((max - c) * 0.16666667f + delta / 2.0f) / delta; };
-    const float dr = fromMax(r);
-    const float dg = fromMax(g);
-    const float db = fromMax(b);
-
-    float h;
-    if (r == max) {
-        h = db - dg;
-    } else if (g == max) {
-        h = 1.0f / 3.0f + dr - db;
-    } else {
-        h = 2.0f / 3.0f + dg - dr;
-    }
-    if (h < 0.0f) h += 1.0f;
-    if (h > 1.0f) h -= 1.0f;
-    return {h * 360.0f, s, l};
+    const HslOf<float> hsl = rgbToHslIn(r, g, b);
+    return {hsl.h, hsl.s, hsl.l};
 }
 
 float HueToChannel(float m1, float m2, float h) noexcept {
