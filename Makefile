@@ -18,7 +18,8 @@ asan-test: deps
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-bench: deps
+bench:
+	./scripts/install-deps.sh --bench
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	./build/bench/bench/drovane_bench

@@ -7,7 +7,14 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev
+  libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev libwebp-dev libraw-dev
+  libimagequant-dev
+  imagemagick pngcheck libtiff-tools
 )
+# Peer libraries measured against in the benchmarks only.
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(libvips-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

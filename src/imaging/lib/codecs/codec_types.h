@@ -1,0 +1,87 @@
+// What every reader and writer of our imaging library speaks: decoded pixel blocks, the
+// resolution record, the file type codes, and the size limits that keep hostile files
+// from asking for absurd allocations.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace dro::codecs {
+
+// Type codes shared with the host-facing file functions. 1, 3, 4, 6, 7, 8 and 10 are
+// fixed by callers; the others are ours.
+enum class FileType : int {
+    Unknown = 0,
+    Bmp = 1,
+    Jpeg = 3,
+    Png = 4,
+    Tiff = 6,
+    WindowsMetafile = 7,
+    EnhancedMetafile = 8,
+    Psd = 10,
+    Gif = 11,
+    Tga = 12,
+    Pcx = 13,
+    WebP = 14,
+};
+
+// Decoders refuse images beyond these before allocating anything for them.
+inline constexpr int64_t kMaxImageDimension = 1 << 20;
+inline constexpr int64_t kMaxImagePixels = int64_t{1} << 28;  // 1 GiB as RGBA32
+
+// Width x height x channels, or nullopt when the image is empty, too large or the
+// product overflows. Every decoder sizes its blocks through this.
+inline std::optional<size_t> checkedImageBytes(int64_t width, int64_t height, int64_t channels) {
+    if (width <= 0 || height <= 0 || channels <= 0) return std::nullopt;
+    if (width > kMaxImageDimension || height > kMaxImageDimension) return std::nullopt;
+    if (width * height > kMaxImagePixels) return std::nullopt;
+    return static_cast<size_t>(width * height * channels);
+}
+
+// Packed rows, top row first; channels 4 = R, G, B, A and 3 = R, G, B.
+struct PixelImage {
+    int width = 0;
+    int height = 0;
+    int channels = 4;
+    std::vector<uint8_t> pixels;
+
+    bool empty() const noexcept { return pixels.empty(); }
+};
+
+// Resolution as the file stores it: unit codes are per format (see each reader).
+struct Resolution {
+    double x = 0.0;
+    double y = 0.0;
+    int unit = 0;
+};
+
+struct ImageInfo {
+    int width = 0;
+    int height = 0;
+    Resolution resolution;
+};
+
+using ByteSpan = std::span<const uint8_t>;
+
+// Where writers put their bytes: a file opened for update, so that writers that must
+// seek back (TIFF directories, BMP sizes) can.
+struct FileDest {
+    std::FILE* file = nullptr;
+};
+
+// Writes a whole picture row by row without ever holding it: rows arrive in the order
+// rowOrderBottomUp() names, each width x channels bytes.
+class RowWriter {
+public:
+    virtual ~RowWriter() = default;
+    virtual bool rowOrderBottomUp() const noexcept { return false; }
+    virtual bool writeRow(const uint8_t* row) = 0;
+    // Completes the file; false when anything failed on the way.
+    virtual bool finish() = 0;
+};
+
+}  // namespace dro::codecs
