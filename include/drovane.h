@@ -268,6 +268,22 @@ DRO_API void DRO_CALL DRO_MergeRect(uint16_t* buffer, int32_t x, int32_t y, int3
 DRO_API void DRO_CALL DRO_Merge(uint16_t* buffer);
 DRO_API void DRO_CALL DRO_MergeRGBA32Layer(const uint8_t* data, int32_t layer, int32_t mode, int32_t opacity);
 
+/* ---- Premultiply around neighbourhood filters ----------------------------------- */
+
+/* Row stride is width pixels; a null block or a non-positive size does nothing. */
+DRO_API void DRO_CALL DRO_AdjustRGBA32PreFilter(uint8_t* block, int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_AdjustRGBA32PostFilter(uint8_t* block, int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_AdjustRGBA64PreFilter(uint16_t* block, int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_AdjustRGBA64PostFilter(uint16_t* block, int32_t width, int32_t height);
+
+/* ---- Hue, saturation, lightness / value shifts of RGBA32 blocks ------------------- */
+
+/* Stride width x 4, in place, alpha kept; hue in degrees, the other shifts in hundredths. */
+DRO_API void DRO_CALL DRO_ProcessBuffer_HSLAdjust(uint8_t* block, int32_t width, int32_t height, int32_t hueShift,
+                                                  int32_t saturationShift, int32_t lightnessShift);
+DRO_API void DRO_CALL DRO_ProcessBuffer_HSVAdjust(uint8_t* block, int32_t width, int32_t height, int32_t hueShift,
+                                                  int32_t saturationShift, int32_t valueShift);
+
 /* ---- Texture and mask adjustment of host blocks ----------------------------------- */
 
 DRO_API void DRO_CALL DRO_AdjustRGBA32RectByMaskAndTexture(uint8_t* block, int32_t left, int32_t top,
