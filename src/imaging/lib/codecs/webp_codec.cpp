@@ -1,0 +1,105 @@
+#include "imaging/lib/codecs/webp_codec.h"
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+#include <webp/encode.h>
+
+#include <cstring>
+
+namespace dro::codecs {
+namespace {
+
+bool hasSignature(ByteSpan bytes) {
+    return bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0 && std::memcmp(bytes.data() + 8, "WEBP", 4) == 0;
+}
+
+std::optional<PixelImage> firstAnimationFrame(ByteSpan bytes, size_t size, int width, int height) {
+    WebPAnimDecoderOptions options;
+    if (!WebPAnimDecoderOptionsInit(&options)) return std::nullopt;
+    options.color_mode = MODE_RGBA;
+    options.use_threads = 0;
+    const WebPData data{bytes.data(), bytes.size()};
+    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
+    if (!decoder) return std::nullopt;
+    std::optional<PixelImage> result;
+    WebPAnimInfo info{};
+    uint8_t* canvas = nullptr;
+    int timestamp = 0;
+    if (WebPAnimDecoderGetInfo(decoder, &info) && int(info.canvas_width) == width &&
+        int(info.canvas_height) == height && WebPAnimDecoderGetNext(decoder, &canvas, &timestamp) && canvas) {
+        PixelImage image;
+        image.width = width;
+        image.height = height;
+        image.channels = 4;
+        image.pixels.assign(canvas, canvas + size);
+        result = std::move(image);
+    }
+    WebPAnimDecoderDelete(decoder);
+    return result;
+}
+
+int writeToFile(const uint8_t* data, size_t size, const WebPPicture* picture) {
+    return std::fwrite(data, 1, size, static_cast<std::FILE*>(picture->custom_ptr)) == size;
+}
+
+}  // namespace
+
+std::optional<ImageInfo> readWebpInfo(ByteSpan bytes) {
+    if (!hasSignature(bytes)) return std::nullopt;
+    WebPBitstreamFeatures features;
+    if (WebPGetFeatures(bytes.data(), bytes.size(), &features) != VP8_STATUS_OK) return std::nullopt;
+    if (features.width <= 0 || features.height <= 0) return std::nullopt;
+    ImageInfo info;
+    info.width = features.width;
+    info.height = features.height;
+    return info;
+}
+
+std::optional<PixelImage> decodeWebp(ByteSpan bytes) {
+    if (!hasSignature(bytes)) return std::nullopt;
+    WebPBitstreamFeatures features;
+    if (WebPGetFeatures(bytes.data(), bytes.size(), &features) != VP8_STATUS_OK) return std::nullopt;
+    const auto size = checkedImageBytes(features.width, features.height, 4);
+    if (!size) return std::nullopt;
+    if (features.has_animation) return firstAnimationFrame(bytes, *size, features.width, features.height);
+
+    PixelImage image;
+    image.width = features.width;
+    image.height = features.height;
+    image.channels = 4;
+    image.pixels.resize(*size);
+    if (!WebPDecodeRGBAInto(bytes.data(), bytes.size(), image.pixels.data(), image.pixels.size(),
+                            features.width * 4)) {
+        return std::nullopt;
+    }
+    return image;
+}
+
+bool writeWebp(FileDest dest, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels,
+               WebpOptions options) {
+    if (!dest.file || !pixels || (channels != 3 && channels != 4)) return false;
+    if (width > WEBP_MAX_DIMENSION || height > WEBP_MAX_DIMENSION || !checkedImageBytes(width, height, channels))
+        return false;
+    WebPConfig config;
+    if (!WebPConfigInit(&config)) return false;
+    config.lossless = options.lossless ? 1 : 0;
+    config.exact = options.lossless ? 1 : 0;
+    config.quality = options.quality < 0.0f ? 0.0f : options.quality > 100.0f ? 100.0f : options.quality;
+    if (!WebPValidateConfig(&config)) return false;
+
+    WebPPicture picture;
+    if (!WebPPictureInit(&picture)) return false;
+    picture.width = width;
+    picture.height = height;
+    picture.use_argb = options.lossless ? 1 : 0;
+    picture.writer = writeToFile;
+    picture.custom_ptr = dest.file;
+    const int stride = width * channels;
+    const bool imported = channels == 4 ? WebPPictureImportRGBA(&picture, pixels, stride)
+                                        : WebPPictureImportRGB(&picture, pixels, stride);
+    const bool encoded = imported && WebPEncode(&config, &picture);
+    WebPPictureFree(&picture);
+    return encoded && std::fflush(dest.file) == 0;
+}
+
+}  // namespace dro::codecs
