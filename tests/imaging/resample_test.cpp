@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "imaging/lib/resample.h"
+
+namespace {
+
+std::vector<uint8_t> randomBlock(int w, int h, int bpp, uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> block(static_cast<size_t>(w) * h * bpp);
+    for (auto& v : block) v = static_cast<uint8_t>(rng());
+    return block;
+}
+
+constexpr int kAllCodes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 17, 18, 99};
+
+TEST(Resample, FlatImagesStayFlatForEveryFilterAndDirection) {
+    struct Case {
+        int w, h, nw, nh;
+    };
+    const Case cases[] = {{7, 5, 19, 3}, {40, 30, 3, 2}, {1, 1, 6, 4}, {5, 9, 5, 9}, {300, 2, 1, 1}};
+    for (int code : kAllCodes)
+        for (const auto& c : cases) {
+            std::vector<uint8_t> source(static_cast<size_t>(c.w) * c.h * 4);
+            for (size_t i = 0; i < source.size(); i += 4) {
+                source[i] = 12;
+                source[i + 1] = 200;
+                source[i + 2] = 255;
+                source[i + 3] = 0;
+            }
+            std::vector<uint8_t> out(static_cast<size_t>(c.nw) * c.nh * 4, 7);
+            ASSERT_TRUE(is5_ResizeImage(source.data(), c.w, c.h, c.w * 4, out.data(), c.nw, c.nh, c.nw * 4, 4, code, 0));
+            for (size_t i = 0; i < out.size(); i += 4) {
+                ASSERT_EQ(out[i], 12) << "code " << code;
+                ASSERT_EQ(out[i + 1], 200) << "code " << code;
+                ASSERT_EQ(out[i + 2], 255) << "code " << code;
+                ASSERT_EQ(out[i + 3], 0) << "code " << code;
+            }
+        }
+}
+
+TEST(Resample, InterpolatingKernelsKeepTheImageAtTheSameSize) {
+    const auto source = randomBlock(23, 17, 3, 1);
+    for (int code : {1, 6, 7, 8, 10, 13, 17, 18, 15, 0}) {
+        std::vector<uint8_t> out(source.size());
+        ASSERT_TRUE(is5_ResizeImage(source.data(), 23, 17, 23 * 3, out.data(), 23, 17, 23 * 3, 3, code, 0));
+        EXPECT_EQ(out, source) << "code " << code;
+    }
+}
+
+TEST(Resample, AreaAverageShrinkIsTheRoundedMeanOfEachBlock) {
+    const int w = 12, h = 9, factor = 3;
+    const auto source = randomBlock(w, h, 1, 2);
+    std::vector<uint8_t> out(static_cast<size_t>(w / factor) * (h / factor));
+    ASSERT_TRUE(IS3DecimateImage(source.data(), w, h, w, out.data(), w / factor, h / factor, w / factor, 1, 1));
+    for (int y = 0; y < h / factor; ++y)
+        for (int x = 0; x < w / factor; ++x) {
+            int sum = 0;
+            for (int dy = 0; dy < factor; ++dy)
+                for (int dx = 0; dx < factor; ++dx) sum += source[(y * factor + dy) * w + x * factor + dx];
+            const double mean = sum / 9.0;
+            EXPECT_NEAR(out[y * (w / factor) + x], mean, 0.5 + 1e-4);
+        }
+}
+
+TEST(Resample, NearestNeighbourDoublesPixels) {
+    const auto source = randomBlock(5, 4, 4, 3);
+    std::vector<uint8_t> out(10 * 8 * 4);
+    ASSERT_TRUE(is5_ResizeImage(source.data(), 5, 4, 20, out.data(), 10, 8, 40, 4, 18, 0));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 10; ++x)
+            for (int c = 0; c < 4; ++c) ASSERT_EQ(out[(y * 10 + x) * 4 + c], source[((y / 2) * 5 + x / 2) * 4 + c]);
+}
+
+TEST(Resample, RespectsStridesAndLeavesPaddingAlone) {
+    const auto source = randomBlock(8, 6, 4, 4);  // read as 6 x 6 with a stride of 8 pixels
+    std::vector<uint8_t> out(7 * 5 * 4, 0xEE);   // written as 5 x 5 with a stride of 7 pixels
+    ASSERT_TRUE(is5_ResizeImage(source.data(), 6, 6, 32, out.data(), 5, 5, 28, 4, 17, 0));
+    for (int y = 0; y < 5; ++y)
+        for (int x = 5; x < 7; ++x)
+            for (int c = 0; c < 4; ++c) EXPECT_EQ(out[(y * 7 + x) * 4 + c], 0xEE);
+}
+
+TEST(Resample, RefusesBadArgumentsWithoutWriting) {
+    std::vector<uint8_t> source(16, 1), out(16, 9);
+    const std::vector<uint8_t> untouched = out;
+    EXPECT_FALSE(is5_ResizeImage(nullptr, 2, 2, 8, out.data(), 2, 2, 8, 4, 8, 0));
+    EXPECT_FALSE(is5_ResizeImage(source.data(), 2, 2, 8, nullptr, 2, 2, 8, 4, 8, 0));
+    EXPECT_FALSE(is5_ResizeImage(source.data(), 0, 2, 8, out.data(), 2, 2, 8, 4, 8, 0));
+    EXPECT_FALSE(is5_ResizeImage(source.data(), 2, 2, 8, out.data(), 2, -1, 8, 4, 8, 0));
+    EXPECT_FALSE(is5_ResizeImage(source.data(), 2, 2, 4, out.data(), 2, 2, 8, 4, 8, 0));  // stride too small
+    EXPECT_FALSE(IS3ResizeImage(source.data(), 2, 2, 8, out.data(), 1 << 30, 1 << 30, 8, 4));
+    EXPECT_EQ(out, untouched);
+}
+
+}  // namespace
