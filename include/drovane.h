@@ -290,6 +290,39 @@ DRO_API void DRO_CALL DRO_AdjustRGBA32RectByMaskAndTexture(uint8_t* block, int32
                                                            int32_t width, int32_t height);
 DRO_API void DRO_CALL DRO_AdjustRGBA32ByMaskAndTexture(uint8_t* block, int32_t width, int32_t height);
 
+/* ---- Image-processing working buffers and effects ------------------------------ */
+
+/* Starts (and stops) the imaging library's modules; the argument is not used. */
+DRO_API void DRO_CALL DRO_IPLInit(int32_t unused);
+DRO_API void DRO_CALL DRO_IPLExit(void);
+/* Canvas-sized working copies of the current layer: sources are (re)filled from it on
+ * every allocation call, destinations keep their contents while the size holds. */
+DRO_API void DRO_CALL DRO_IPLAllocSrcBuffer32(void);
+DRO_API void DRO_CALL DRO_IPLAllocDstBuffer32(void);
+DRO_API void DRO_CALL DRO_IPLAllocSrcBuffer24(void);
+DRO_API void DRO_CALL DRO_IPLAllocDstBuffer24(void);
+DRO_API void DRO_CALL DRO_ToolAllocSrcBuffer32(void);
+DRO_API void DRO_CALL DRO_ToolAllocDstBuffer32(void);
+DRO_API void DRO_CALL DRO_IPLFreeSrcBuffer32(void);
+DRO_API void DRO_CALL DRO_IPLFreeDstBuffer32(void);
+DRO_API void DRO_CALL DRO_IPLFreeSrcBuffer24(void);
+DRO_API void DRO_CALL DRO_IPLFreeDstBuffer24(void);
+DRO_API void DRO_CALL DRO_ToolFreeSrcBuffer32(void);
+DRO_API void DRO_CALL DRO_ToolFreeDstBuffer32(void);
+/* Copies a canvas-sized RGBA32 block (stride width x 4) into the buffer, if both exist. */
+DRO_API void DRO_CALL DRO_IPLSetSrcBuffer32(const uint8_t* block);
+DRO_API void DRO_CALL DRO_IPLSetDstBuffer32(const uint8_t* block);
+DRO_API void DRO_CALL DRO_IPLUpdateSrcBuffer32(void);
+DRO_API void DRO_CALL DRO_ApplyMaskToAlpha_IPLSrcRGBA(void);
+/* Runs the named effect on the current layer through the IPL RGBA32 buffers (both must
+ * be allocated); sliders 0..1000, flags 0/1, colour 0..255 per channel; path names the
+ * script or plug-in of the effects that take one. */
+DRO_API void DRO_CALL DRO_IPLImageProcess(int32_t unused, const char* effect, int32_t variant, int32_t slider1,
+                                          int32_t slider2, int32_t slider3, int32_t slider4, int32_t slider5,
+                                          int32_t slider6, int32_t style1, int32_t style2, uint8_t flag1,
+                                          uint8_t flag2, uint8_t flag3, uint8_t flag4, uint8_t flag5, uint8_t flag6,
+                                          int32_t red, int32_t green, int32_t blue, const char* path);
+
 /* ---- Undo store ---------------------------------------------------------------- */
 
 DRO_API void DRO_CALL DRO_SaveUndoBuffer(uint8_t savePixels, uint8_t saveMask);

@@ -12,6 +12,8 @@
 #include "core/canvas.h"
 #include "core/failure.h"
 #include "core/frame_state.h"
+#include "imaging/filter_params.h"
+#include "imaging/library_modules.h"
 #include "imaging/working_buffers.h"
 #include "mask/mask_state.h"
 #include "undo/undo_store.h"
@@ -119,6 +121,8 @@ void resetEngine() noexcept {
     resetTextureMap();
     resetToolSettings();
     resetWorkingBuffers();
+    resetFilterParams();
+    resetLibraryModules();
     frameState().reset();
     seedRandom(1);
 }

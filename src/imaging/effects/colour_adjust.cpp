@@ -1,0 +1,33 @@
+// Hue, saturation and lightness (or value) shifts of the current layer.
+#include "imaging/color/buffer_adjust.h"
+#include "imaging/effects/effect_registry.h"
+#include "imaging/effects/effect_steps.h"
+#include "imaging/filters/pixel_access.h"
+#include "imaging/working_buffer_ops.h"
+
+namespace dro {
+namespace {
+
+using Adjust = void (*)(uint8_t*, int32_t, int32_t, int32_t, int32_t, int32_t) noexcept;
+
+// Hue from p1 (50 % = no shift, 0..100 % = -180..180 degrees); the other two from p2
+// and p3 (50 % = no shift, 0..100 % = -100..100 hundredths).
+template <Adjust adjust>
+void shiftColours(const EffectArgs& args) {
+    const IplPair pair = iplPair();
+    if (!pair) return;
+    updateIplSource32();
+    const auto& p = args.percent;
+    adjust(pair.source, pair.width, pair.height, filters::truncInt(p[0] * 3.6 - 180.0),
+           filters::truncInt(p[1] * 2.0 - 100.0), filters::truncInt(p[2] * 2.0 - 100.0));
+    writeBackAndRefresh(pair.source);
+}
+
+}  // namespace
+
+void registerColourAdjustEffects(EffectRegistry& r) {
+    r.add("Adjust HSL", shiftColours<processBufferHslAdjust>);
+    r.add("Adjust HSV", shiftColours<processBufferHsvAdjust>);
+}
+
+}  // namespace dro

@@ -1,0 +1,161 @@
+// "Box Blur": three rounds of a vertical then a horizontal box average. Window sums
+// run (one sample in, one out per step), so the cost does not grow with the radius;
+// the source block serves as scratch and ends changed.
+#include <algorithm>
+#include <cstring>
+
+#include <omp.h>
+
+#include "imaging/filters/filter_functions.h"
+#include "imaging/filters/pixel_access.h"
+
+namespace dro::filters {
+namespace {
+
+// The window around a sample position: 2r + 1 positions, clipped to 0..n-1 (divisor
+// the count inside) or, wrapped, mapped back into the line by the rule below
+// (divisor always 2r + 1).
+struct Window {
+    int64_t r;
+    int32_t n;
+    bool wrap;
+
+    // The line index a window position reads; -1 when a clipped window skips it.
+    // Wrapping reads position i < 0 from n - 1 + i (at least 0) and i >= n from
+    // i - n + 1 (at most n - 1).
+    int32_t map(int64_t i) const noexcept {
+        if (i >= 0 && i < n) return static_cast<int32_t>(i);
+        if (!wrap) return -1;
+        if (i < 0) return static_cast<int32_t>(std::max<int64_t>(n - 1 + i, 0));
+        return static_cast<int32_t>(std::min<int64_t>(i - n + 1, n - 1));
+    }
+
+    // Calls f(index, count) for the line indices the window at position at reads,
+    // with how often each is read; O(n) whatever the radius.
+    template <class F>
+    void enumerate(int64_t at, F&& f) const {
+        const int64_t lo = at - r;
+        const int64_t hi = at + r;
+        const auto span = [&](int64_t a, int64_t b) {  // positions a..b, each read once
+            for (int64_t i = std::max(a, lo); i <= std::min(b, hi); ++i) f(map(i), 1);
+        };
+        const auto run = [&](int64_t a, int64_t b, int32_t index) {  // a..b all read index
+            const int64_t first = std::max(a, lo);
+            const int64_t last = std::min(b, hi);
+            if (first <= last) f(index, last - first + 1);
+        };
+        if (!wrap) {
+            span(0, n - 1);
+            return;
+        }
+        run(lo, -int64_t{n}, 0);
+        span(-int64_t{n} + 1, -1);
+        span(0, n - 1);
+        span(n, 2 * int64_t{n} - 2);
+        run(2 * int64_t{n} - 1, hi, n - 1);
+    }
+
+    int64_t divisor(int64_t at) const noexcept {
+        if (wrap) return 2 * r + 1;
+        return std::min<int64_t>(at + r, n - 1) - std::max<int64_t>(at - r, 0) + 1;
+    }
+};
+
+constexpr int64_t kParallelArea = 1000;
+
+bool parallelWorth(const FilterParams& p) noexcept {
+    return int64_t{p.width - 1} * (p.height - 1) > kParallelArea;
+}
+
+void horizontalPass(const FilterParams& p, const Window& win) {
+    const int32_t w = p.width;
+#pragma omp parallel for schedule(static) if (parallelWorth(p))
+    for (int32_t y = 0; y < p.height; ++y) {
+        const uint8_t* in = p.source + static_cast<int64_t>(y) * p.stride;
+        uint8_t* out = p.destination + static_cast<int64_t>(y) * p.stride;
+        int64_t sum[4] = {0, 0, 0, 0};
+        win.enumerate(0, [&](int32_t i, int64_t count) {
+            for (int c = 0; c < 4; ++c) sum[c] += count * in[i * 4 + c];
+        });
+        for (int32_t x = 0;; ++x) {
+            const int64_t d = win.divisor(x);
+            for (int c = 0; c < 4; ++c) out[x * 4 + c] = static_cast<uint8_t>(sum[c] / d);
+            if (x + 1 == w) break;
+            const int32_t enter = win.map(int64_t{x} + 1 + win.r);
+            const int32_t leave = win.map(int64_t{x} - win.r);
+            for (int c = 0; c < 4; ++c) {
+                if (enter >= 0) sum[c] += in[enter * 4 + c];
+                if (leave >= 0) sum[c] -= in[leave * 4 + c];
+            }
+        }
+    }
+}
+
+// Columns are walked in strips so each row read stays contiguous and the running
+// sums live on the stack.
+constexpr int32_t kStrip = 64;
+
+void verticalRows(const FilterParams& p, const Window& win, int32_t rowBegin, int32_t rowEnd) {
+    const int64_t stride = p.stride;
+    for (int32_t x0 = 0; x0 < p.width; x0 += kStrip) {
+        const int32_t lanes = std::min(kStrip, p.width - x0) * 4;
+        int64_t sum[kStrip * 4] = {};
+        const uint8_t* base = p.source + int64_t{x0} * 4;
+        win.enumerate(rowBegin, [&](int32_t j, int64_t count) {
+            const uint8_t* row = base + j * stride;
+            for (int32_t k = 0; k < lanes; ++k) sum[k] += count * row[k];
+        });
+        for (int32_t y = rowBegin;; ++y) {
+            const int64_t d = win.divisor(y);
+            uint8_t* out = p.destination + y * stride + int64_t{x0} * 4;
+            for (int32_t k = 0; k < lanes; ++k) out[k] = static_cast<uint8_t>(sum[k] / d);
+            if (y + 1 == rowEnd) break;
+            const int32_t enter = win.map(int64_t{y} + 1 + win.r);
+            const int32_t leave = win.map(int64_t{y} - win.r);
+            if (enter >= 0) {
+                const uint8_t* row = base + enter * stride;
+                for (int32_t k = 0; k < lanes; ++k) sum[k] += row[k];
+            }
+            if (leave >= 0) {
+                const uint8_t* row = base + leave * stride;
+                for (int32_t k = 0; k < lanes; ++k) sum[k] -= row[k];
+            }
+        }
+    }
+}
+
+void verticalPass(const FilterParams& p, const Window& win) {
+#pragma omp parallel if (parallelWorth(p))
+    {
+        // Static split into contiguous row bands, one per thread.
+        const int32_t threads = omp_get_num_threads();
+        const int32_t t = omp_get_thread_num();
+        const int32_t band = (p.height + threads - 1) / threads;
+        const int32_t begin = std::min(p.height, t * band);
+        const int32_t end = std::min(p.height, begin + band);
+        if (begin < end) verticalRows(p, win, begin, end);
+    }
+}
+
+}  // namespace
+
+void boxBlur(FilterParams& p) {
+    // A negative radius (slider below -0.01) is taken as 0: the window is the pixel.
+    const int64_t radius = std::max<int64_t>(truncInt(p.slider[0] * 100.0 + 1.0), 0);
+    const bool wrap = p.flag[0] != 0;
+    // A clipped window wider than the line sees the same pixels as one that just fits.
+    const int64_t limit = int64_t{std::max(p.width, p.height)};
+    const int64_t r = wrap ? radius : std::min(radius, limit);
+    const Window vertical{r, p.height, wrap};
+    const Window horizontal{r, p.width, wrap};
+    // In single-buffer mode the picture is in the destination.
+    if (p.inPlace) copyDestinationToSource(p);
+    for (int round = 0; round < 3; ++round) {
+        if (round > 0) copyDestinationToSource(p);
+        verticalPass(p, vertical);
+        copyDestinationToSource(p);
+        horizontalPass(p, horizontal);
+    }
+}
+
+}  // namespace dro::filters

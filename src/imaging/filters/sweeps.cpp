@@ -1,0 +1,132 @@
+// The sweep family: eight directional passes in single-buffer mode. Each pass compares
+// a pixel with the one that follows it in the pass direction and may pull the follower
+// toward it; because reads come from the destination, a change travels along the pass.
+#include <array>
+#include <cstdlib>
+
+#include "imaging/filters/filter_functions.h"
+#include "imaging/filters/pixel_access.h"
+
+namespace dro::filters {
+namespace {
+
+// A range runs from its start up (or down) to, but not including, its end.
+struct Sweep {
+    int32_t rowStart, rowEnd, rowStep;
+    int32_t columnStart, columnEnd, columnStep;
+    int32_t nextDx, nextDy;
+};
+
+std::array<Sweep, 8> sweepsFor(int32_t w, int32_t h) noexcept {
+    return {{
+        {0, h - 2, 1, 0, w - 2, 1, 1, 0},
+        {h - 1, 1, -1, w - 1, 1, -1, -1, 0},
+        {1, h - 1, 1, w - 1, 1, -1, -1, 0},
+        {h - 1, 1, -1, 0, w - 2, 1, 1, 0},
+        {0, h - 2, 1, 0, w - 2, 1, 0, 1},
+        {h - 1, 1, -1, w - 1, 1, -1, 0, -1},
+        {0, h - 2, 1, w - 1, 1, -1, 0, 1},
+        {h - 1, 1, -1, 0, w - 2, 1, 0, -1},
+    }};
+}
+
+// Runs the eight sweeps; rule(current, next, acrossX, acrossY) may rewrite next. The
+// across pixel lies one step beyond next along the pass's other axis, in the
+// direction that axis is walked.
+template <class Rule>
+void runSweeps(FilterParams& p, Rule&& rule) {
+    p.inPlace = 1;
+    const PixelWriter out = writer(p);
+    for (const Sweep& s : sweepsFor(p.width, p.height)) {
+        const bool alongRows = s.nextDy == 0;
+        const int32_t acrossDx = alongRows ? 0 : s.columnStep;
+        const int32_t acrossDy = alongRows ? s.rowStep : 0;
+        for (int32_t y = s.rowStart; s.rowStep > 0 ? y < s.rowEnd : y > s.rowEnd; y += s.rowStep) {
+            for (int32_t x = s.columnStart; s.columnStep > 0 ? x < s.columnEnd : x > s.columnEnd;
+                 x += s.columnStep) {
+                const int32_t nx = x + s.nextDx;
+                const int32_t ny = y + s.nextDy;
+                rule(out.at(x, y), out.at(nx, ny), nx + acrossDx, ny + acrossDy);
+            }
+        }
+    }
+}
+
+int32_t weightOf(double fraction) noexcept {
+    const double w = fraction * 65535.0;
+    if (!(w > 0.0)) return 0;
+    return w >= 65535.0 ? 65535 : static_cast<int32_t>(w);
+}
+
+// 16-bit weighted mix with three >> 8 steps: W = 65535 keeps next (almost), small W
+// copies current into next.
+inline uint8_t mixChannel(uint32_t current, uint32_t next, uint32_t weight) noexcept {
+    const uint32_t v = (((weight * next) >> 8) + (((65535u - weight) * current) >> 8)) >> 8;
+    return static_cast<uint8_t>(v > 255 ? 255 : v);
+}
+
+inline void mixPixel(const uint8_t* current, uint8_t* next, uint32_t weight) noexcept {
+    for (int c = 0; c < 4; ++c) next[c] = mixChannel(current[c], next[c], weight);
+}
+
+inline int32_t lumOf(const uint8_t* px) noexcept { return lum(px[0], px[1], px[2]); }
+
+}  // namespace
+
+void valueBlur(FilterParams& p) {
+    const auto darker = static_cast<uint32_t>(weightOf(p.slider[0]));
+    const auto lighter = static_cast<uint32_t>(weightOf(p.slider[1]));
+    runSweeps(p, [&](const uint8_t* cur, uint8_t* next, int32_t, int32_t) {
+        const int32_t d = lumOf(cur) - lumOf(next);
+        const uint32_t w = d > 0 ? darker : (d < 0 ? lighter : 0);
+        if (w != 0) mixPixel(cur, next, w);
+    });
+}
+
+void noiseReduction(FilterParams& p) {
+    p.slider[0] = 1.0 - p.slider[0] / 2.0;
+    const auto weight = static_cast<uint32_t>(weightOf(p.slider[0]));
+    const int32_t threshold = truncInt(p.slider[1] * 255.0);
+    runSweeps(p, [&](const uint8_t* cur, uint8_t* next, int32_t, int32_t) {
+        if (std::abs(lumOf(cur) - lumOf(next)) < threshold) mixPixel(cur, next, weight);
+    });
+}
+
+void noiseReductionRgb(FilterParams& p) {
+    std::array<uint32_t, 3> weight{};
+    std::array<int32_t, 3> threshold{};
+    for (int c = 0; c < 3; ++c) {
+        p.slider[2 * c] = 1.0 - p.slider[2 * c] / 2.0;
+        weight[c] = static_cast<uint32_t>(weightOf(p.slider[2 * c]));
+        threshold[c] = truncInt(p.slider[2 * c + 1] * 255.0);
+    }
+    runSweeps(p, [&](const uint8_t* cur, uint8_t* next, int32_t, int32_t) {
+        for (int c = 0; c < 3; ++c) {
+            if (std::abs(cur[c] - next[c]) < threshold[c]) next[c] = mixChannel(cur[c], next[c], weight[c]);
+        }
+    });
+}
+
+void antiAlias(FilterParams& p) {
+    const int32_t t1 = truncInt((1.0 - p.slider[2]) * 255.0);
+    const int32_t t2 = truncInt((1.0 - p.slider[3]) * 255.0);
+    const double m1 = p.slider[0];
+    const double m2 = p.slider[1];
+    p.inPlace = 1;
+    const PixelView view = destinationView(p);
+    const auto blend = [](const uint8_t* cur, uint8_t* next, double m) {
+        for (int c = 0; c < 4; ++c) next[c] = static_cast<uint8_t>(truncClampByte(next[c] * m + cur[c] * (1.0 - m)));
+    };
+    runSweeps(p, [&](const uint8_t* cur, uint8_t* next, int32_t ax, int32_t ay) {
+        const int32_t lc = lumOf(cur);
+        const int32_t ln = lumOf(next);
+        const int32_t la = view.lumAt(ax, ay);
+        if (lc - ln > t1 && lc - la <= 0) {
+            blend(cur, next, m1);
+        } else if (ln - lc > t2 && la - lc <= 0) {
+            blend(cur, next, m2);
+        }
+    });
+}
+
+}  // namespace dro::filters
