@@ -80,9 +80,12 @@ inline std::vector<uint8_t> pattern(int w, int h, int channels, uint32_t seed = 
     return px;
 }
 
-// ImageMagick's own RGBA decode of a file, or nullopt when it cannot read it.
-inline std::optional<std::vector<uint8_t>> magickRgba(const std::filesystem::path& path, int w, int h) {
-    const std::string out = run("convert '" + path.string() + "' -depth 8 rgba:- 2>/dev/null");
+// ImageMagick's own RGBA decode of a file, or nullopt when it cannot read it. Its TGA
+// reader only notes a bottom-left origin, so callers ask for -auto-orient there.
+inline std::optional<std::vector<uint8_t>> magickRgba(const std::filesystem::path& path, int w, int h,
+                                                      const std::string& readOptions = "") {
+    const std::string out =
+        run("convert '" + path.string() + "' " + readOptions + " -depth 8 rgba:- 2>/dev/null");
     if (out.size() != static_cast<size_t>(w) * h * 4) return std::nullopt;
     return std::vector<uint8_t>(out.begin(), out.end());
 }
