@@ -188,18 +188,20 @@ void BM_MergeVips(benchmark::State& state, VipsBlendMode mode, SourceAlpha alpha
     Blocks& b = blocks();
     const std::vector<uint16_t>& source = b.source(alpha);
     double timed = 0;
+    bool ok = true;
     for (auto _ : state) {
         prepareDestination(b);
         const drobench::WallClock clock;
-        const bool ok = vipsComposite(b.destination, source, b.vipsOut, mode);
+        ok = vipsComposite(b.destination, source, b.vipsOut, mode);
         benchmark::ClobberMemory();
         const double seconds = clock.seconds();
         state.SetIterationTime(seconds);
         timed += seconds;
-        if (!ok) {
-            state.SkipWithError("vips_composite2 failed");
-            return;
-        }
+        if (!ok) break;
+    }
+    if (!ok) {
+        state.SkipWithError("vips_composite2 failed");
+        return;
     }
     // The base is opaque, so every mode's result is opaque; an opaque source OVER it
     // is the source itself (up to rounding in the float pipeline).
