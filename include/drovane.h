@@ -250,6 +250,52 @@ DRO_API void DRO_CALL DRO_RGBToRGBAlpha(uint8_t* out, int32_t width, int32_t hei
 DRO_API void DRO_CALL DRO_RGBToRGBA(uint8_t* out, int32_t width, int32_t height, const uint8_t* in);
 DRO_API void DRO_CALL DRO_RGBAToRGB(uint8_t* out, int32_t width, int32_t height, const uint8_t* in);
 
+/* ---- Tool settings, brush shapes and grain ----------------------------------- */
+
+/* The current tool. Every value starts at 0 when the library loads and survives the
+ * canvas. Colours: 8-bit setters store value << 8 (255 -> 65280); alpha is 65535. */
+DRO_API void DRO_CALL DRO_SetColor(int32_t red, int32_t green, int32_t blue);
+DRO_API void DRO_CALL DRO_SetColor16(int32_t red, int32_t green, int32_t blue);
+DRO_API void DRO_CALL DRO_SetColorBanks(int32_t r0, int32_t g0, int32_t b0, int32_t r1, int32_t g1, int32_t b1,
+                                        int32_t r2, int32_t g2, int32_t b2, int32_t r3, int32_t g3, int32_t b3);
+DRO_API void DRO_CALL DRO_SetShapeBlur(int32_t value);
+DRO_API void DRO_CALL DRO_SetBlendStrength(int32_t value);
+DRO_API void DRO_CALL DRO_SetBlendPrimaryColorStrength(int32_t value);
+DRO_API void DRO_CALL DRO_SetBlendRemix(int32_t flag);
+DRO_API void DRO_CALL DRO_SetDensity(int32_t value);
+DRO_API void DRO_CALL DRO_SetAlpha(int32_t percent);
+DRO_API void DRO_CALL DRO_SetColorVary(int32_t value);
+DRO_API void DRO_CALL DRO_SetAlphaLocked(int32_t flag);
+DRO_API void DRO_CALL DRO_SetColorLocked(int32_t flag);
+DRO_API void DRO_CALL DRO_SetBlobLocked(int32_t flag);
+DRO_API void DRO_CALL DRO_SetAlphaLevel(int32_t value);
+DRO_API void DRO_CALL DRO_SetImageBrushMode(int32_t flag);
+DRO_API void DRO_CALL DRO_SetSolidBrushMode(int32_t flag);
+DRO_API void DRO_CALL DRO_SetRotateBrushMode(int32_t mode, int32_t degrees);
+/* Brush size in pixels, kept to 0..1000 and, once a canvas exists, to its maxBrushSize.
+ * The scale size is the drawn side: 1..999, never above the size. */
+DRO_API void DRO_CALL DRO_SetSize(int32_t size);
+DRO_API void DRO_CALL DRO_SetScaleSize(int32_t size);
+DRO_API void DRO_CALL DRO_SetPixColorVary(int32_t value);
+DRO_API void DRO_CALL DRO_SetPixLumVary(int32_t value);
+DRO_API void DRO_CALL DRO_SetMixMode(int32_t mode, int32_t amount);
+DRO_API void DRO_CALL DRO_DecDrawingLength(void);
+DRO_API void DRO_CALL DRO_TempDisableBlend(void);
+/* Stores the tool, rebuilds the 20 grain buffers (random cells when grainCellSize is
+ * not 0, then from grainSource when it names a grain image) and the brush shape
+ * (shapeSource, turned by shapeParam degrees), and clears the one-shot flags and the
+ * mask maker. Paths of "" or one character mean none. */
+DRO_API void DRO_CALL DRO_SetTool(float shapeGain, int32_t grainCellSize, int32_t grainCellThreshold,
+                                  int32_t grainFillThreshold, int32_t edgeSoftness, int32_t colorVary,
+                                  int32_t grainInterval, int32_t blendStrength, int32_t blendPrimaryColorStrength,
+                                  int32_t blendRemix, int32_t unused11, int32_t invertShape, int32_t unused13,
+                                  const char* grainSource, const char* shapeSource, int32_t shapeParam);
+/* Rebuilds the shape for the current size: from the image file at path (cached with
+ * shapeParam) or, when the path is "" or one character or unreadable, round. */
+DRO_API void DRO_CALL DRO_SetBrushShape(const char* path, int32_t shapeParam);
+DRO_API void DRO_CALL DRO_SetBrushShape_ORIGINAL(const char* path, int32_t shapeParam);
+DRO_API void DRO_CALL DRO_UnloadBrushShape(void);
+
 /* ---- Blend modes and merges ------------------------------------------------- */
 
 /* Merges one source pixel into the destination pixel in place under a blend mode id

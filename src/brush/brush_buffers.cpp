@@ -16,9 +16,12 @@ bool allocateBrushBuffers(int32_t maxBrush) {
     const uint64_t edge = maxBrush > 0 ? static_cast<uint64_t>(maxBrush) : 0;
     bool complete = true;
     for (auto& grain : b.grain) {
-        grain = adoptBuffer(x_NewCharUndoReduce((edge + 25) * (edge + 25)));
+        grain = adoptBuffer(x_NewCharUndoReduce((edge + kGrainMargin) * (edge + kGrainMargin)));
         complete = complete && grain;
     }
+    b.grainEdge = static_cast<int32_t>(edge);
+    b.grainBuffer = kGrainBufferCount - 1;
+    b.grainOffset = 0;
     b.brushPlane = adoptBuffer(x_NewShortUndoReduce(edge * edge));
     return complete && b.brushPlane;
 }
@@ -28,6 +31,18 @@ void releaseBrushBuffers() noexcept {
     b.brushPlane.reset();
     b.releaseShape();
     for (auto& grain : b.grain) grain.reset();
+    b.grainEdge = 0;
+    b.grainBuffer = kGrainBufferCount - 1;
+    b.grainOffset = 0;
+    // Their length follows maxBrushSize, which the next canvas may change.
+    DeleteRandArrayBtye(b.pixelColorTable);
+    DeleteRandArrayBtye(b.pixelBrightnessTable);
+}
+
+int64_t grainBufferBytes() noexcept {
+    const BrushBuffers& b = brushBuffers();
+    const int64_t edge = static_cast<int64_t>(b.grainEdge) + kGrainMargin;
+    return b.grainEdge > 0 ? edge * edge : 0;
 }
 
 }  // namespace dro

@@ -71,11 +71,55 @@ struct ToolSettings {
     int32_t shapeBlur = 0;     // 0-100, blur when a shape image is scaled
     int32_t pixColorVary = 0;  // per-pixel random colour offset range, 0 = off
     int32_t pixLumVary = 0;    // per-pixel random brightness range, 0 = off
-    int32_t randomSeed = 0;    // seed of the engine's random generator
     int32_t drawingLength = 0; // countdown until the next grain change
+    // The random seed lives with the engine frame (FrameState::randomSeed).
 };
 
 ToolSettings& toolSettings() noexcept;
 void resetToolSettings() noexcept;
+
+// The side a dab may use: size kept within the brush box (maxBrushSize) and the scale
+// table, so shape, grain and scale-table reads stay inside their buffers.
+int32_t usableBrushSize() noexcept;
+
+// The small setters: they store values and derive the integers the dab loops read.
+void setToolColor(int32_t red, int32_t green, int32_t blue) noexcept;        // 0-255 each
+void setToolColor16(int32_t red, int32_t green, int32_t blue) noexcept;      // 0-65535 each
+void setColorBanks(const std::array<int32_t, 12>& rgbTriples) noexcept;      // r0 g0 b0 ... r3 g3 b3
+void setBlendStrength(int32_t value) noexcept;
+void setBlendPrimaryColorStrength(int32_t value) noexcept;
+void setDensity(int32_t value) noexcept;
+void setToolAlpha(int32_t percent) noexcept;
+void setRotateBrushMode(int32_t mode, int32_t degrees) noexcept;
+void setBrushSize(int32_t size) noexcept;
+void setScaleSize(int32_t size) noexcept;
+void setPixColorVary(int32_t value);
+void setPixLumVary(int32_t value);
+void setMixMode(int32_t mode, int32_t amount) noexcept;
+void decDrawingLength() noexcept;
+
+// Everything DRO_SetTool takes, in its order.
+struct ToolDescription {
+    float shapeGain = 0.0f;
+    int32_t grainCellSize = 0;
+    int32_t grainCellThreshold = 0;
+    int32_t grainFillThreshold = 0;
+    int32_t edgeSoftness = 0;
+    int32_t colorVary = 0;
+    int32_t grainInterval = 0;
+    int32_t blendStrength = 0;
+    int32_t blendPrimaryColorStrength = 0;
+    int32_t blendRemix = 0;
+    int32_t unused11 = 0;
+    int32_t invertShape = 0;
+    int32_t unused13 = 0;
+    const char* grainSource = nullptr;  // "" or one character: none
+    const char* shapeSource = nullptr;  // handed to the shape builder
+    int32_t shapeParam = 0;
+};
+
+// Reseeds the random generator, stores the description, rebuilds grain and shape and
+// clears the one-shot flags and the mask maker.
+void setTool(const ToolDescription& tool);
 
 }  // namespace dro
