@@ -1,7 +1,7 @@
 # Two commands on a fresh Debian 12 machine: `make test` and `make demo`.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build test asan-test bench clean
+.PHONY: deps build test asan-test bench demo clean
 
 deps:
 	./scripts/install-deps.sh
@@ -12,6 +12,10 @@ build: deps
 
 test: build
 	ctest --preset default -j $(JOBS)
+
+# The command-line host paints its built-in demo picture into demo.png.
+demo: build
+	./build/default/tools/drovane/drovane demo demo.png
 
 asan-test: deps
 	cmake --preset asan

@@ -369,6 +369,35 @@ DRO_API void DRO_CALL DRO_IPLImageProcess(int32_t unused, const char* effect, in
                                           uint8_t flag2, uint8_t flag3, uint8_t flag4, uint8_t flag5, uint8_t flag6,
                                           int32_t red, int32_t green, int32_t blue, const char* path);
 
+/* ---- Image files and the import buffer ------------------------------------------ */
+
+DRO_API int32_t DRO_CALL DRO_ReadFromFile(const char* path);
+DRO_API int32_t DRO_CALL DRO_ReadFromFileRAW(const char* path);
+DRO_API int32_t DRO_CALL DRO_ReadFromFileRGB24(uint8_t* destination, int32_t width, int32_t height,
+                                               const char* path);
+DRO_API int32_t DRO_CALL DRO_ReadFromFileRGBA32(uint8_t* destination, int32_t width, int32_t height,
+                                                const char* path);
+DRO_API int32_t DRO_CALL DRO_WriteToFileRGB24(const uint8_t* block, int32_t width, int32_t height,
+                                              const char* path, const char* extension, int32_t dpi);
+DRO_API int32_t DRO_CALL DRO_WriteToFileRGBA32(const uint8_t* block, int32_t width, int32_t height,
+                                               const char* path, const char* extension, int32_t dpi);
+DRO_API void DRO_CALL DRO_SavePageToFileRGB24(const char* path, const char* extension, int32_t dpi);
+DRO_API void DRO_CALL DRO_SavePageToFileRGB32(const char* path, const char* extension, int32_t dpi);
+DRO_API int32_t DRO_CALL DRO_GetDPIFromFile(const char* path);
+DRO_API int32_t DRO_CALL DRO_GetWidthFromPNG(const char* path);
+DRO_API int32_t DRO_CALL DRO_GetHeightFromPNG(const char* path);
+DRO_API int32_t DRO_CALL DRO_MakeThumbnail(const char* source, const char* destination, int32_t edge);
+DRO_API int32_t DRO_CALL DRO_MakeWebPic(const char* source, const char* destination, int32_t maxWidth,
+                                        int32_t maxHeight);
+DRO_API int32_t DRO_CALL DRO_GetNewRGBAWidth(void);
+DRO_API int32_t DRO_CALL DRO_GetNewRGBAHeight(void);
+DRO_API void DRO_CALL DRO_GetNewRGBA32(uint8_t* destination);
+DRO_API void DRO_CALL DRO_GetNewRGBA24(uint8_t* destination);
+DRO_API void DRO_CALL DRO_GetResizedNewRGBA24(uint8_t* destination, int32_t width, int32_t height);
+DRO_API int32_t DRO_CALL DRO_IsNewRGBA32Transparent(void);
+DRO_API void DRO_CALL DRO_SetInNewRGBA(void);
+DRO_API void DRO_CALL DRO_DeleteNewRGBA(void);
+
 /* ---- Undo store ---------------------------------------------------------------- */
 
 DRO_API void DRO_CALL DRO_SaveUndoBuffer(uint8_t savePixels, uint8_t saveMask);

@@ -8,6 +8,7 @@
 #include "brush/texture_map.h"
 #include "brush/tool_settings.h"
 #include "composite/view_state.h"
+#include "io/import_buffer.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
 #include "core/failure.h"
@@ -121,6 +122,7 @@ void resetEngine() noexcept {
     resetTextureMap();
     resetToolSettings();
     resetWorkingBuffers();
+    resetImportBuffer();
     resetFilterParams();
     resetLibraryModules();
     frameState().reset();

@@ -1,0 +1,87 @@
+#include "io/import_buffer.h"
+
+#include <cstring>
+
+#include "core/allocation.h"
+#include "core/canvas.h"
+#include "core/failure.h"
+#include "core/transfer_load.h"
+#include "imaging/lib/resample.h"
+
+namespace dro {
+namespace {
+
+ImportBuffer gImportBuffer;
+
+uint64_t pixelCount(const ImportBuffer& b) noexcept {
+    return static_cast<uint64_t>(b.width) * static_cast<uint64_t>(b.height);
+}
+
+// Very small targets or sources ring with the wide kernel; they get the bicubic one.
+constexpr int32_t kSmallResizeFilter = 17;
+constexpr int32_t kResizeFilter = 8;
+constexpr int32_t kSmallEdge = 5;
+
+}  // namespace
+
+ImportBuffer& importBuffer() noexcept { return gImportBuffer; }
+
+void resetImportBuffer() noexcept { gImportBuffer = ImportBuffer{}; }
+
+uint8_t* createNewRgba(int32_t width, int32_t height) {
+    ImportBuffer& b = gImportBuffer;
+    b.data.reset();
+    b.width = width;
+    b.height = height;
+    if (width <= 0 || height <= 0) return nullptr;
+    b.data.reset(x_NewCharUndoReduce(static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4));
+    return b.data.get();
+}
+
+void deleteNewRgba() noexcept { gImportBuffer.data.reset(); }
+
+void copyNewRgba32(uint8_t* destination) {
+    const ImportBuffer& b = gImportBuffer;
+    if (!destination || !b.data) return;
+    std::memcpy(destination, b.data.get(), pixelCount(b) * 4);
+}
+
+void copyNewRgb24(uint8_t* destination) {
+    const ImportBuffer& b = gImportBuffer;
+    if (!destination || !b.data) return;
+    const uint8_t* in = b.data.get();
+    const uint64_t n = pixelCount(b);
+    for (uint64_t i = 0; i < n; ++i, in += 4, destination += 3) std::memcpy(destination, in, 3);
+}
+
+void copyResizedNewRgb24(uint8_t* destination, int32_t width, int32_t height) {
+    const ImportBuffer& b = gImportBuffer;
+    if (!destination || !b.data || width <= 0 || height <= 0) return;
+    OwnedBuffer<uint8_t> block(x_NewCharUndoReduce(static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4));
+    requireAllocated(block.get());
+    const bool small = b.width < kSmallEdge || b.height < kSmallEdge || width < kSmallEdge || height < kSmallEdge;
+    if (!is5_ResizeImage(b.data.get(), b.width, b.height, b.width * 4, block.get(), width, height, width * 4, 4,
+                         small ? kSmallResizeFilter : kResizeFilter, 0))
+        return;
+    const uint8_t* in = block.get();
+    const uint64_t n = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    for (uint64_t i = 0; i < n; ++i, in += 4, destination += 3) std::memcpy(destination, in, 3);
+}
+
+bool newRgbaHasTransparency() noexcept {
+    const ImportBuffer& b = gImportBuffer;
+    if (!b.data) return false;
+    const uint8_t* p = b.data.get();
+    const uint64_t n = pixelCount(b);
+    for (uint64_t i = 0; i < n; ++i)
+        if (p[i * 4 + 3] != 255) return true;
+    return false;
+}
+
+void loadNewRgbaIntoCurrentLayer() {
+    const ImportBuffer& b = gImportBuffer;
+    if (!b.data) return;
+    loadRGBA32Layer(b.data.get(), b.width * 4, canvas().currentLayer, 0, 0, b.width, b.height, true);
+}
+
+}  // namespace dro

@@ -1,0 +1,24 @@
+// The sub-commands of drovane: each takes its words after the command name and returns
+// the exit status; UsageError and CommandError carry the one-line failures.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+using Words = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* synopsis;  // one line: the arguments
+    const char* help;      // what it does, a few lines
+    int (*run)(const Words& words);
+};
+
+int runInfo(const Words& words);
+int runConvert(const Words& words);
+int runFilter(const Words& words);
+int runDemo(const Words& words);
+
+}  // namespace cli

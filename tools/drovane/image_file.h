@@ -1,0 +1,48 @@
+// Image files and the canvas, as the command-line host sees them through the engine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct Image {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> rgba;  // packed RGBA32, top row first
+};
+
+// ".png" for "a/b.PNG"; empty when the name has no extension.
+std::string extensionOf(const std::string& path);
+// Whether the engine writes this extension with alpha.
+bool writesAlpha(const std::string& extension);
+
+// Decodes a file; CommandError when the engine cannot read it.
+Image readImage(const std::string& path);
+// Encodes by the path's extension; CommandError on failure.
+void writeImage(const Image& image, const std::string& path, int32_t dpi);
+
+// One open canvas: created on construction with the picture in layer 1 (or white),
+// deleted on destruction.
+class Canvas {
+public:
+    Canvas(int32_t width, int32_t height);
+    explicit Canvas(const Image& picture);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    // Writes the flattened visible layers by the path's extension; CommandError on failure.
+    void savePage(const std::string& path, int32_t dpi) const;
+    // The flattened visible layers as RGBA32.
+    Image flatten() const;
+
+private:
+    int32_t width_;
+    int32_t height_;
+};
+
+}  // namespace cli

@@ -1,0 +1,82 @@
+// drovane: the engine from the command line.
+#include <array>
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "arguments.h"
+#include "commands.h"
+#include "drovane.h"
+
+namespace {
+
+using cli::Command;
+
+constexpr std::array kCommands{
+    Command{"info", "FILE...",
+            "Prints each image's size, resolution and whether it has transparency.", cli::runInfo},
+    Command{"convert", "IN... (-o OUT | --format EXT [--outdir DIR]) [--dpi N]",
+            "Converts images. With one input, -o names the output; with --format, every input is\n"
+            "written beside itself (or into --outdir) with the new extension. The output format\n"
+            "follows the extension: .png .jpg .bmp .tif .tga .gif .pcx .psd .emf .wmf .webp.\n"
+            "--dpi sets the stored resolution (default: the input's). Progress goes to stderr.",
+            cli::runConvert},
+    Command{"filter",
+            "NAME [--slider1..6 N] [--flag1..6] [--style1 N] [--style2 N] [--color R,G,B] IN OUT",
+            "Runs an image effect by its exact name on IN and writes OUT. Sliders take 0..1000\n"
+            "(500 is the middle), styles are choices from 0, flags switch options on.\n"
+            "`drovane filter --list` prints the effect names.",
+            cli::runFilter},
+    Command{"demo", "OUT", "Paints the built-in demo picture (layers, blend modes, a filter) into OUT.",
+            cli::runDemo},
+};
+
+void printHelp(std::FILE* out) {
+    std::fprintf(out, "drovane - the drovane painting engine from the command line\n\nUsage:\n");
+    for (const auto& c : kCommands) std::fprintf(out, "  drovane %s %s\n", c.name, c.synopsis);
+    std::fprintf(out, "  drovane --help\n\nCommands:\n");
+    for (const auto& c : kCommands) {
+        std::fprintf(out, "  %s\n", c.name);
+        std::string help = c.help;
+        size_t start = 0;
+        while (start <= help.size()) {
+            const size_t end = help.find('\n', start);
+            std::fprintf(out, "      %s\n", help.substr(start, end - start).c_str());
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+    }
+    std::fprintf(out, "\nExit status: 0 success, 1 the work failed, 2 bad arguments.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "drovane: no command given (try drovane --help)\n");
+        return 2;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        printHelp(stdout);
+        return 0;
+    }
+    for (const auto& command : kCommands) {
+        if (name != command.name) continue;
+        try {
+            DRO_IPLInit(0);
+            const int status = command.run(cli::Words(argv + 2, argv + argc));
+            DRO_IPLExit();
+            return status;
+        } catch (const cli::UsageError& e) {
+            std::fprintf(stderr, "drovane %s: %s (usage: drovane %s %s)\n", command.name, e.what(), command.name,
+                         command.synopsis);
+            return 2;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "drovane %s: %s\n", command.name, e.what());
+            return 1;
+        }
+    }
+    std::fprintf(stderr, "drovane: unknown command '%s' (try drovane --help)\n", name.c_str());
+    return 2;
+}
