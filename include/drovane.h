@@ -418,6 +418,23 @@ DRO_API void DRO_CALL DRO_PauseUndo(void);
 DRO_API void DRO_CALL DRO_ResumeUndo(void);
 DRO_API void DRO_CALL DRO_InvalidateDirtyUndoCanvas(void);
 
+/* ---- Lua filter scripts ----------------------------------------------------------- */
+
+/* Runs the Lua script at path over the current layer through the IPL RGBA32 buffers
+ * (both must be allocated). Sliders 0..1000, styles 0-based, flags 0/1. Load and run
+ * errors are shown once in a message box captioned "Lua Script Error"; Escape (see
+ * docs/api.md) ends a running script the same way. */
+DRO_API void DRO_CALL DRO_LuaFilterRun(const char* path, int32_t variant, int32_t slider1, int32_t slider2,
+                                       int32_t slider3, int32_t slider4, int32_t slider5, int32_t slider6,
+                                       int32_t style1, int32_t style2, uint8_t flag1, uint8_t flag2, uint8_t flag3,
+                                       uint8_t flag4, uint8_t flag5, uint8_t flag6);
+
+/* Extension: message boxes (script errors, "message_box") go to the host's callback
+ * instead of the system's box (on Linux: one line "caption: text" on stderr). Null
+ * restores the default. */
+typedef void (DRO_CALL* DRO_MessageCallback)(const char* text, const char* caption, void* user);
+DRO_API void DRO_CALL DRO_SetMessageCallback(DRO_MessageCallback callback, void* user);
+
 #ifdef __cplusplus
 }
 #endif

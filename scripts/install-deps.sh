@@ -10,10 +10,12 @@ packages=(
   libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev libwebp-dev libraw-dev
   libimagequant-dev
   imagemagick pngcheck libtiff-tools
+  libluajit2-5.1-dev
 )
 # Peer libraries measured against in the benchmarks only.
 if [ "${1:-}" = "--bench" ]; then
   packages+=(libvips-dev)
+  packages+=(liblua5.1-0-dev)
 fi
 
 missing=()

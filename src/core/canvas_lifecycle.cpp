@@ -17,6 +17,7 @@
 #include "imaging/library_modules.h"
 #include "imaging/working_buffers.h"
 #include "mask/mask_state.h"
+#include "script/script_state.h"
 #include "undo/undo_store.h"
 
 namespace dro {
@@ -122,6 +123,7 @@ void resetEngine() noexcept {
     resetTextureMap();
     resetToolSettings();
     resetWorkingBuffers();
+    resetScriptState();
     resetImportBuffer();
     resetFilterParams();
     resetLibraryModules();

@@ -39,4 +39,23 @@ int32_t systemMetric(SystemMetric metric) noexcept;
 // display and power changes reach the engine (see core/system_events.h).
 void startSystemEventWindow() noexcept;
 
+// A modal message box with an OK button and no owner window. A host may take the
+// messages over with setMessageCallback (null restores the system's own box; on
+// Linux that is one line "caption: text" on stderr).
+using MessageCallback = void (*)(const char* text, const char* caption, void* user);
+void setMessageCallback(MessageCallback callback, void* user) noexcept;
+void messageBox(const char* text, const char* caption) noexcept;
+
+// True when the Escape key went down since the last query (the query consumes it).
+bool escapePressed() noexcept;
+// Records an Escape key-down for the next query, where no keyboard reaches the engine
+// (tests, and hosts that bridge their own key events). Safe from any thread.
+void pressEscape() noexcept;
+
+// Text for the debugger's output window.
+void debugOutput(const char* text) noexcept;
+
+// The character that separates the directories of a path ('\\' or '/').
+char pathSeparator() noexcept;
+
 }  // namespace dro::platform

@@ -25,6 +25,7 @@ const EffectRegistry& effectRegistry() noexcept {
         registerInHouseEffects(r);
         registerMaskEffects(r);
         registerColourAdjustEffects(r);
+        registerScriptEffects(r);
         return r;
     }();
     return registry;

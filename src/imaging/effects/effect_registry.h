@@ -42,5 +42,6 @@ const EffectRegistry& effectRegistry() noexcept;
 void registerInHouseEffects(EffectRegistry& registry);
 void registerMaskEffects(EffectRegistry& registry);
 void registerColourAdjustEffects(EffectRegistry& registry);
+void registerScriptEffects(EffectRegistry& registry);
 
 }  // namespace dro

@@ -1,0 +1,7 @@
+#include "platform/platform.h"
+
+namespace dro::platform {
+
+char pathSeparator() noexcept { return '/'; }
+
+}  // namespace dro::platform
