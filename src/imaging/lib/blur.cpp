@@ -220,14 +220,17 @@ struct Job {
     const int32_t* elementOffset;  // byte offset in a source row of each packed element
 };
 
-inline uint16_t toFixed(double v) {
-    const double s = v * kFixedScale + 0.5;
-    return static_cast<uint16_t>(s <= 0.0 ? 0.0 : s >= 65535.0 ? 65535.0 : s);
+// Branch-free so the conversion loops vectorise.
+template <class Real>
+inline uint16_t toFixed(Real v) {
+    const Real s = std::min(std::max(v * Real(kFixedScale) + Real(0.5), Real(0)), Real(65535));
+    return static_cast<uint16_t>(static_cast<int32_t>(s));
 }
 
-inline uint8_t toByte(double v) {
-    const double s = v + 0.5;
-    return static_cast<uint8_t>(s <= 0.0 ? 0.0 : s >= 255.0 ? 255.0 : s);
+template <class Real>
+inline uint8_t toByte(Real v) {
+    const Real s = std::min(std::max(v + Real(0.5), Real(0)), Real(255));
+    return static_cast<uint8_t>(static_cast<int32_t>(s));
 }
 
 template <class Real>
@@ -294,10 +297,17 @@ void verticalStrip(const Job& job, int64_t s, const Pass& pass, typename Pass::R
     Real* out = rows + static_cast<std::size_t>(h + pad) * lanes;
     Real* edge = out + static_cast<std::size_t>(h) * lanes;
     const int32_t* offsets = job.elementOffset + first;
+    // With every channel blurred, packed elements are the row's bytes in order.
+    const bool contiguous = job.plan.count == job.bytesPerPixel;
     for (int y = 0; y < h; ++y) {
         const uint8_t* src = job.source + static_cast<std::size_t>(y) * job.sourceStride;
         Real* r = rows + static_cast<std::size_t>(y) * lanes;
-        for (int j = 0; j < lanes; ++j) r[j] = src[offsets[j]];
+        if (contiguous) {
+            const uint8_t* bytes = src + first;
+            for (int j = 0; j < lanes; ++j) r[j] = bytes[j];
+        } else {
+            for (int j = 0; j < lanes; ++j) r[j] = src[offsets[j]];
+        }
     }
     const Real* result = pass(rows, h, lanes, true, out, edge);
     for (int y = 0; y < h; ++y) {
@@ -326,6 +336,10 @@ void horizontalRow(const Job& job, int y, const Pass& pass, typename Pass::Real*
     uint8_t* dst = job.destination + static_cast<std::size_t>(y) * job.destinationStride;
     const int bpp = job.bytesPerPixel;
     const ChannelPlan& plan = job.plan;
+    if (plan.count == bpp) {
+        for (std::size_t i = 0; i < elements; ++i) dst[i] = toByte(result[i]);
+        return;
+    }
     for (int x = 0; x < w; ++x) {
         const Real* px = result + static_cast<std::size_t>(x) * lanes;
         uint8_t* d = dst + static_cast<std::size_t>(x) * bpp;
