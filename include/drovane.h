@@ -296,6 +296,53 @@ DRO_API void DRO_CALL DRO_SetBrushShape(const char* path, int32_t shapeParam);
 DRO_API void DRO_CALL DRO_SetBrushShape_ORIGINAL(const char* path, int32_t shapeParam);
 DRO_API void DRO_CALL DRO_UnloadBrushShape(void);
 
+/* ---- Dabs and blend buffers ------------------------------------------------------ */
+
+/* A dab of the current brush centred at (x, y) into the paint layer (else the current
+ * layer); r, g, b are 16-bit and only their high bytes count. While the mask maker is
+ * on the dab goes into the mask. */
+DRO_API void DRO_CALL DRO_DrawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b);
+DRO_API void DRO_CALL DRO_DrawDabGritMask(int32_t x, int32_t y);
+
+/* Blend buffers: up to 20 maxBrushSize-square RGBA64 images; every operation works on
+ * the selected one. Copy, mix and colour do nothing while the blend strength is 0.
+ * Source blocks are canvas-sized RGBA64 planes; share and amount are 0..256. */
+DRO_API void DRO_CALL DRO_SetBlendBufferCount(int32_t count);
+DRO_API void DRO_CALL DRO_SelectBlendBuffer(int32_t index);
+DRO_API void DRO_CALL DRO_ClearBlendBuffer(void);
+DRO_API void DRO_CALL DRO_FillBlendBuffer(int32_t a1, int32_t a2, int32_t a3, int32_t a4);
+/* kind 289 grey, 290 invert, 291 values below level % to 0, 292 values above to 65280. */
+DRO_API void DRO_CALL DRO_FilterBlendBuffer(int32_t kind, int32_t level);
+DRO_API void DRO_CALL DRO_DoCopyBlendBuffer(int32_t x, int32_t y, const uint16_t* source, int32_t colorShare,
+                                            uint8_t keepColorOutside);
+DRO_API void DRO_CALL DRO_CopyBlendBufferSurface(int32_t x, int32_t y, int32_t colorShare, uint8_t keepColorOutside);
+DRO_API void DRO_CALL DRO_CopyBlendBufferLayer(int32_t layer, int32_t x, int32_t y, int32_t colorShare);
+DRO_API void DRO_CALL DRO_CopyBlendBufferUnderLayer(int32_t x, int32_t y, int32_t colorShare);
+DRO_API void DRO_CALL DRO_CopyBlendBufferHistory(int32_t x, int32_t y, int32_t colorShare);
+DRO_API void DRO_CALL DRO_CopyBlendBufferTrace(int32_t x, int32_t y, int32_t colorShare);
+DRO_API void DRO_CALL DRO_DoCopyBlendBufferMask(int32_t x, int32_t y, int32_t colorShare);
+DRO_API void DRO_CALL DRO_DoMixBlendBuffer(int32_t x, int32_t y, const uint16_t* source, int32_t amount);
+DRO_API void DRO_CALL DRO_MixBlendBufferSurface(int32_t x, int32_t y, int32_t amount);
+DRO_API void DRO_CALL DRO_MixBlendBufferLayer(int32_t layer, int32_t x, int32_t y, int32_t amount);
+DRO_API void DRO_CALL DRO_MixBlendBufferUnderLayer(int32_t x, int32_t y, int32_t amount);
+DRO_API void DRO_CALL DRO_MixBlendBufferHistory(int32_t x, int32_t y, int32_t amount);
+DRO_API void DRO_CALL DRO_MixBlendBufferTrace(int32_t x, int32_t y, int32_t amount);
+DRO_API void DRO_CALL DRO_DoColorBlendBuffer(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b, int32_t ignored,
+                                             int32_t amount);
+/* Point readers: RGBAAt gives 0xRRGGBBAA with (x, y) clamped into the canvas; ColorAt
+ * gives 0xAARRGGBB and 0x00FFFFFF outside it; both 0 without the source. */
+DRO_API uint32_t DRO_CALL DRO_GetRGBAAt(int32_t x, int32_t y, const uint16_t* source);
+DRO_API uint32_t DRO_CALL DRO_GetRGBAAtSurface(int32_t x, int32_t y);
+DRO_API uint32_t DRO_CALL DRO_GetRGBAAtUnderLayer(int32_t x, int32_t y);
+DRO_API uint32_t DRO_CALL DRO_GetRGBAAtTrace(int32_t x, int32_t y);
+DRO_API uint32_t DRO_CALL DRO_GetRGBAAtLayer(int32_t x, int32_t y, int32_t layer);
+DRO_API uint32_t DRO_CALL DRO_GetColorAt(int32_t x, int32_t y, const uint16_t* source);
+DRO_API uint32_t DRO_CALL DRO_GetColorAtSurface(int32_t x, int32_t y);
+DRO_API uint32_t DRO_CALL DRO_GetColorAtUnderLayer(int32_t x, int32_t y);
+DRO_API uint32_t DRO_CALL DRO_GetColorAtTrace(int32_t x, int32_t y);
+DRO_API uint32_t DRO_CALL DRO_GetColorAtHistory(int32_t x, int32_t y);
+DRO_API uint32_t DRO_CALL DRO_GetColorAtLayer(int32_t x, int32_t y, int32_t layer);
+
 /* ---- Blend modes and merges ------------------------------------------------- */
 
 /* Merges one source pixel into the destination pixel in place under a blend mode id
