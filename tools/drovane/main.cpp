@@ -27,6 +27,12 @@ constexpr std::array kCommands{
             "(500 is the middle), styles are choices from 0, flags switch options on.\n"
             "`drovane filter --list` prints the effect names.",
             cli::runFilter},
+    Command{"lua", "SCRIPT [--slider1..6 N] [--flag1..6] [--style1 N] [--style2 N] [--variant N] IN OUT",
+            "Runs a Lua filter script on IN and writes OUT. The script sees the picture through\n"
+            "get_rgb/set_rgb and friends, and the settings as sliderVal1..6 (given 0..1000, seen\n"
+            "as 0..1), flagVal1..6 and styleVal1..2; see examples/lua/. A script error fails with\n"
+            "its message; Escape cannot be pressed here, so a script must end by itself.",
+            cli::runLua},
     Command{"demo", "OUT", "Paints the built-in demo picture (layers, blend modes, a filter) into OUT.",
             cli::runDemo},
 };
