@@ -382,6 +382,77 @@ DRO_API void DRO_CALL DRO_ProcessBuffer_HSVAdjust(uint8_t* block, int32_t width,
 DRO_API void DRO_CALL DRO_AdjustRGBA32RectByMaskAndTexture(uint8_t* block, int32_t left, int32_t top,
                                                            int32_t width, int32_t height);
 DRO_API void DRO_CALL DRO_AdjustRGBA32ByMaskAndTexture(uint8_t* block, int32_t width, int32_t height);
+/* flag non-zero: unpremultiplies a canvas-sized RGBA32 block in place. */
+DRO_API void DRO_CALL DRO_AdjustRGBA32ForAlphaComp(uint8_t flag, uint8_t* block);
+
+/* ---- Paint layer, texture map and fade ------------------------------------------- */
+
+/* The paint layer holds the stroke in progress: dabs go into it, the render shows it
+ * inside the current layer, and the merge lays it into a layer with its mode and
+ * opacities (percent 0..100) and clears it. Returns the mode id of modeName. */
+DRO_API int32_t DRO_CALL DRO_CreatePaintLayer(int32_t opacityPercent, int32_t secondPercent, const char* modeName);
+DRO_API void DRO_CALL DRO_ClearPaintLayer(void);
+DRO_API void DRO_CALL DRO_ClearPaintLayer_old(void);
+DRO_API void DRO_CALL DRO_DeletePaintLayer(void);
+/* Extents are left, top inclusive and right, bottom one past the painted area. */
+DRO_API void DRO_CALL DRO_SetPaintLayerExtents(int32_t minX, int32_t minY, int32_t maxX, int32_t maxY);
+DRO_API void DRO_CALL DRO_SwapPaintLayer(int32_t layer);
+DRO_API void DRO_CALL DRO_MergePaintLayer(int32_t layer);
+DRO_API void DRO_CALL DRO_BlurPaintLayerAlpha(void);
+/* The texture map (4..250 per canvas pixel) from a layer's grey level. */
+DRO_API void DRO_CALL DRO_CreateTexture(int32_t layer);
+DRO_API void DRO_CALL DRO_DeleteTexture(void);
+/* With a step undone, exchanges the pixels of the step the next undo would take back. */
+DRO_API void DRO_CALL DRO_StartFade(void);
+DRO_API void DRO_CALL DRO_UpdateFade(int32_t amount);
+DRO_API void DRO_CALL DRO_EndFade(void);
+
+/* ---- Display render and view ------------------------------------------------------ */
+
+/* Composites the visible layers (with the stroke in progress) of the canvas rectangle
+ * x, y, w, h into 24-bit pixels, bytes blue, green, red; output row k starts at
+ * out + k * stride bytes, stride may be negative. The scale path follows SetScale:
+ * scale equal to zoom renders 1:1, below it zooms in by zoom, above it zooms out by
+ * scale. Nothing is written before SetViewSize or without a current layer. */
+DRO_API void DRO_CALL DRO_Render(uint8_t* out, int32_t stride, int32_t x, int32_t y, int32_t w, int32_t h);
+DRO_API void DRO_CALL DRO_SetScale(int32_t zoom, float scale);
+DRO_API void DRO_CALL DRO_SetOffset(int32_t x, int32_t y);
+DRO_API void DRO_CALL DRO_SetViewSize(int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_SetAOI(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+DRO_API void DRO_CALL DRO_SetTracingMode(uint8_t mode);
+DRO_API void DRO_CALL DRO_SetGrid(uint32_t value);
+DRO_API void DRO_CALL DRO_SetGridSpacing(uint32_t value);
+DRO_API intptr_t DRO_CALL DRO_SetWindowRedraw(DRO_Window window, int32_t flag);
+DRO_API int32_t DRO_CALL DRO_RedrawWindow(DRO_Window window);
+
+/* ---- Image files and the import buffer ------------------------------------------ */
+
+DRO_API int32_t DRO_CALL DRO_ReadFromFile(const char* path);
+DRO_API int32_t DRO_CALL DRO_ReadFromFileRAW(const char* path);
+DRO_API int32_t DRO_CALL DRO_ReadFromFileRGB24(uint8_t* destination, int32_t width, int32_t height,
+                                               const char* path);
+DRO_API int32_t DRO_CALL DRO_ReadFromFileRGBA32(uint8_t* destination, int32_t width, int32_t height,
+                                                const char* path);
+DRO_API int32_t DRO_CALL DRO_WriteToFileRGB24(const uint8_t* block, int32_t width, int32_t height,
+                                              const char* path, const char* extension, int32_t dpi);
+DRO_API int32_t DRO_CALL DRO_WriteToFileRGBA32(const uint8_t* block, int32_t width, int32_t height,
+                                               const char* path, const char* extension, int32_t dpi);
+DRO_API void DRO_CALL DRO_SavePageToFileRGB24(const char* path, const char* extension, int32_t dpi);
+DRO_API void DRO_CALL DRO_SavePageToFileRGB32(const char* path, const char* extension, int32_t dpi);
+DRO_API int32_t DRO_CALL DRO_GetDPIFromFile(const char* path);
+DRO_API int32_t DRO_CALL DRO_GetWidthFromPNG(const char* path);
+DRO_API int32_t DRO_CALL DRO_GetHeightFromPNG(const char* path);
+DRO_API int32_t DRO_CALL DRO_MakeThumbnail(const char* source, const char* destination, int32_t edge);
+DRO_API int32_t DRO_CALL DRO_MakeWebPic(const char* source, const char* destination, int32_t maxWidth,
+                                        int32_t maxHeight);
+DRO_API int32_t DRO_CALL DRO_GetNewRGBAWidth(void);
+DRO_API int32_t DRO_CALL DRO_GetNewRGBAHeight(void);
+DRO_API void DRO_CALL DRO_GetNewRGBA32(uint8_t* destination);
+DRO_API void DRO_CALL DRO_GetNewRGBA24(uint8_t* destination);
+DRO_API void DRO_CALL DRO_GetResizedNewRGBA24(uint8_t* destination, int32_t width, int32_t height);
+DRO_API int32_t DRO_CALL DRO_IsNewRGBA32Transparent(void);
+DRO_API void DRO_CALL DRO_SetInNewRGBA(void);
+DRO_API void DRO_CALL DRO_DeleteNewRGBA(void);
 
 /* ---- Image-processing working buffers and effects ------------------------------ */
 
@@ -415,35 +486,6 @@ DRO_API void DRO_CALL DRO_IPLImageProcess(int32_t unused, const char* effect, in
                                           int32_t slider6, int32_t style1, int32_t style2, uint8_t flag1,
                                           uint8_t flag2, uint8_t flag3, uint8_t flag4, uint8_t flag5, uint8_t flag6,
                                           int32_t red, int32_t green, int32_t blue, const char* path);
-
-/* ---- Image files and the import buffer ------------------------------------------ */
-
-DRO_API int32_t DRO_CALL DRO_ReadFromFile(const char* path);
-DRO_API int32_t DRO_CALL DRO_ReadFromFileRAW(const char* path);
-DRO_API int32_t DRO_CALL DRO_ReadFromFileRGB24(uint8_t* destination, int32_t width, int32_t height,
-                                               const char* path);
-DRO_API int32_t DRO_CALL DRO_ReadFromFileRGBA32(uint8_t* destination, int32_t width, int32_t height,
-                                                const char* path);
-DRO_API int32_t DRO_CALL DRO_WriteToFileRGB24(const uint8_t* block, int32_t width, int32_t height,
-                                              const char* path, const char* extension, int32_t dpi);
-DRO_API int32_t DRO_CALL DRO_WriteToFileRGBA32(const uint8_t* block, int32_t width, int32_t height,
-                                               const char* path, const char* extension, int32_t dpi);
-DRO_API void DRO_CALL DRO_SavePageToFileRGB24(const char* path, const char* extension, int32_t dpi);
-DRO_API void DRO_CALL DRO_SavePageToFileRGB32(const char* path, const char* extension, int32_t dpi);
-DRO_API int32_t DRO_CALL DRO_GetDPIFromFile(const char* path);
-DRO_API int32_t DRO_CALL DRO_GetWidthFromPNG(const char* path);
-DRO_API int32_t DRO_CALL DRO_GetHeightFromPNG(const char* path);
-DRO_API int32_t DRO_CALL DRO_MakeThumbnail(const char* source, const char* destination, int32_t edge);
-DRO_API int32_t DRO_CALL DRO_MakeWebPic(const char* source, const char* destination, int32_t maxWidth,
-                                        int32_t maxHeight);
-DRO_API int32_t DRO_CALL DRO_GetNewRGBAWidth(void);
-DRO_API int32_t DRO_CALL DRO_GetNewRGBAHeight(void);
-DRO_API void DRO_CALL DRO_GetNewRGBA32(uint8_t* destination);
-DRO_API void DRO_CALL DRO_GetNewRGBA24(uint8_t* destination);
-DRO_API void DRO_CALL DRO_GetResizedNewRGBA24(uint8_t* destination, int32_t width, int32_t height);
-DRO_API int32_t DRO_CALL DRO_IsNewRGBA32Transparent(void);
-DRO_API void DRO_CALL DRO_SetInNewRGBA(void);
-DRO_API void DRO_CALL DRO_DeleteNewRGBA(void);
 
 /* ---- Undo store ---------------------------------------------------------------- */
 
@@ -481,6 +523,10 @@ DRO_API void DRO_CALL DRO_LuaFilterRun(const char* path, int32_t variant, int32_
  * restores the default. */
 typedef void (DRO_CALL* DRO_MessageCallback)(const char* text, const char* caption, void* user);
 DRO_API void DRO_CALL DRO_SetMessageCallback(DRO_MessageCallback callback, void* user);
+/* Extension: the host reports an Escape key-down (where no keyboard reaches the engine,
+ * as on Linux); the next Escape check (a running script's stop check, "is_escape") sees
+ * it once. Safe to call from another thread while a script runs. */
+DRO_API void DRO_CALL DRO_PressEscape(void);
 
 #ifdef __cplusplus
 }

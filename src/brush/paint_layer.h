@@ -10,11 +10,32 @@ namespace dro {
 
 struct PaintLayer {
     LayerSlot layer;
-    uint16_t secondOpacity = 0;
+    uint16_t secondOpacity = 0;  // 0..255, the merge core's pre-opacity
     char modeName[50] = {};
 };
 
 PaintLayer& paintLayer() noexcept;
 void resetPaintLayer() noexcept;
+
+// Creates the paint layer when absent (canvas-sized, cleared; a failed allocation
+// leaves it absent), then sets its name, opacities and mode. Returns the mode id.
+int32_t createPaintLayer(int32_t opacityPercent, int32_t secondPercent, const char* modeName) noexcept;
+// Zeroes every pixel; the extents become empty.
+void clearPaintLayer() noexcept;
+// Opaque white everywhere except the old extents, which are zeroed; extents empty.
+void clearPaintLayerOld() noexcept;
+void deletePaintLayer() noexcept;
+void setPaintLayerExtents(int32_t minX, int32_t minY, int32_t maxX, int32_t maxY) noexcept;
+// Exchanges the paint layer record with layer slot index's record.
+void swapPaintLayer(int32_t index) noexcept;
+// Merges the painted extents into layer slot index with the paint layer's mode and
+// opacities, then clears the paint layer. An empty or missing slot keeps the stroke.
+void mergePaintLayer(int32_t index) noexcept;
+// Softens the alpha of the paint layer; colours stay. Throws AllocationFailure when
+// the blur cannot run.
+void blurPaintLayerAlpha();
+
+// The empty extents: left and top at the far edge, right and bottom at 0.
+Rect emptyPaintExtents() noexcept;
 
 }  // namespace dro

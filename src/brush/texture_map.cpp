@@ -15,15 +15,15 @@ TextureMap& textureMap() noexcept {
 
 void resetTextureMap() noexcept { textureMap() = TextureMap{}; }
 
-void createTexture(int32_t index) {
+bool createTexture(int32_t index) noexcept {
     const LayerSlot* slot = filledSlotAt(index);
     const Canvas& c = canvas();
-    if (!slot || c.width <= 0 || c.height <= 0) return;
+    if (!slot || c.width <= 0 || c.height <= 0) return true;
     TextureMap& texture = textureMap();
     const auto area = static_cast<uint64_t>(c.width) * static_cast<uint64_t>(c.height);
     if (!texture.plane) {
         texture.plane = adoptBuffer(x_NewCharUndoReduce(area));
-        if (!texture.plane) return;
+        if (!texture.plane) return false;
     }
     // Canvas pixels the layer does not cover (a layer of another size) get the
     // weakest texture.
@@ -37,6 +37,7 @@ void createTexture(int32_t index) {
             out[x] = static_cast<uint8_t>(std::clamp(t, 4, 250));
         }
     }
+    return true;
 }
 
 void deleteTexture() noexcept { textureMap().plane.reset(); }

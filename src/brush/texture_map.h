@@ -19,8 +19,10 @@ void resetTextureMap() noexcept;
 inline const uint8_t* activeTexture() noexcept { return textureMap().plane.get(); }
 
 // Builds (or rebuilds in place) the texture from layer slot index:
-// t = (R + G + B) / 768 of the 16-bit channels, clamped to 4..250.
-void createTexture(int32_t index);
+// t = (R + G + B) / 768 of the 16-bit channels, clamped to 4..250. False only when
+// the plane could not be allocated (then nothing changed); an empty slot or no
+// canvas does nothing and counts as done.
+bool createTexture(int32_t index) noexcept;
 void deleteTexture() noexcept;
 
 }  // namespace dro

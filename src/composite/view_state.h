@@ -13,6 +13,11 @@ struct ViewState {
     int32_t viewWidth = 0;   // not reset by a new canvas
     int32_t viewHeight = 0;
     uint8_t tracingMode = 0;
+    // Area of interest: kept for the host, read by nothing in the engine.
+    int32_t aoiX0 = 0;
+    int32_t aoiY0 = 0;
+    int32_t aoiX1 = 0;
+    int32_t aoiY1 = 0;
 
     // What a new canvas resets: scale, offset and tracing.
     void resetForNewCanvas() noexcept {

@@ -1,0 +1,86 @@
+// The display render's accumulator: the composite of the layers below, held between
+// layers as floating-point un-premultiplied colour (1 = 65280) and alpha (1 = 65535)
+// and brought to 16 bits only after the last layer. Each layer composites onto it with
+// the per-pixel rule of the merge core, from opacity to the formula of its mode.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "composite/blend_formulas.h"
+#include "composite/merge_pixel.h"
+#include "composite/work_pixel.h"
+
+namespace dro {
+
+struct AccumulatorPixel {
+    float r;
+    float g;
+    float b;
+    float a;
+};
+
+// A source pixel taken as it is: the empty-destination copy and the opaque Normal copy.
+inline AccumulatorPixel accumulatorCopy(const WorkPixel& src, uint32_t a) noexcept {
+    return {static_cast<float>(src.r) / 65280.0f, static_cast<float>(src.g) / 65280.0f,
+            static_cast<float>(src.b) / 65280.0f, static_cast<float>(a) / 65535.0f};
+}
+
+// src is rewritten already; src.a is its alpha before opacity. Formula is the
+// formulaIndex() of the mode the pixel composites with. Alpha 0 in the accumulator
+// always comes with colour 0, so a source without alpha never changes it.
+template <int32_t Formula>
+inline void compositeOntoAccumulator(AccumulatorPixel& d, const WorkPixel& src, int32_t opacity,
+                                     bool clearsEmpty) noexcept {
+    static_assert(Formula >= 0 && Formula <= kNormalFormulaIndex);
+    const uint32_t a = applyOpacity(src.a, opacity);
+    if (d.a == 0.0f) {
+        d = (clearsEmpty || a == 0) ? AccumulatorPixel{0.0f, 0.0f, 0.0f, 0.0f} : accumulatorCopy(src, a);
+        return;
+    }
+    if (a == 0) return;
+    if constexpr (Formula == kModeNormal) {
+        if (a >= 0xFF00u) {
+            d = accumulatorCopy(src, a);
+            return;
+        }
+    }
+
+    BlendTerms t;
+    t.sa = static_cast<float>(a) / 65535.0f;
+    t.da = d.a;
+    t.invSa = 1.0f - t.sa;
+    t.invDa = 1.0f - t.da;
+    t.sc = {src.r, src.g, src.b};
+    const std::array<float, 3> dc = {d.r, d.g, d.b};
+    for (int i = 0; i < 3; ++i) {
+        t.sca[i] = static_cast<float>(t.sc[i]) * t.sa / 65280.0f;
+        t.dca[i] = dc[i] * t.da;
+    }
+    BlendResult r;
+    r.ra = t.invDa * t.sa + t.da;
+    constexpr BlendFormula formula = kBlendFormulas[Formula];
+    formula(t, r);
+
+    const float ra = clampUnit(r.ra);
+    d.r = clampUnit(r.rc[0] / ra);
+    d.g = clampUnit(r.rc[1] / ra);
+    d.b = clampUnit(r.rc[2] / ra);
+    d.a = ra;
+}
+
+using AccumulatorComposite = void (*)(AccumulatorPixel&, const WorkPixel&, int32_t, bool) noexcept;
+
+// compositeOntoAccumulator for a compositing mode id as it stands after the rewrite.
+AccumulatorComposite accumulatorCompositeFor(int32_t mode) noexcept;
+
+// The finished 16-bit composite of an accumulator.
+inline WorkPixel accumulatorTo16(const AccumulatorPixel& p) noexcept {
+    const auto channel = [](float v, float full) {
+        return std::min(static_cast<uint32_t>(v * full), 65535u);
+    };
+    return {channel(p.r, 65280.0f), channel(p.g, 65280.0f), channel(p.b, 65280.0f), channel(p.a, 65535.0f)};
+}
+
+}  // namespace dro
