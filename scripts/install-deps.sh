@@ -16,6 +16,7 @@ packages=(
 if [ "${1:-}" = "--bench" ]; then
   packages+=(libvips-dev)
   packages+=(liblua5.1-0-dev)
+  packages+=(libmypaint-dev)
 fi
 
 missing=()
