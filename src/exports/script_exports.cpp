@@ -48,4 +48,6 @@ DRO_API void DRO_CALL DRO_SetMessageCallback(DRO_MessageCallback callback, void*
     platform::setMessageCallback(callback ? forwardMessage : nullptr, nullptr);
 }
 
+DRO_API void DRO_CALL DRO_PressEscape(void) { platform::pressEscape(); }
+
 }  // extern "C"

@@ -1,6 +1,9 @@
 // Escape ends a runaway script: the run fails with "stopped" and the layer keeps
 // whatever the script had not flushed. Escape is pressed before the run starts, so
 // the first look at the key sees it; nothing here depends on timing.
+#include <chrono>
+#include <thread>
+
 #include "platform/platform.h"
 #include "script/lua_host.h"
 #include "script/script_fixture.h"
@@ -34,6 +37,16 @@ protected:
 TEST_P(EscapeStopTest, APixelLoopThatNeverEndsIsStopped) {
     dro::platform::pressEscape();
     run("set_value(0, 0, 1)\nwhile true do local v = get_value(1, 1); set_value(2, 2, v) end\n");
+    expectStopped();
+}
+
+TEST_P(EscapeStopTest, AHostPressesEscapeFromItsOwnThreadWhileTheScriptRuns) {
+    std::thread host([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        DRO_PressEscape();
+    });
+    run("set_value(0, 0, 1)\nwhile true do local v = get_value(1, 1); set_value(2, 2, v) end\n");
+    host.join();
     expectStopped();
 }
 

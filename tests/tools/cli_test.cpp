@@ -1,0 +1,143 @@
+// The command-line host, run as a user runs it: exit statuses, one-line errors, and
+// pictures that come out as the commands say.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "support/engine_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status;
+    std::string output;  // stdout and stderr together
+};
+
+CliRun drovane(const std::string& arguments) {
+    const std::string command = std::string(DROVANE_CLI) + " " + arguments + " 2>&1";
+    CliRun run{-1, {}};
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
+    const int raw = pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return run;
+}
+
+int lineCount(const std::string& text) {
+    int lines = 0;
+    for (char c : text) lines += c == '\n';
+    return lines;
+}
+
+class CliTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        dir_ = fs::path(::testing::TempDir()) / "drovane_cli";
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        fs::remove_all(dir_);
+        EngineTest::TearDown();
+    }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // Reads a picture through the engine: width, height and the RGBA32 pixels.
+    static std::vector<uint8_t> pixelsOf(const std::string& file, int& w, int& h) {
+        w = h = 0;
+        if (!DRO_ReadFromFile(file.c_str())) return {};
+        w = DRO_GetNewRGBAWidth();
+        h = DRO_GetNewRGBAHeight();
+        std::vector<uint8_t> out(static_cast<size_t>(w) * h * 4);
+        DRO_GetNewRGBA32(out.data());
+        return out;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(CliTest, HelpDocumentsEveryCommand) {
+    const CliRun run = drovane("--help");
+    EXPECT_EQ(run.status, 0);
+    for (const char* command : {"info", "convert", "filter", "lua", "demo"})
+        EXPECT_NE(run.output.find(std::string("drovane ") + command), std::string::npos) << command;
+}
+
+TEST_F(CliTest, BadArgumentsGiveOneLineAndStatusTwo) {
+    for (const char* arguments : {"", "paintbrush", "convert", "convert a.png", "convert a.png -o b.png --format png",
+                                  "filter Nope a.png b.png", "filter Box Blur", "filter \"Box Blur\" --slider1 x a b",
+                                  "filter \"Box Blur\" --color 1,2 a b", "demo", "lua only.lua", "info --wat"}) {
+        const CliRun run = drovane(arguments);
+        EXPECT_EQ(run.status, 2) << arguments << ": " << run.output;
+        EXPECT_EQ(lineCount(run.output), 1) << arguments << ": " << run.output;
+    }
+}
+
+TEST_F(CliTest, DemoWritesTheLayeredPicture) {
+    const CliRun run = drovane("demo " + path("demo.png"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    int w = 0, h = 0;
+    const auto pixels = pixelsOf(path("demo.png"), w, h);
+    ASSERT_EQ(w, 640);
+    ASSERT_EQ(h, 400);
+    // The hills along the bottom are near black; the sky above is not.
+    const uint8_t* bottom = &pixels[(static_cast<size_t>(h - 2) * w + w / 2) * 4];
+    const uint8_t* top = &pixels[(static_cast<size_t>(h / 3) * w + w / 2) * 4];
+    EXPECT_LT(bottom[0] + bottom[1] + bottom[2], 120);
+    EXPECT_GT(top[0] + top[1] + top[2], 120);
+    for (size_t i = 3; i < pixels.size(); i += 4) ASSERT_EQ(pixels[i], 255);
+}
+
+TEST_F(CliTest, ConvertKeepsPixelsThroughLosslessFormatsAndReportsFailures) {
+    ASSERT_EQ(drovane("demo " + path("d.png")).status, 0);
+    CliRun run = drovane("convert " + path("d.png") + " --format tif --dpi 300");
+    ASSERT_EQ(run.status, 0) << run.output;
+    int w = 0, h = 0, w2 = 0, h2 = 0;
+    EXPECT_EQ(pixelsOf(path("d.tif"), w, h), pixelsOf(path("d.png"), w2, h2));
+    EXPECT_EQ(DRO_GetDPIFromFile(path("d.tif").c_str()), 300);
+
+    run = drovane("convert " + path("d.png") + " " + path("missing.png") + " --format .bmp");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("[2/2]"), std::string::npos);  // progress per file
+    EXPECT_TRUE(fs::exists(path("d.bmp")));
+    EXPECT_EQ(drovane("convert " + path("d.png") + " -o " + path("d.unknown")).status, 1);
+}
+
+TEST_F(CliTest, FilterAndLuaChangeThePicture) {
+    ASSERT_EQ(drovane("demo " + path("d.png")).status, 0);
+    int w = 0, h = 0;
+    const auto original = pixelsOf(path("d.png"), w, h);
+
+    CliRun run = drovane("lua " + std::string(DROVANE_EXAMPLES_DIR) + "/lua/invert.lua " + path("d.png") + " " +
+                      path("inverted.png"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const auto inverted = pixelsOf(path("inverted.png"), w, h);
+    ASSERT_EQ(inverted.size(), original.size());
+    for (size_t i = 0; i < original.size(); i += 4) {
+        // 1 - r in 0..1 comes back truncated to a byte, so it may land one below.
+        ASSERT_NEAR(inverted[i], 255 - original[i], 1);
+        ASSERT_EQ(inverted[i + 3], original[i + 3]);
+    }
+
+    run = drovane("filter \"Basic Threshold\" --slider1 500 " + path("d.png") + " " + path("bw.png"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const auto bw = pixelsOf(path("bw.png"), w, h);
+    for (size_t i = 0; i < bw.size(); i += 4) ASSERT_TRUE(bw[i] == 0 || bw[i] == 255);
+
+    const std::string broken = path("broken.lua");
+    { std::FILE* f = std::fopen(broken.c_str(), "w"); std::fputs("x = = 1", f); std::fclose(f); }
+    run = drovane("lua " + broken + " " + path("d.png") + " " + path("never.png"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(path("never.png")));
+}
+
+}  // namespace
