@@ -104,10 +104,12 @@ public:
         // Raster operations that read the brush are drawn as plain copies: no brush is kept.
         const bool brushFree = (code >> 4) == (code & 0x0F);
         const uint8_t op = brushFree ? (code & 0x0F) : 0x0C;
-        const int64_t x0 = std::clamp<int64_t>(int64_t(std::floor(std::min(a.x, b.x))), 0, width_);
-        const int64_t x1 = std::clamp<int64_t>(int64_t(std::ceil(std::max(a.x, b.x))), 0, width_);
-        const int64_t y0 = std::clamp<int64_t>(int64_t(std::floor(std::min(a.y, b.y))), 0, height_);
-        const int64_t y1 = std::clamp<int64_t>(int64_t(std::ceil(std::max(a.y, b.y))), 0, height_);
+        // Clamped while still floating point: mapped coordinates may lie far outside int64.
+        auto clip = [](double v, int32_t limit) { return v <= 0.0 ? int64_t{0} : v >= limit ? int64_t{limit} : int64_t(v); };
+        const int64_t x0 = clip(std::floor(std::min(a.x, b.x)), width_);
+        const int64_t x1 = clip(std::ceil(std::max(a.x, b.x)), width_);
+        const int64_t y0 = clip(std::floor(std::min(a.y, b.y)), height_);
+        const int64_t y1 = clip(std::ceil(std::max(a.y, b.y)), height_);
         const uint64_t area = uint64_t(x1 - x0) * uint64_t(y1 - y0);
         if (area > paintBudget_) {
             exhausted_ = true;
