@@ -63,16 +63,23 @@ std::optional<PixelImage> decodeWebp(ByteSpan bytes) {
     if (!size) return std::nullopt;
     if (features.has_animation) return firstAnimationFrame(bytes, *size, features.width, features.height);
 
-    PixelImage image;
-    image.width = features.width;
-    image.height = features.height;
-    image.channels = 4;
-    image.pixels.resize(*size);
-    if (!WebPDecodeRGBAInto(bytes.data(), bytes.size(), image.pixels.data(), image.pixels.size(),
-                            features.width * 4)) {
-        return std::nullopt;
+    // libwebp allocates the output itself and touches only the rows it decodes, so a
+    // small file announcing a huge canvas fails after little work; the block is copied
+    // out only once the whole picture has decoded.
+    int width = 0, height = 0;
+    uint8_t* decoded = WebPDecodeRGBA(bytes.data(), bytes.size(), &width, &height);
+    if (!decoded) return std::nullopt;
+    std::optional<PixelImage> result;
+    if (width == features.width && height == features.height) {
+        PixelImage image;
+        image.width = width;
+        image.height = height;
+        image.channels = 4;
+        image.pixels.assign(decoded, decoded + *size);
+        result = std::move(image);
     }
-    return image;
+    WebPFree(decoded);
+    return result;
 }
 
 bool writeWebp(FileDest dest, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels,
