@@ -459,7 +459,18 @@ void renderRows(const Scene& s, const Geometry& g, uint8_t* out, int64_t stride,
     }
 }
 
+UnitQuotients makeUnitQuotients() noexcept {
+    UnitQuotients q{};
+    for (uint32_t v = 0; v <= 65535u; ++v) {
+        q.colour[v] = static_cast<float>(v) / 65280.0f;
+        q.alpha[v] = static_cast<float>(v) / 65535.0f;
+    }
+    return q;
+}
+
 }  // namespace
+
+const UnitQuotients kUnitQuotients = makeUnitQuotients();
 
 AccumulatorComposite accumulatorCompositeFor(int32_t mode) noexcept {
     static constexpr auto table = []<int32_t... F>(std::integer_sequence<int32_t, F...>) {

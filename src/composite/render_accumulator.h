@@ -21,10 +21,25 @@ struct AccumulatorPixel {
     float a;
 };
 
+// The quotients v / 65280 and v / 65535 in single precision for every 16-bit v, so the
+// copies that most pixels take cost no division. Division is correctly rounded, so a
+// table entry is the very float the division gives.
+struct UnitQuotients {
+    std::array<float, 65536> colour;  // v / 65280
+    std::array<float, 65536> alpha;   // v / 65535
+};
+extern const UnitQuotients kUnitQuotients;
+
+inline float colourUnit(uint32_t v) noexcept {
+    return v <= 65535u ? kUnitQuotients.colour[v] : static_cast<float>(v) / 65280.0f;
+}
+inline float alphaUnit(uint32_t v) noexcept {
+    return v <= 65535u ? kUnitQuotients.alpha[v] : static_cast<float>(v) / 65535.0f;
+}
+
 // A source pixel taken as it is: the empty-destination copy and the opaque Normal copy.
 inline AccumulatorPixel accumulatorCopy(const WorkPixel& src, uint32_t a) noexcept {
-    return {static_cast<float>(src.r) / 65280.0f, static_cast<float>(src.g) / 65280.0f,
-            static_cast<float>(src.b) / 65280.0f, static_cast<float>(a) / 65535.0f};
+    return {colourUnit(src.r), colourUnit(src.g), colourUnit(src.b), alphaUnit(a)};
 }
 
 // src is rewritten already; src.a is its alpha before opacity. Formula is the
@@ -48,7 +63,7 @@ inline void compositeOntoAccumulator(AccumulatorPixel& d, const WorkPixel& src, 
     }
 
     BlendTerms t;
-    t.sa = static_cast<float>(a) / 65535.0f;
+    t.sa = alphaUnit(a);
     t.da = d.a;
     t.invSa = 1.0f - t.sa;
     t.invDa = 1.0f - t.da;

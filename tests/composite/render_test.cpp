@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "composite/render_accumulator.h"
 #include "composite/render_fixture.h"
 
 namespace {
@@ -382,4 +383,15 @@ TEST_F(RenderTest, LayersSmallerThanTheCanvasAreNeverOverrun) {
     const auto out = renderAll(50, 30);
     EXPECT_EQ(px(out, 50, 5, 5)[2], 0xFF);
     EXPECT_EQ(px(out, 50, 40, 5)[2], 0x00);  // opaque background pixel read as black
+}
+
+// The copy path reads its quotients from tables; they must be the divisions' floats.
+TEST(RenderQuotients, TablesHoldTheDivisionsExactly) {
+    for (uint32_t v = 0; v <= 65535u; ++v) {
+        volatile float c = static_cast<float>(v) / 65280.0f;
+        volatile float a = static_cast<float>(v) / 65535.0f;
+        ASSERT_EQ(dro::colourUnit(v), c) << v;
+        ASSERT_EQ(dro::alphaUnit(v), a) << v;
+    }
+    EXPECT_EQ(dro::colourUnit(70000), 70000.0f / 65280.0f);
 }
