@@ -41,7 +41,9 @@ class CliTest : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        dir_ = fs::path(::testing::TempDir()) / "drovane_cli";
+        // One folder per test: ctest runs the tests of this file in parallel processes.
+        dir_ = fs::path(::testing::TempDir()) /
+               ("drovane_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
