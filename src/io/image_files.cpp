@@ -18,6 +18,7 @@
 #include "io/file_formats.h"
 #include "io/import_buffer.h"
 #include "io/output_file.h"
+#include "mask/mask_conversions.h"
 
 namespace dro {
 namespace {
@@ -55,10 +56,6 @@ void copyRgb24ToRgba32(const uint8_t* rgb, uint8_t* rgba, uint64_t pixels) noexc
     }
 }
 
-void copyRgba32ToRgb24(const uint8_t* rgba, uint8_t* rgb, uint64_t pixels) noexcept {
-    for (uint64_t i = 0; i < pixels; ++i, rgb += 3, rgba += 4) std::memcpy(rgb, rgba, 3);
-}
-
 uint64_t pixelsOf(const PixelImage& image) noexcept {
     return static_cast<uint64_t>(image.width) * static_cast<uint64_t>(image.height);
 }
@@ -67,7 +64,7 @@ uint64_t pixelsOf(const PixelImage& image) noexcept {
 void copyConverted(const PixelImage& image, uint8_t* destination, int32_t channels) noexcept {
     if (image.channels == channels) std::memcpy(destination, image.pixels.data(), image.pixels.size());
     else if (channels == 4) copyRgb24ToRgba32(image.pixels.data(), destination, pixelsOf(image));
-    else copyRgba32ToRgb24(image.pixels.data(), destination, pixelsOf(image));
+    else rgbaToRgb(destination, image.width, image.height, image.pixels.data());
 }
 
 int32_t readExpectedSize(uint8_t* destination, int32_t width, int32_t height, const char* path,
@@ -196,7 +193,7 @@ void writeScaled(PixelImage& image, Size target, const char* destination,
     const int32_t h = image.height;
     OwnedBuffer<uint8_t> rgb(x_NewCharUndoReduce(pixelsOf(image) * 3));
     requireAllocated(rgb.get());
-    copyRgba32ToRgb24(image.pixels.data(), rgb.get(), pixelsOf(image));
+    rgbaToRgb(rgb.get(), w, h, image.pixels.data());
     image.pixels = {};
 
     const auto resultBytes = codecs::checkedImageBytes(target.width, target.height, 3);

@@ -7,6 +7,7 @@
 #include "core/failure.h"
 #include "core/transfer_load.h"
 #include "imaging/lib/resample.h"
+#include "mask/mask_conversions.h"
 
 namespace dro {
 namespace {
@@ -49,9 +50,7 @@ void copyNewRgba32(uint8_t* destination) {
 void copyNewRgb24(uint8_t* destination) {
     const ImportBuffer& b = gImportBuffer;
     if (!destination || !b.data) return;
-    const uint8_t* in = b.data.get();
-    const uint64_t n = pixelCount(b);
-    for (uint64_t i = 0; i < n; ++i, in += 4, destination += 3) std::memcpy(destination, in, 3);
+    rgbaToRgb(destination, b.width, b.height, b.data.get());
 }
 
 void copyResizedNewRgb24(uint8_t* destination, int32_t width, int32_t height) {
@@ -63,9 +62,7 @@ void copyResizedNewRgb24(uint8_t* destination, int32_t width, int32_t height) {
     if (!is5_ResizeImage(b.data.get(), b.width, b.height, b.width * 4, block.get(), width, height, width * 4, 4,
                          small ? kSmallResizeFilter : kResizeFilter, 0))
         return;
-    const uint8_t* in = block.get();
-    const uint64_t n = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
-    for (uint64_t i = 0; i < n; ++i, in += 4, destination += 3) std::memcpy(destination, in, 3);
+    rgbaToRgb(destination, width, height, block.get());
 }
 
 bool newRgbaHasTransparency() noexcept {

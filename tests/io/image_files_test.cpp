@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/engine_fixture.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -14,18 +15,7 @@ namespace fs = std::filesystem;
 
 class ImageFilesTest : public EngineTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        dir_ = fs::path(::testing::TempDir()) /
-               ("drovane_files_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        fs::remove_all(dir_);
-        EngineTest::TearDown();
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return scratch_.path(name); }
 
     static std::vector<uint8_t> rgbOf(const std::vector<uint8_t>& rgba) {
         std::vector<uint8_t> rgb;
@@ -43,7 +33,7 @@ protected:
         return out;
     }
 
-    fs::path dir_;
+    ScratchDir scratch_{"drovane_files"};
 };
 
 TEST_F(ImageFilesTest, LosslessFormatsRoundTripExactly) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/engine_fixture.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -39,19 +40,7 @@ int lineCount(const std::string& text) {
 
 class CliTest : public EngineTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        // One folder per test: ctest runs the tests of this file in parallel processes.
-        dir_ = fs::path(::testing::TempDir()) /
-               ("drovane_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        fs::remove_all(dir_);
-        EngineTest::TearDown();
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return scratch_.path(name); }
 
     // Reads a picture through the engine: width, height and the RGBA32 pixels.
     static std::vector<uint8_t> pixelsOf(const std::string& file, int& w, int& h) {
@@ -64,7 +53,7 @@ protected:
         return out;
     }
 
-    fs::path dir_;
+    ScratchDir scratch_{"drovane_cli"};
 };
 
 TEST_F(CliTest, HelpDocumentsEveryCommand) {

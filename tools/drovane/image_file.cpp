@@ -45,8 +45,7 @@ bool replaced(const FileStamp& before, const FileStamp& after) {
 
 std::vector<uint8_t> dropAlpha(const Image& image) {
     std::vector<uint8_t> rgb(static_cast<size_t>(image.width) * image.height * 3);
-    for (size_t i = 0, n = static_cast<size_t>(image.width) * image.height; i < n; ++i)
-        std::copy_n(image.rgba.begin() + static_cast<ptrdiff_t>(i * 4), 3, rgb.begin() + static_cast<ptrdiff_t>(i * 3));
+    DRO_RGBAToRGB(rgb.data(), image.width, image.height, image.rgba.data());
     return rgb;
 }
 

@@ -1,0 +1,26 @@
+// A fresh folder per test, removed afterwards. Named after the test, because ctest runs
+// the tests of one file in parallel processes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& prefix)
+        : dir_(std::filesystem::path(::testing::TempDir()) /
+               (prefix + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    ~ScratchDir() { std::filesystem::remove_all(dir_); }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+private:
+    std::filesystem::path dir_;
+};
