@@ -2,12 +2,11 @@
 // pictures that come out as the commands say.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "support/cli_run.h"
 #include "support/engine_fixture.h"
 #include "support/scratch_dir.h"
 
@@ -15,28 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status;
-    std::string output;  // stdout and stderr together
-};
-
-CliRun drovane(const std::string& arguments) {
-    const std::string command = std::string(DROVANE_CLI) + " " + arguments + " 2>&1";
-    CliRun run{-1, {}};
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
-}
-
-int lineCount(const std::string& text) {
-    int lines = 0;
-    for (char c : text) lines += c == '\n';
-    return lines;
-}
+CliRun drovane(const std::string& arguments) { return runDrovane(arguments); }
 
 class CliTest : public EngineTest {
 protected:

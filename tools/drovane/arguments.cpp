@@ -45,4 +45,18 @@ int parseInteger(const std::string& option, const std::string& word, int minimum
     return value;
 }
 
+std::vector<int> parseIntegers(const std::string& option, const std::string& text, char separator, size_t count,
+                               int minimum, int maximum, const std::string& form) {
+    std::vector<int> values;
+    size_t start = 0;
+    while (true) {
+        const size_t end = text.find(separator, start);
+        values.push_back(parseInteger(option, text.substr(start, end - start), minimum, maximum));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    if (values.size() != count) throw UsageError(option + " wants " + form);
+    return values;
+}
+
 }  // namespace cli

@@ -13,6 +13,12 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A fault at a place in an input file: the message already reads "FILE:LINE: what" and
+// is printed as it is; exit status 2.
+struct FileLineError : UsageError {
+    using UsageError::UsageError;
+};
+
 // A failure of the work itself (unreadable file, failed write): exit status 1.
 struct CommandError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -37,5 +43,9 @@ private:
 };
 
 int parseInteger(const std::string& option, const std::string& word, int minimum, int maximum);
+// count whole numbers in [minimum, maximum] joined by separator, as in "640x400" or
+// "255,240,200"; UsageError naming the wanted form otherwise.
+std::vector<int> parseIntegers(const std::string& option, const std::string& text, char separator, size_t count,
+                               int minimum, int maximum, const std::string& form);
 
 }  // namespace cli

@@ -20,6 +20,8 @@ int runInfo(const Words& words);
 int runConvert(const Words& words);
 int runFilter(const Words& words);
 int runLua(const Words& words);
+int runPaint(const Words& words);
+int runRender(const Words& words);
 int runDemo(const Words& words);
 
 }  // namespace cli

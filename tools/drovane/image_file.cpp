@@ -16,7 +16,6 @@ constexpr std::array kAlphaExtensions{".png", ".tga", ".tif", ".webp"};
 // Extensions the engine writes a row at a time straight from the layers.
 constexpr std::array kPageRgb32Extensions{".png", ".tga", ".tif"};
 constexpr std::array kPageRgb24Extensions{".bmp", ".jpg"};
-constexpr int32_t kMaxBrushSize = 256;
 
 template <size_t N>
 bool listed(const std::array<const char*, N>& list, const std::string& extension) {
@@ -87,7 +86,7 @@ void writeImage(const Image& image, const std::string& path, int32_t dpi) {
 }
 
 Canvas::Canvas(int32_t width, int32_t height) : width_(width), height_(height) {
-    DRO_CreateImage(nullptr, width, height, kMaxBrushSize, 0);
+    DRO_CreateImage(nullptr, width, height, kCanvasMaxBrushSize, 0);
     if (!DRO_CreateLayer(1, width, height)) {
         DRO_DeleteImage();
         throw CommandError("cannot create a " + std::to_string(width) + " x " + std::to_string(height) + " canvas");

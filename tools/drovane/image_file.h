@@ -23,6 +23,9 @@ Image readImage(const std::string& path);
 // Encodes by the path's extension; CommandError on failure.
 void writeImage(const Image& image, const std::string& path, int32_t dpi);
 
+// The largest brush the canvases of this tool take.
+inline constexpr int32_t kCanvasMaxBrushSize = 256;
+
 // One open canvas: created on construction with the picture in layer 1 (or white),
 // deleted on destruction.
 class Canvas {

@@ -33,7 +33,22 @@ constexpr std::array kCommands{
             "as 0..1), flagVal1..6 and styleVal1..2; see examples/lua/. A script error fails with\n"
             "its message; Escape cannot be pressed here, so a script must end by itself.",
             cli::runLua},
-    Command{"demo", "OUT", "Paints the built-in demo picture (layers, blend modes, a filter) into OUT.",
+    Command{"paint", "STROKES [IN] -o OUT [--size WxH] [--background R,G,B]",
+            "Replays the stroke file STROKES (brush settings, layers, strokes; see docs/strokes.md)\n"
+            "onto the picture IN, or onto a new canvas of --size (default 640x400) filled with\n"
+            "--background (default 255,255,255), and writes the flattened page to OUT. A fault in\n"
+            "the stroke file is reported as FILE:LINE: message before anything is painted.",
+            cli::runPaint},
+    Command{"render", "IN -o OUT [--zoom F] [--offset X,Y] [--view WxH] [--checkerboard] [--size WxH]",
+            "Writes what the display render shows of IN (a picture, or a .strokes file painted\n"
+            "onto a new canvas as by paint): --zoom 2, 3, ... repeats each canvas pixel, --zoom\n"
+            "0.5, 0.25, ... samples every 2nd, 4th pixel; --offset is the canvas point at the\n"
+            "top left and --view limits the output size. With --checkerboard the background\n"
+            "layer is hidden, so transparent parts show the display's checkerboard.",
+            cli::runRender},
+    Command{"demo", "OUT",
+            "Paints the built-in demo picture (layers, blend modes, a filter, brush strokes with\n"
+            "a hard brush, a grainy soft brush and a smudge) into OUT.",
             cli::runDemo},
 };
 
@@ -74,6 +89,9 @@ int main(int argc, char** argv) {
             const int status = command.run(cli::Words(argv + 2, argv + argc));
             DRO_IPLExit();
             return status;
+        } catch (const cli::FileLineError& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 2;
         } catch (const cli::UsageError& e) {
             std::fprintf(stderr, "drovane %s: %s (usage: drovane %s %s)\n", command.name, e.what(), command.name,
                          command.synopsis);
