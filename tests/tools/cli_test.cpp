@@ -37,7 +37,7 @@ protected:
 TEST_F(CliTest, HelpDocumentsEveryCommand) {
     const CliRun run = drovane("--help");
     EXPECT_EQ(run.status, 0);
-    for (const char* command : {"info", "convert", "filter", "lua", "demo"})
+    for (const char* command : {"info", "convert", "filter", "lua", "paint", "render", "demo"})
         EXPECT_NE(run.output.find(std::string("drovane ") + command), std::string::npos) << command;
 }
 
@@ -64,6 +64,27 @@ TEST_F(CliTest, DemoWritesTheLayeredPicture) {
     EXPECT_LT(bottom[0] + bottom[1] + bottom[2], 120);
     EXPECT_GT(top[0] + top[1] + top[2], 120);
     for (size_t i = 3; i < pixels.size(); i += 4) ASSERT_EQ(pixels[i], 255);
+
+    auto at = [&](int x, int y) { return &pixels[(static_cast<size_t>(y) * w + x) * 4]; };
+    // The hard round brush lays its colour (170, 20, 40) fully on the ribbon.
+    EXPECT_NEAR(at(75, 52)[0], 170, 1);
+    EXPECT_NEAR(at(75, 52)[1], 20, 1);
+    EXPECT_NEAR(at(75, 52)[2], 40, 1);
+    // The grainy soft brush leaves grain gaps: inside a tuft's base, most pixels are
+    // grass green and a few still show the dark hill.
+    int grass = 0, gaps = 0;
+    for (int y = 384; y < 400; ++y)
+        for (int x = 32; x < 48; ++x) {
+            const uint8_t* p = at(x, y);
+            grass += p[1] > 120 && p[1] > p[0] && p[1] > p[2];
+            gaps += p[0] + p[1] + p[2] < 120;
+        }
+    EXPECT_GT(grass, 150);
+    EXPECT_GT(gaps, 0);
+    // The smudge drags the red ribbon down into the bluish sky: on its path the sky
+    // turns red, beside it the sky stays bluer than red.
+    EXPECT_GT(at(278, 110)[0], at(278, 110)[2] + 40);
+    EXPECT_GT(at(318, 110)[2], at(318, 110)[0]);
 }
 
 TEST_F(CliTest, ConvertKeepsPixelsThroughLosslessFormatsAndReportsFailures) {

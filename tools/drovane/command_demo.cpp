@@ -1,5 +1,5 @@
 // The built-in demo picture: a few layers made by the host side, stacked with blend
-// modes and opacities, flattened and saved by the engine.
+// modes and opacities, brush strokes painted by the engine on top, flattened and saved.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +10,8 @@
 #include "commands.h"
 #include "drovane.h"
 #include "image_file.h"
+#include "stroke_replay.h"
+#include "stroke_script.h"
 
 namespace cli {
 namespace {
@@ -92,6 +94,62 @@ void darkenSkyEdges() {
     DRO_IPLFreeDstBuffer32();
 }
 
+// Brush strokes on a layer of their own, in the stroke-file language: a ribbon with a
+// hard round brush, grass with a soft grainy brush, and a smudge dragged down through
+// the ribbon, which picks its colours up and smears them over the sky.
+constexpr const char* kStrokes = R"(
+seed 11
+layer 5
+spacing 0.15
+
+size 14
+color 170 20 40
+stroke
+  line 40 70 110 40 180 80 250 50 320 90 390 60 460 95
+end
+color 250 220 120
+size 5
+stroke
+  line 44 75 112 46 180 86 248 56 320 96 388 66 456 100
+end
+
+tool edgeSoftness=200 grainCellSize=2 grainCellThreshold=190 grainFillThreshold=200 grainInterval=3
+density 210
+color 150 190 70
+size 16
+stroke 90 100 Normal
+  pline 30 398 1  22 352 0.15
+  pline 40 398 1  44 340 0.15
+  pline 50 398 1  66 350 0.15
+  pline 120 398 1  110 360 0.15
+  pline 130 398 1  134 346 0.15
+  pline 140 398 1  158 358 0.15
+  pline 470 398 1  458 346 0.15
+  pline 480 398 1  484 332 0.15
+  pline 490 398 1  512 344 0.15
+  pline 575 398 1  566 356 0.15
+  pline 585 398 1  590 342 0.15
+  pline 595 398 1  614 352 0.15
+end
+
+tool blendStrength=220 edgeSoftness=160
+smudge 0 10
+size 24
+stroke
+  line 100 40 150 150
+end
+stroke
+  line 250 46 300 160
+end
+stroke
+  line 380 62 430 170
+end
+)";
+
+void paintStrokes(const Canvas& canvas) {
+    replayStrokes(parseStrokeScript(kStrokes, "demo strokes", ""), canvas);
+}
+
 }  // namespace
 
 int runDemo(const Words& words) {
@@ -105,9 +163,9 @@ int runDemo(const Words& words) {
     addLayer(2, 100, "Multiply", discs);
     addLayer(3, 35, "Overlay", bands);
     addLayer(4, 100, "Normal", hills);
-    DRO_SetLayer(4);
+    paintStrokes(canvas);
     canvas.savePage(output, 96);
-    std::fprintf(stderr, "drovane demo: wrote %s (%d x %d, 4 layers)\n", output.c_str(), kWidth, kHeight);
+    std::fprintf(stderr, "drovane demo: wrote %s (%d x %d, 5 layers)\n", output.c_str(), kWidth, kHeight);
     return 0;
 }
 
