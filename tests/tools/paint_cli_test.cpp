@@ -314,6 +314,21 @@ TEST_F(PaintCliTest, SameStrokeFileGivesTheSamePicture) {
     EXPECT_NE(a.rgba, c.rgba);
 }
 
+TEST_F(PaintCliTest, TheExampleStrokeFilePaintsItsGarden) {
+    const std::string out = path("garden.png");
+    const CliRun run =
+        runDrovane("paint " + std::string(DROVANE_EXAMPLES_DIR) + "/strokes/garden.strokes -o " + out);
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("14 strokes"), std::string::npos) << run.output;
+    const Picture p = readPicture(out);
+    ASSERT_EQ(p.width, 640);
+    ASSERT_EQ(p.height, 400);
+    for (size_t i = 3; i < p.rgba.size(); i += 4) ASSERT_EQ(p.rgba[i], 255);
+    EXPECT_GT(p.at(500, 150)[0] + p.at(500, 150)[1], 450);  // the sun
+    EXPECT_GT(p.at(60, 330)[0], p.at(60, 330)[1] + 60);   // a pink star flower
+    EXPECT_GT(p.at(320, 10)[2], p.at(320, 10)[1] + 40);   // blue sky at the top
+}
+
 TEST_F(PaintCliTest, RenderAtZoomOneShowsTheOpaquePage) {
     const std::string strokes = write("r.strokes",
                                       "size 12\ncolor 200 40 90\nstroke\n  line 5 5 60 40\nend\n"
