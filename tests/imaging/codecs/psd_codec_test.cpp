@@ -128,6 +128,35 @@ TEST(PsdCodecTest, FourthChannelIsAlphaOnlyWhenTheDocumentSaysSoOrSaysNothing) {
     EXPECT_EQ(img->pixels[7], 128);
 }
 
+TEST(PsdCodecTest, MergedColoursMattedOnWhiteAreRestored) {
+    // Colours blended onto white the way Photoshop stores a transparent document.
+    const int colours[3][4] = {{200, 50, 20, 128}, {10, 100, 250, 64}, {0, 0, 0, 0}};
+    PsdParts p;
+    p.width = 3;
+    p.planes.resize(12);
+    for (int x = 0; x < 3; ++x) {
+        const int a = colours[x][3];
+        for (int c = 0; c < 3; ++c)
+            p.planes[size_t(c * 3 + x)] = uint8_t((colours[x][c] * a + 255 * (255 - a) + 127) / 255);
+        p.planes[size_t(9 + x)] = uint8_t(a);
+    }
+    auto img = decodePsd(handPsd(p));
+    ASSERT_TRUE(img);
+    for (int x = 0; x < 2; ++x) {
+        // The blend kept 8 bits of a * colour; dividing by a small alpha magnifies that step.
+        const int tolerance = 255 / colours[x][3];
+        for (int c = 0; c < 4; ++c) EXPECT_NEAR(img->pixels[size_t(x * 4 + c)], colours[x][c], tolerance) << x << c;
+    }
+    EXPECT_EQ(img->pixels[11], 0);
+
+    // One stored colour darker than the white share: not matted, so nothing is changed.
+    p.planes[2] = 30;  // red of the fully transparent pixel
+    img = decodePsd(handPsd(p));
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->pixels[0], p.planes[0]);
+    EXPECT_EQ(img->pixels[5], p.planes[4]);
+}
+
 TEST(PsdCodecTest, ResolutionInfoInInchesOrCentimetres) {
     auto info = [](uint16_t unit) {
         std::vector<uint8_t> res;

@@ -116,6 +116,34 @@ bool unpackBits(ByteSpan code, std::span<uint8_t> out) {
     return true;
 }
 
+// Photoshop stores the merged colours of a transparent document blended onto white:
+// stored = a * colour + (1 - a) * 255. Such data never lies below the white share, and
+// a fully transparent pixel is pure white. Other writers store the colours unblended;
+// when any pixel breaks that bound the data cannot be matted and is kept as it is.
+bool mattedOnWhite(const PixelImage& img) noexcept {
+    bool anyTransparency = false;
+    for (size_t i = 0; i < img.pixels.size(); i += 4) {
+        const int alpha = img.pixels[i + 3];
+        if (alpha == 255) continue;
+        anyTransparency = true;
+        const int whiteShare = 255 - alpha - 1;  // one level for the writer's rounding
+        for (int c = 0; c < 3; ++c)
+            if (img.pixels[i + c] < whiteShare) return false;
+    }
+    return anyTransparency;
+}
+
+void removeWhiteMatte(PixelImage& img) noexcept {
+    for (size_t i = 0; i < img.pixels.size(); i += 4) {
+        const int alpha = img.pixels[i + 3];
+        if (alpha == 255 || alpha == 0) continue;
+        for (int c = 0; c < 3; ++c) {
+            const int above = std::max(0, img.pixels[i + c] - (255 - alpha));
+            img.pixels[i + c] = static_cast<uint8_t>(std::min(255, (above * 255 + alpha / 2) / alpha));
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<PixelImage> decodePsd(ByteSpan bytes) {
@@ -194,6 +222,7 @@ std::optional<PixelImage> decodePsd(ByteSpan bytes) {
             }
         }
     }
+    if (alpha && mattedOnWhite(img)) removeWhiteMatte(img);
     return img;
 }
 
