@@ -410,6 +410,15 @@ TEST_F(PaintCliTest, RenderShowsTransparencyOnlyOverTheCheckerboard) {
     EXPECT_TRUE(std::equal(plain.at(3, 3), plain.at(3, 3) + 4, plain.at(3, 33)));
     EXPECT_FALSE(isWhite(plain.at(3, 3)));
     EXPECT_EQ(plain.at(50, 20)[0], 90);
+
+    // A stroke file's background is hidden the same way; its strokes still show.
+    const std::string strokes =
+        write("c.strokes", "layer 2\ncolor 0 0 255\nsize 8\nstroke\n  line 4 36 60 36\nend\n");
+    const Picture painted = render(strokes, "--size 64x40 --checkerboard --background 0,255,0");
+    EXPECT_TRUE(isWhite(painted.at(3, 3)));
+    EXPECT_EQ(painted.at(40, 3)[1], 0x9F);
+    EXPECT_GE(painted.at(20, 36)[2], 254);  // a dab leaves alpha 65534 over transparency
+    EXPECT_LE(painted.at(20, 36)[1], 1);
 }
 
 }  // namespace

@@ -138,7 +138,8 @@ private:
         std::string path = rest(1);
         if (path.empty()) fail(std::string("'") + what + "' wants a file name or none");
         if (path == "none") return {};
-        if (path[0] != '/' && !folder_.empty()) path = folder_ + "/" + path;
+        // Always a folder in front: the engine takes a one-character path for "none".
+        if (path[0] != '/') path = (folder_.empty() ? std::string(".") : folder_) + "/" + path;
         if (!DRO_ReadFromFile(path.c_str())) fail(std::string("cannot read the ") + what + " image '" + path + "'");
         DRO_DeleteNewRGBA();
         return path;
@@ -307,7 +308,8 @@ StrokeScript loadStrokeScript(const std::string& path) {
     text << file.rdbuf();
     if (file.bad()) throw CommandError("cannot read stroke file '" + path + "'");
     const auto slash = path.find_last_of('/');
-    return parseStrokeScript(text.str(), path, slash == std::string::npos ? "" : path.substr(0, slash));
+    const std::string folder = slash == std::string::npos ? "" : slash == 0 ? "/" : path.substr(0, slash);
+    return parseStrokeScript(text.str(), path, folder);
 }
 
 int32_t drawnSizeAt(int32_t size, double pressure) {
