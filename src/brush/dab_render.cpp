@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "brush/blend_buffers.h"
 #include "brush/brush_buffers.h"
+#include "brush/dab_kernels.h"
 #include "brush/grain.h"
 #include "brush/mix_modes.h"
 #include "brush/paint_layer.h"
@@ -88,6 +90,13 @@ struct DabJob {
 
     uint16_t* target = nullptr;
     int32_t targetPitch = 0;  // in 16-bit values
+
+    // The row kernel's share: sample columns of the clipped square (all in the shape),
+    // whether they run one by one, and the Normal rule's per-dab constants.
+    std::array<uint16_t, kScaleTableLength> columns{};
+    bool contiguous = false;
+    uint32_t lastColumn = 0;
+    ToolNormalRow normal;
 };
 
 // Per-pixel colour offset from the pixel colour table: (q/2 − byte mod q) × 256.
@@ -346,6 +355,117 @@ void dabRow(const DabJob& j, int32_t y) {
     }
 }
 
+// ---- The row kernel of the common dab ----------------------------------------------------
+// Tool colour in mode Normal, no rotation and no per-pixel variation: coverage is worked
+// out for the whole row first, in plain loops over the row, then laid down by the kernel
+// over the span between the first and last covered pixel.
+
+// Returns the row's coverage: the shape row itself when nothing changes it, else cov.
+const uint16_t* coverageRow(const DabJob& j, int32_t y, uint32_t shapeRow, uint16_t* cov, int32_t n) {
+    const size_t base = static_cast<size_t>(shapeRow) * static_cast<size_t>(j.M);
+    const uint16_t* shape = j.shape + base;
+    const uint16_t* cols = j.columns.data();
+    const uint16_t* src = cov;
+    if (j.contiguous) {
+        src = shape + cols[0];
+    } else {
+        for (int32_t i = 0; i < n; ++i) cov[i] = shape[cols[i]];
+    }
+    if (j.grain) {
+        const uint8_t* g = j.grain + base;
+        const int32_t limit = j.densityLimit;
+        if (static_cast<int64_t>(base + j.lastColumn) < j.grainBytes) {
+            if (j.contiguous) {
+                g += cols[0];
+                for (int32_t i = 0; i < n; ++i) cov[i] = g[i] > limit ? 0 : src[i];
+            } else {
+                for (int32_t i = 0; i < n; ++i) cov[i] = g[cols[i]] > limit ? 0 : src[i];
+            }
+        } else {
+            // The row runs past the grain buffers: what lies beyond counts as 255.
+            for (int32_t i = 0; i < n; ++i) {
+                const size_t sample = base + cols[i];
+                const int32_t value = static_cast<int64_t>(sample) < j.grainBytes ? j.grain[sample] : 255;
+                cov[i] = value > limit ? 0 : src[i];
+            }
+        }
+        src = cov;
+    }
+    if (j.scaleByAlpha) {
+        const uint32_t a128 = static_cast<uint32_t>(j.alpha128);
+        for (int32_t i = 0; i < n; ++i) cov[i] = static_cast<uint16_t>((src[i] * a128) >> 7);
+        src = cov;
+    }
+    const size_t canvasAt = static_cast<size_t>(y) * static_cast<size_t>(j.canvasWidth) + static_cast<size_t>(j.sq.left);
+    if (j.texture) {
+        const uint8_t* t = j.texture + canvasAt;
+        for (int32_t i = 0; i < n; ++i) cov[i] = t[i] < 255 ? static_cast<uint16_t>((uint32_t{t[i]} * src[i]) >> 8) : src[i];
+        src = cov;
+    }
+    if (j.mask && !j.maskAtMerge) {
+        const uint16_t* m = j.mask + canvasAt;
+        for (int32_t i = 0; i < n; ++i) cov[i] = m[i] < 65535 ? static_cast<uint16_t>((uint32_t{m[i]} * src[i]) >> 16) : src[i];
+        src = cov;
+    }
+    if (j.solid) {
+        for (int32_t i = 0; i < n; ++i) cov[i] = src[i] != 0 ? 65535 : 0;
+        src = cov;
+    }
+    return src;
+}
+
+void toolNormalDabRow(const DabJob& j, int32_t y) {
+    const int32_t k = y - j.sq.top + j.sq.skipY;
+    const uint32_t shapeRow = std::min(static_cast<uint32_t>(j.scale[k]), static_cast<uint32_t>(j.side - 1));
+    const int32_t n = j.sq.right - j.sq.left;
+    std::array<uint16_t, kScaleTableLength> scratch;
+    const uint16_t* cov = coverageRow(j, y, shapeRow, scratch.data(), n);
+
+    int32_t first = 0, last = n - 1;
+    while (first <= last && cov[first] == 0) ++first;
+    while (last >= first && cov[last] == 0) --last;
+    if (first > last) return;
+    // Round the span up to whole groups of eight with uncovered pixels of the square,
+    // which the kernel leaves as they are, so that no short tail is left over.
+    const int32_t short8 = (8 - (last - first + 1) % 8) % 8;
+    const int32_t right = std::min(short8, n - 1 - last);
+    last += right;
+    first -= std::min(short8 - right, first);
+
+    const size_t canvasAt = static_cast<size_t>(y) * static_cast<size_t>(j.canvasWidth) + static_cast<size_t>(j.sq.left + first);
+    const uint16_t* cap = j.maskAtMerge && j.mask ? j.mask + canvasAt : nullptr;
+    uint16_t* dst = j.target + static_cast<size_t>(y) * static_cast<size_t>(j.targetPitch) +
+                    static_cast<size_t>(j.sq.left + first) * 4;
+    toolNormalRow(j.normal, cov + first, cap, dst, last - first + 1);
+}
+
+// Sample columns of the clipped square; false when they cannot be listed (the square
+// is wider than the scale table).
+bool listColumns(DabJob& j) noexcept {
+    const int32_t n = j.sq.right - j.sq.left;
+    if (n <= 0 || n > kScaleTableLength || j.sq.skipX > kScaleTableLength - n) return false;
+    const uint32_t lastSample = static_cast<uint32_t>(j.side - 1);
+    j.contiguous = true;
+    j.lastColumn = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const uint32_t c = std::min(static_cast<uint32_t>(j.scale[i + j.sq.skipX]), lastSample);
+        j.columns[static_cast<size_t>(i)] = static_cast<uint16_t>(c);
+        j.lastColumn = std::max(j.lastColumn, c);
+        if (c != j.columns[0] + static_cast<uint32_t>(i)) j.contiguous = false;
+    }
+    return true;
+}
+
+// Whether two of the dab's rows read the same row of the shape and blend buffer.
+bool rowsShareSamples(const DabJob& j) noexcept {
+    const int32_t rows = j.sq.bottom - j.sq.top;
+    if (rows <= 0 || rows > kScaleTableLength || j.sq.skipY > kScaleTableLength - rows) return true;
+    std::array<int32_t, kScaleTableLength> sampled;
+    for (int32_t k = 0; k < rows; ++k) sampled[static_cast<size_t>(k)] = std::min(j.scale[j.sq.skipY + k], j.side - 1);
+    std::sort(sampled.begin(), sampled.begin() + rows);
+    return std::adjacent_find(sampled.begin(), sampled.begin() + rows) != sampled.begin() + rows;
+}
+
 using RowFunction = void (*)(const DabJob&, int32_t);
 
 #define DRO_MIX_ROW(id, name) &dabRow<HighMode<mix::name>>,
@@ -510,12 +630,29 @@ void drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
     const bool canSample = j.shape && j.side > 0 && j.M > 0 && (!j.fromBuffer || j.buffer);
     const int32_t rows = j.sq.bottom - j.sq.top;
     if (canSample && rows > 0 && j.sq.right > j.sq.left) {
-        const RowFunction rowFn = rowFunctionFor(j, t.mixMode);
-        // Turned samples can meet in one buffer pixel from two rows; pick-up then
-        // stays on one thread so that no buffer pixel is written by two.
-        const bool parallel = rows > kDabParallelRows && !(j.rotate && j.pickUp);
-#pragma omp parallel for schedule(static) if (parallel)
-        for (int32_t yy = j.sq.top; yy < j.sq.bottom; ++yy) rowFn(j, yy);
+        RowFunction rowFn = rowFunctionFor(j, t.mixMode);
+        const bool varies = (j.pixColorVary > 0 && j.colorTable) || (j.pixLumVary > 0 && j.lumTable);
+        if (testhooks::dabRowKernels() && t.mixMode == 32 && !j.fromBuffer && !j.erase && !j.rotate && !varies &&
+            listColumns(j)) {
+            j.normal.source[0] = j.dab[0], j.normal.source[1] = j.dab[1];
+            j.normal.source[2] = j.dab[2], j.normal.source[3] = j.dab[3];
+            j.normal.writeColor = !j.colorLocked;
+            j.normal.writeAlpha = j.alphaWritable;
+            j.normal.blobLocked = j.blobLocked;
+            j.normal.alphaLevel = j.alphaLevel > 0 ? static_cast<uint32_t>(j.alphaLevel) : 0;
+            rowFn = &toolNormalDabRow;
+        }
+        // Turned samples, and rows that sample the same shape row, meet in one buffer
+        // pixel from two rows; pick-up then stays on one thread so that no buffer pixel
+        // is written by two.
+        const bool parallel = rows > kDabParallelRows && !(j.pickUp && (j.rotate || rowsShareSamples(j)));
+        if (parallel) {
+#pragma omp parallel for schedule(static)
+            for (int32_t yy = j.sq.top; yy < j.sq.bottom; ++yy) rowFn(j, yy);
+        } else {
+            // Entering a parallel region costs more than a small dab's pixels.
+            for (int32_t yy = j.sq.top; yy < j.sq.bottom; ++yy) rowFn(j, yy);
+        }
     }
     clearOneShotFlags(t);
 }
