@@ -28,8 +28,8 @@ void toolNormalRow(const ToolNormalRow& p, const uint16_t* coverage, const uint1
 namespace testhooks {
 // false: every dab takes the per-pixel walk.
 void setDabRowKernels(bool enabled) noexcept;
-// false: row kernels run in their plain scalar form.
-void setDabVectorKernels(bool enabled) noexcept;
+// The widest vector kernel the rows may use: 512, 256, or 0 for the plain scalar form.
+void setDabVectorWidth(int bits) noexcept;
 bool dabRowKernels() noexcept;
 }  // namespace testhooks
 

@@ -34,13 +34,15 @@ struct Lcg {
 
 class DabRowKernelTest : public ::testing::Test {
 protected:
-    void TearDown() override { dro::testhooks::setDabVectorKernels(true); }
+    void TearDown() override { dro::testhooks::setDabVectorWidth(512); }
 
-    // The row through the plain form and through the fastest one.
+    // The row through the plain form and through a vector kernel of the given width
+    // (the widest this processor has when it lacks that one).
     static void both(const dro::ToolNormalRow& p, const std::vector<uint16_t>& cov, const std::vector<uint16_t>* cap,
-                     std::vector<uint16_t>& plain, std::vector<uint16_t>& fast) {
+                     std::vector<uint16_t>& plain, std::vector<uint16_t>& fast, int width = 512) {
         const int n = static_cast<int>(cov.size());
         dro::toolNormalRowPlain(p, cov.data(), cap ? cap->data() : nullptr, plain.data(), n);
+        dro::testhooks::setDabVectorWidth(width);
         dro::toolNormalRow(p, cov.data(), cap ? cap->data() : nullptr, fast.data(), n);
     }
 };
@@ -60,9 +62,12 @@ TEST_F(DabRowKernelTest, VectorRowMatchesThePlainRow) {
         for (auto& v : cov) v = r.edgy();
         for (auto& v : cap) v = r.edgy();
         for (auto& v : dst) v = r.edgy();
-        std::vector<uint16_t> plain = dst, fast = dst;
-        both(p, cov, r.next() % 2 ? &cap : nullptr, plain, fast);
-        ASSERT_EQ(plain, fast) << "round " << round;
+        const bool capped = r.next() % 2;
+        for (int width : {256, 512}) {
+            std::vector<uint16_t> plain = dst, fast = dst;
+            both(p, cov, capped ? &cap : nullptr, plain, fast, width);
+            ASSERT_EQ(plain, fast) << "round " << round << ", width " << width;
+        }
     }
 }
 
@@ -73,8 +78,8 @@ TEST_F(DabRowKernelTest, PlainRowFollowsTheNormalRule) {
     p.writeAlpha = true;
     std::vector<uint16_t> dst = {12345, 1, 40000, 65535, 65280, 0x1200, 0, 0, 9, 9, 9, 9};
     const std::vector<uint16_t> cov = {65535, 65535, 0};
-    for (bool vector : {false, true}) {
-        dro::testhooks::setDabVectorKernels(vector);
+    for (int width : {0, 256, 512}) {
+        dro::testhooks::setDabVectorWidth(width);
         std::vector<uint16_t> d = dst;
         dro::toolNormalRow(p, cov.data(), nullptr, d.data(), 3);
         EXPECT_EQ(d, (std::vector<uint16_t>{65278, 65278, 65278, 65535, 65280, 65280, 65280, 65534, 9, 9, 9, 9}));
@@ -99,8 +104,10 @@ TEST_F(DabRowKernelTest, QuotientsStayExactWhereTheyAreWhole) {
         }
         const std::vector<uint16_t> cov(65536, 1);
         std::vector<uint16_t> plain = dst, fast = dst;
-        both(p, cov, nullptr, plain, fast);
-        ASSERT_EQ(plain, fast) << "alpha " << dA;
+        for (int width : {256, 512}) {
+            both(p, cov, nullptr, plain, fast, width);
+            ASSERT_EQ(plain, fast) << "alpha " << dA << ", width " << width;
+        }
         for (uint32_t c = 0; c < 65536; c += 4099) {
             const uint32_t dp = (c * dA) >> 16;
             EXPECT_EQ(fast[c * 4], std::min<uint32_t>((((65535u * dp) >> 16) << 16) / dA, 65535)) << c;
@@ -126,15 +133,15 @@ class DabKernelStrokeTest : public DabFixture {
 protected:
     void TearDown() override {
         dro::testhooks::setDabRowKernels(true);
-        dro::testhooks::setDabVectorKernels(true);
+        dro::testhooks::setDabVectorWidth(512);
         DabFixture::TearDown();
     }
 
     // A random canvas, brush and stroke, built the same way from the same seed.
-    Outcome stroke(uint32_t seed, bool kernels, bool vector, int& kernelDabs) {
+    Outcome stroke(uint32_t seed, bool kernels, int vectorWidth, int& kernelDabs) {
         dro::resetEngine();
         dro::testhooks::setDabRowKernels(kernels);
-        dro::testhooks::setDabVectorKernels(vector);
+        dro::testhooks::setDabVectorWidth(vectorWidth);
         rng = seed;
         const int m = 4 + static_cast<int>(next() % 29);
         const int w = 1 + static_cast<int>(next() % 90), h = 1 + static_cast<int>(next() % 70);
@@ -245,14 +252,14 @@ protected:
 TEST_F(DabKernelStrokeTest, KernelsLeaveTheSameBitsAsThePerPixelWalk) {
     int routed = 0;
     for (uint32_t seed = 1; seed <= 200; ++seed) {
-        int k0 = 0, k1 = 0, k2 = 0;
-        const Outcome walk = stroke(seed, false, false, k0);
-        const Outcome plain = stroke(seed, true, false, k1);
-        const Outcome fast = stroke(seed, true, true, k2);
-        routed += k1;
-        ASSERT_EQ(firstDifference(walk.target, plain.target), -1) << "plain kernel, seed " << seed;
-        ASSERT_EQ(firstDifference(walk.target, fast.target), -1) << "vector kernel, seed " << seed;
-        ASSERT_TRUE(walk == plain && walk == fast) << "buffer, mask or bounds, seed " << seed;
+        int routedHere = 0;
+        const Outcome walk = stroke(seed, false, 0, routedHere);
+        routed += routedHere;
+        for (int width : {0, 256, 512}) {
+            const Outcome kernel = stroke(seed, true, width, routedHere);
+            ASSERT_EQ(firstDifference(walk.target, kernel.target), -1) << "kernel width " << width << ", seed " << seed;
+            ASSERT_TRUE(walk == kernel) << "buffer, mask or bounds, kernel width " << width << ", seed " << seed;
+        }
     }
     // The mix above sends a good share of dabs through the kernels.
     EXPECT_GT(routed, 120);
