@@ -103,14 +103,14 @@ TEST_F(DabRowKernelTest, QuotientsStayExactWhereTheyAreWhole) {
             dst[c * 4 + 3] = dA;
         }
         const std::vector<uint16_t> cov(65536, 1);
-        std::vector<uint16_t> plain = dst, fast = dst;
         for (int width : {256, 512}) {
+            std::vector<uint16_t> plain = dst, fast = dst;
             both(p, cov, nullptr, plain, fast, width);
             ASSERT_EQ(plain, fast) << "alpha " << dA << ", width " << width;
-        }
-        for (uint32_t c = 0; c < 65536; c += 4099) {
-            const uint32_t dp = (c * dA) >> 16;
-            EXPECT_EQ(fast[c * 4], std::min<uint32_t>((((65535u * dp) >> 16) << 16) / dA, 65535)) << c;
+            for (uint32_t c = 0; c < 65536; c += 4099) {
+                const uint32_t dp = (c * dA) >> 16;
+                EXPECT_EQ(fast[c * 4], std::min<uint32_t>((((65535u * dp) >> 16) << 16) / dA, 65535)) << c;
+            }
         }
     }
 }
