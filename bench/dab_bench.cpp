@@ -1,6 +1,7 @@
 // Dabs per second: a hard round brush, the same with grain, and a smudge that paints
 // from the blend buffer and picks the canvas up into it, at sizes 16, 64 and 256; next
-// to libmypaint drawing hard dabs of the same diameter on its fixed tiled surface.
+// to libmypaint drawing hard dabs of the same diameter on its fixed tiled surface. The
+// hard dab also runs through each of the engine's paths for it, down to the per-pixel walk.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 
 #include "brush/blend_buffers.h"
 #include "brush/brush_buffers.h"
+#include "brush/dab_kernels.h"
 #include "brush/paint_layer.h"
 #include "brush/tool_settings.h"
 #include "core/allocation.h"
@@ -119,6 +121,19 @@ void BM_DabSmudge(benchmark::State& s) { BM_Dab(s, DabKind::Smudge); }
 BENCHMARK(BM_DabHard)->Arg(16)->Arg(64)->Arg(256)->UseRealTime();
 BENCHMARK(BM_DabGrain)->Arg(16)->Arg(64)->Arg(256)->UseRealTime();
 BENCHMARK(BM_DabSmudge)->Arg(16)->Arg(64)->Arg(256)->UseRealTime();
+
+// The hard dab through each path the engine has for it: the per-pixel walk (-1), the
+// row kernel in plain scalar form (0), and its 256- and 512-bit forms (each falls back
+// to the next narrower one on a processor without it).
+void BM_DabHardPath(benchmark::State& state) {
+    const int path = static_cast<int>(state.range(1));
+    dro::testhooks::setDabRowKernels(path >= 0);
+    dro::testhooks::setDabVectorWidth(std::max(path, 0));
+    BM_Dab(state, DabKind::Hard);
+    dro::testhooks::setDabRowKernels(true);
+    dro::testhooks::setDabVectorWidth(512);
+}
+BENCHMARK(BM_DabHardPath)->ArgsProduct({{16, 64, 256}, {-1, 0, 256, 512}})->UseRealTime();
 
 #ifdef DROVANE_HAVE_MYPAINT
 // libmypaint: hard, opaque dabs of the same diameter on its fixed tiled surface, one

@@ -360,58 +360,63 @@ void dabRow(const DabJob& j, int32_t y) {
 // out for the whole row first, in plain loops over the row, then laid down by the kernel
 // over the span between the first and last covered pixel.
 
-// Returns the row's coverage: the shape row itself when nothing changes it, else cov.
+// Passes over a coverage row in place; restrict lets the compiler vectorise them
+// (byte pointers may otherwise alias the row).
+void grainPass(uint16_t* __restrict cov, const uint8_t* __restrict grain, int32_t n, uint8_t limit) noexcept {
+    for (int32_t i = 0; i < n; ++i) cov[i] = grain[i] > limit ? 0 : cov[i];
+}
+void opacityPass(uint16_t* __restrict cov, int32_t n, uint32_t alpha128) noexcept {
+    for (int32_t i = 0; i < n; ++i) cov[i] = static_cast<uint16_t>((cov[i] * alpha128) >> 7);
+}
+void texturePass(uint16_t* __restrict cov, const uint8_t* __restrict texture, int32_t n) noexcept {
+    for (int32_t i = 0; i < n; ++i) {
+        cov[i] = texture[i] < 255 ? static_cast<uint16_t>((uint32_t{texture[i]} * cov[i]) >> 8) : cov[i];
+    }
+}
+void maskPass(uint16_t* __restrict cov, const uint16_t* __restrict mask, int32_t n) noexcept {
+    for (int32_t i = 0; i < n; ++i) cov[i] = mask[i] < 65535 ? static_cast<uint16_t>((uint32_t{mask[i]} * cov[i]) >> 16) : cov[i];
+}
+
+// The row's coverage: the shape row itself when nothing changes it, else cov filled.
 const uint16_t* coverageRow(const DabJob& j, int32_t y, uint32_t shapeRow, uint16_t* cov, int32_t n) {
     const size_t base = static_cast<size_t>(shapeRow) * static_cast<size_t>(j.M);
     const uint16_t* shape = j.shape + base;
     const uint16_t* cols = j.columns.data();
-    const uint16_t* src = cov;
+    const bool masked = j.mask && !j.maskAtMerge;
+    if (j.contiguous && !j.grain && !j.scaleByAlpha && !j.texture && !masked && !j.solid) return shape + cols[0];
     if (j.contiguous) {
-        src = shape + cols[0];
+        std::memcpy(cov, shape + cols[0], static_cast<size_t>(n) * sizeof *cov);
     } else {
         for (int32_t i = 0; i < n; ++i) cov[i] = shape[cols[i]];
     }
-    if (j.grain) {
+    if (j.grain && j.densityLimit < 255) {
         const uint8_t* g = j.grain + base;
-        const int32_t limit = j.densityLimit;
-        if (static_cast<int64_t>(base + j.lastColumn) < j.grainBytes) {
+        if (j.densityLimit < 0) {
+            std::fill_n(cov, n, uint16_t{0});
+        } else if (static_cast<int64_t>(base + j.lastColumn) < j.grainBytes) {
+            const uint8_t limit = static_cast<uint8_t>(j.densityLimit);
             if (j.contiguous) {
-                g += cols[0];
-                for (int32_t i = 0; i < n; ++i) cov[i] = g[i] > limit ? 0 : src[i];
+                grainPass(cov, g + cols[0], n, limit);
             } else {
-                for (int32_t i = 0; i < n; ++i) cov[i] = g[cols[i]] > limit ? 0 : src[i];
+                for (int32_t i = 0; i < n; ++i) cov[i] = g[cols[i]] > limit ? 0 : cov[i];
             }
         } else {
             // The row runs past the grain buffers: what lies beyond counts as 255.
             for (int32_t i = 0; i < n; ++i) {
                 const size_t sample = base + cols[i];
                 const int32_t value = static_cast<int64_t>(sample) < j.grainBytes ? j.grain[sample] : 255;
-                cov[i] = value > limit ? 0 : src[i];
+                if (value > j.densityLimit) cov[i] = 0;
             }
         }
-        src = cov;
     }
-    if (j.scaleByAlpha) {
-        const uint32_t a128 = static_cast<uint32_t>(j.alpha128);
-        for (int32_t i = 0; i < n; ++i) cov[i] = static_cast<uint16_t>((src[i] * a128) >> 7);
-        src = cov;
-    }
+    if (j.scaleByAlpha) opacityPass(cov, n, static_cast<uint32_t>(j.alpha128));
     const size_t canvasAt = static_cast<size_t>(y) * static_cast<size_t>(j.canvasWidth) + static_cast<size_t>(j.sq.left);
-    if (j.texture) {
-        const uint8_t* t = j.texture + canvasAt;
-        for (int32_t i = 0; i < n; ++i) cov[i] = t[i] < 255 ? static_cast<uint16_t>((uint32_t{t[i]} * src[i]) >> 8) : src[i];
-        src = cov;
-    }
-    if (j.mask && !j.maskAtMerge) {
-        const uint16_t* m = j.mask + canvasAt;
-        for (int32_t i = 0; i < n; ++i) cov[i] = m[i] < 65535 ? static_cast<uint16_t>((uint32_t{m[i]} * src[i]) >> 16) : src[i];
-        src = cov;
-    }
+    if (j.texture) texturePass(cov, j.texture + canvasAt, n);
+    if (masked) maskPass(cov, j.mask + canvasAt, n);
     if (j.solid) {
-        for (int32_t i = 0; i < n; ++i) cov[i] = src[i] != 0 ? 65535 : 0;
-        src = cov;
+        for (int32_t i = 0; i < n; ++i) cov[i] = cov[i] != 0 ? 65535 : 0;
     }
-    return src;
+    return cov;
 }
 
 void toolNormalDabRow(const DabJob& j, int32_t y) {
@@ -461,7 +466,12 @@ bool rowsShareSamples(const DabJob& j) noexcept {
     const int32_t rows = j.sq.bottom - j.sq.top;
     if (rows <= 0 || rows > kScaleTableLength || j.sq.skipY > kScaleTableLength - rows) return true;
     std::array<int32_t, kScaleTableLength> sampled;
-    for (int32_t k = 0; k < rows; ++k) sampled[static_cast<size_t>(k)] = std::min(j.scale[j.sq.skipY + k], j.side - 1);
+    bool rising = true;  // the usual scale table: each row samples further down
+    for (int32_t k = 0; k < rows; ++k) {
+        sampled[static_cast<size_t>(k)] = std::min(j.scale[j.sq.skipY + k], j.side - 1);
+        if (k > 0 && sampled[static_cast<size_t>(k)] <= sampled[static_cast<size_t>(k - 1)]) rising = false;
+    }
+    if (rising) return false;
     std::sort(sampled.begin(), sampled.begin() + rows);
     return std::adjacent_find(sampled.begin(), sampled.begin() + rows) != sampled.begin() + rows;
 }

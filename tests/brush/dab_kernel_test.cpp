@@ -211,7 +211,8 @@ protected:
             const int bytes = (m + 25) * (m + 25);
             // Now and then so far in that the dab's rows run past the buffer's end.
             b.grainOffset = next() % 3 == 0 ? bytes - 1 - static_cast<int>(next() % (m * m)) : static_cast<int>(next() % (25 * m));
-            t.densityLimit = next() % 5 == 0 ? 255 : static_cast<int>(next() % 256);
+            const int limits[] = {255, -1, 300, 0};
+            t.densityLimit = next() % 3 == 0 ? limits[next() % 4] : static_cast<int>(next() % 256);
         }
         if (next() % 6 == 0) {
             t.rotateBrushMode = 1;
