@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <vector>
@@ -41,6 +42,12 @@ void copyAllThreads(std::uint8_t* destination, const std::uint8_t* source, std::
 }
 
 }  // namespace
+
+double ThreadCpuClock::now() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
 
 void openCanvas(int32_t width, int32_t height) {
     closeCanvas();

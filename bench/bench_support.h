@@ -46,6 +46,18 @@ private:
     std::chrono::steady_clock::time_point start_;
 };
 
+// CPU time (user + system) of the calling thread: the figure that stays meaningful when
+// other processes share the cores. File reads and writes to the page cache count here.
+class ThreadCpuClock {
+public:
+    ThreadCpuClock() : start_(now()) {}
+    double seconds() const { return now() - start_; }
+
+private:
+    static double now();
+    double start_;
+};
+
 // VmHWM and VmRSS of this process in bytes (0 when /proc is unreadable).
 std::int64_t peakRssBytes();
 std::int64_t currentRssBytes();

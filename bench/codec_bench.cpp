@@ -8,8 +8,16 @@
 // return a freshly allocated RGBA32 block each time, as any decoder that hands over
 // an image must; the direct baselines allocate theirs the same way.
 //
-// The counter "vs_direct" is our time divided by the direct time recorded just before
-// (1.00 = no overhead).
+// The "_exports" pairs do the whole job a host asks for, through the C ABI, on real
+// files: DRO_WriteToFileRGBA32 against fopen + the direct encoder + fclose, and
+// DRO_ReadFromFile (the picture lands in the engine's import buffer) against fopen + the
+// direct decoder into a fresh block. "_exports_copyout" adds DRO_GetNewRGBA32 into a
+// host block, for hosts that take the pixels out rather than loading them into a layer.
+//
+// Times are CPU time of the benchmark thread (user + system, so file reads and writes
+// count), which stays meaningful when other processes share the cores. The counter
+// "vs_direct" is our time divided by the direct time recorded just before (1.00 = no
+// overhead).
 #include <benchmark/benchmark.h>
 
 #include <png.h>
@@ -18,19 +26,21 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
 #include "bench_support.h"
+#include "drovane.h"
 #include "imaging/lib/codecs/jpeg_codec.h"
 #include "imaging/lib/codecs/png_codec.h"
 
 namespace {
 
 using drobench::mix;
-using drobench::WallClock;
+using drobench::ThreadCpuClock;
 
 constexpr int32_t kEdge = 4096;
 constexpr size_t kBytes = size_t{kEdge} * kEdge * 4;
@@ -51,6 +61,17 @@ const std::vector<uint8_t>& picture() {
             }
         }
         return px;
+    }();
+    return pixels;
+}
+
+// The same picture packed as RGB24, for the writers that take no alpha.
+const std::vector<uint8_t>& pictureRgb() {
+    static const std::vector<uint8_t> pixels = [] {
+        const auto& rgba = picture();
+        std::vector<uint8_t> rgb(size_t{kEdge} * kEdge * 3);
+        for (size_t i = 0, n = size_t{kEdge} * kEdge; i < n; ++i) std::memcpy(&rgb[i * 3], &rgba[i * 4], 3);
+        return rgb;
     }();
     return pixels;
 }
@@ -123,6 +144,28 @@ std::vector<uint8_t> libpngDecode(const std::vector<uint8_t>& file) {
     return out;
 }
 
+std::vector<uint8_t> libpngDecodeFile(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return {};
+    std::vector<uint8_t> out(kBytes);
+    std::vector<png_bytep> rows(kEdge);
+    for (int32_t y = 0; y < kEdge; ++y) rows[y] = out.data() + size_t(y) * kEdge * 4;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(file);
+        return {};
+    }
+    png_init_io(png, file);
+    png_read_info(png, info);
+    png_read_update_info(png, info);
+    png_read_image(png, rows.data());
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return out;
+}
+
 // ---- direct libjpeg-turbo ---------------------------------------------------------
 
 struct JpegErrors {
@@ -132,7 +175,7 @@ struct JpegErrors {
 
 void jpegJump(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1); }
 
-bool libjpegEncode(std::FILE* file, const uint8_t* pixels) {
+bool libjpegEncodeChannels(std::FILE* file, const uint8_t* pixels, int channels) {
     jpeg_compress_struct cinfo{};
     JpegErrors errors{};
     cinfo.err = jpeg_std_error(&errors.base);
@@ -145,20 +188,22 @@ bool libjpegEncode(std::FILE* file, const uint8_t* pixels) {
     jpeg_stdio_dest(&cinfo, file);
     cinfo.image_width = kEdge;
     cinfo.image_height = kEdge;
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_EXT_RGBX;
+    cinfo.input_components = channels;
+    cinfo.in_color_space = channels == 4 ? JCS_EXT_RGBX : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 97, TRUE);
     cinfo.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels + size_t(cinfo.next_scanline) * kEdge * 4);
+        JSAMPROW row = const_cast<JSAMPROW>(pixels + size_t(cinfo.next_scanline) * kEdge * channels);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     return true;
 }
+
+bool libjpegEncode(std::FILE* file, const uint8_t* pixels) { return libjpegEncodeChannels(file, pixels, 4); }
 
 std::vector<uint8_t> libjpegDecode(const std::vector<uint8_t>& file) {
     std::vector<uint8_t> out(kBytes);
@@ -182,6 +227,35 @@ std::vector<uint8_t> libjpegDecode(const std::vector<uint8_t>& file) {
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    return out;
+}
+
+std::vector<uint8_t> libjpegDecodeFile(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return {};
+    std::vector<uint8_t> out(kBytes);
+    jpeg_decompress_struct cinfo{};
+    JpegErrors errors{};
+    cinfo.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = jpegJump;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        std::fclose(file);
+        return {};
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_EXT_RGBA;
+    cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&cinfo);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = out.data() + size_t(cinfo.output_scanline) * kEdge * 4;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(file);
     return out;
 }
 
@@ -213,7 +287,7 @@ const std::vector<uint8_t>& jpegFile() {
 
 void BM_CodecPngEncode_direct(benchmark::State& state) {
     const uint8_t* px = picture().data();
-    WallClock clock;
+    ThreadCpuClock clock;
     for (auto _ : state) {
         if (!libpngEncode(devNull(), px)) state.SkipWithError("libpng failed");
     }
@@ -222,7 +296,7 @@ void BM_CodecPngEncode_direct(benchmark::State& state) {
 
 void BM_CodecPngEncode_ours(benchmark::State& state) {
     const uint8_t* px = picture().data();
-    WallClock clock;
+    ThreadCpuClock clock;
     for (auto _ : state) {
         if (!dro::codecs::writePng({devNull()}, px, kEdge, kEdge, 4, {})) state.SkipWithError("writePng failed");
     }
@@ -231,7 +305,7 @@ void BM_CodecPngEncode_ours(benchmark::State& state) {
 
 void BM_CodecPngDecode_direct(benchmark::State& state) {
     const auto& file = pngFile();
-    WallClock clock;
+    ThreadCpuClock clock;
     for (auto _ : state) {
         auto out = libpngDecode(file);
         benchmark::DoNotOptimize(out.data());
@@ -242,7 +316,7 @@ void BM_CodecPngDecode_direct(benchmark::State& state) {
 
 void BM_CodecPngDecode_ours(benchmark::State& state) {
     const auto& file = pngFile();
-    WallClock clock;
+    ThreadCpuClock clock;
     for (auto _ : state) {
         auto image = dro::codecs::decodePng({file.data(), file.size()});
         benchmark::DoNotOptimize(image);
@@ -253,7 +327,7 @@ void BM_CodecPngDecode_ours(benchmark::State& state) {
 
 void BM_CodecJpegEncode_direct(benchmark::State& state) {
     const uint8_t* px = picture().data();
-    WallClock clock;
+    ThreadCpuClock clock;
     for (auto _ : state) {
         if (!libjpegEncode(devNull(), px)) state.SkipWithError("libjpeg failed");
     }
@@ -262,7 +336,7 @@ void BM_CodecJpegEncode_direct(benchmark::State& state) {
 
 void BM_CodecJpegEncode_ours(benchmark::State& state) {
     const uint8_t* px = picture().data();
-    WallClock clock;
+    ThreadCpuClock clock;
     for (auto _ : state) {
         if (!dro::codecs::writeJpeg({devNull()}, px, kEdge, kEdge, 4, 97, {})) state.SkipWithError("writeJpeg failed");
     }
@@ -271,7 +345,7 @@ void BM_CodecJpegEncode_ours(benchmark::State& state) {
 
 void BM_CodecJpegDecode_direct(benchmark::State& state) {
     const auto& file = jpegFile();
-    WallClock clock;
+    ThreadCpuClock clock;
     for (auto _ : state) {
         auto out = libjpegDecode(file);
         benchmark::DoNotOptimize(out.data());
@@ -282,7 +356,7 @@ void BM_CodecJpegDecode_direct(benchmark::State& state) {
 
 void BM_CodecJpegDecode_ours(benchmark::State& state) {
     const auto& file = jpegFile();
-    WallClock clock;
+    ThreadCpuClock clock;
     for (auto _ : state) {
         auto image = dro::codecs::decodeJpeg({file.data(), file.size()});
         benchmark::DoNotOptimize(image);
@@ -291,13 +365,144 @@ void BM_CodecJpegDecode_ours(benchmark::State& state) {
     finishPair(state, "jpeg-decode", clock.seconds(), true);
 }
 
+// ---- the same jobs through the exports, on files -----------------------------------
+
+std::string benchPath(const char* name) { return std::string("/tmp/drovane_codec_bench_") + name; }
+
+// Writes bytes to a file once per run, for the decoders to read.
+const std::string& inputFile(const char* name, const std::vector<uint8_t>& bytes) {
+    static std::map<std::string, std::string> written;
+    auto [it, fresh] = written.try_emplace(name, benchPath(name));
+    if (fresh) {
+        std::FILE* file = std::fopen(it->second.c_str(), "wb");
+        if (file) {
+            std::fwrite(bytes.data(), 1, bytes.size(), file);
+            std::fclose(file);
+        }
+    }
+    return it->second;
+}
+
+void encodeFileDirect(benchmark::State& state, const char* figureName, const char* fileName,
+                      bool (*encode)(std::FILE*, const uint8_t*)) {
+    const uint8_t* px = picture().data();
+    const std::string path = benchPath(fileName);
+    ThreadCpuClock clock;
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        const bool ok = file && encode(file, px);
+        if (file) std::fclose(file);
+        if (!ok) state.SkipWithError("direct encoder failed");
+    }
+    finishPair(state, figureName, clock.seconds(), false);
+    std::remove(path.c_str());
+}
+
+void encodeFileExports(benchmark::State& state, const char* figureName, const char* fileName,
+                       const char* extension) {
+    const uint8_t* px = picture().data();
+    const std::string path = benchPath(fileName);
+    ThreadCpuClock clock;
+    for (auto _ : state) {
+        if (!DRO_WriteToFileRGBA32(px, kEdge, kEdge, path.c_str(), extension, 72))
+            state.SkipWithError("DRO_WriteToFileRGBA32 failed");
+    }
+    finishPair(state, figureName, clock.seconds(), true);
+    std::remove(path.c_str());
+}
+
+void decodeFileDirect(benchmark::State& state, const char* figureName, const std::string& path,
+                      std::vector<uint8_t> (*decode)(const char*)) {
+    ThreadCpuClock clock;
+    for (auto _ : state) {
+        auto out = decode(path.c_str());
+        benchmark::DoNotOptimize(out.data());
+        if (out.empty()) state.SkipWithError("direct decoder failed");
+    }
+    finishPair(state, figureName, clock.seconds(), false);
+}
+
+void decodeFileExports(benchmark::State& state, const char* figureName, const std::string& path, bool copyOut) {
+    ThreadCpuClock clock;
+    for (auto _ : state) {
+        if (!DRO_ReadFromFile(path.c_str())) state.SkipWithError("DRO_ReadFromFile failed");
+        if (copyOut) {
+            std::vector<uint8_t> out(size_t(DRO_GetNewRGBAWidth()) * size_t(DRO_GetNewRGBAHeight()) * 4);
+            DRO_GetNewRGBA32(out.data());
+            benchmark::DoNotOptimize(out.data());
+        }
+    }
+    finishPair(state, figureName, clock.seconds(), true);
+    DRO_DeleteNewRGBA();
+}
+
+void BM_CodecPngEncode_file_direct(benchmark::State& state) {
+    encodeFileDirect(state, "png-encode-file", "direct.png", libpngEncode);
+}
+void BM_CodecPngEncode_exports(benchmark::State& state) {
+    encodeFileExports(state, "png-encode-file", "exports.png", ".png");
+}
+void BM_CodecPngDecode_file_direct(benchmark::State& state) {
+    decodeFileDirect(state, "png-decode-file", inputFile("input.png", pngFile()), libpngDecodeFile);
+}
+void BM_CodecPngDecode_exports(benchmark::State& state) {
+    decodeFileExports(state, "png-decode-file", inputFile("input.png", pngFile()), false);
+}
+void BM_CodecPngDecode_exports_copyout(benchmark::State& state) {
+    decodeFileExports(state, "png-decode-file", inputFile("input.png", pngFile()), true);
+}
+// JPEG holds no alpha, so a host writes it from RGB24 (DRO_WriteToFileRGB24).
+void BM_CodecJpegEncode_file_direct(benchmark::State& state) {
+    const uint8_t* px = pictureRgb().data();
+    const std::string path = benchPath("direct.jpg");
+    ThreadCpuClock clock;
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        const bool ok = file && libjpegEncodeChannels(file, px, 3);
+        if (file) std::fclose(file);
+        if (!ok) state.SkipWithError("libjpeg failed");
+    }
+    finishPair(state, "jpeg-encode-file", clock.seconds(), false);
+    std::remove(path.c_str());
+}
+void BM_CodecJpegEncode_exports(benchmark::State& state) {
+    const uint8_t* px = pictureRgb().data();
+    const std::string path = benchPath("exports.jpg");
+    ThreadCpuClock clock;
+    for (auto _ : state) {
+        if (!DRO_WriteToFileRGB24(px, kEdge, kEdge, path.c_str(), ".jpg", 72))
+            state.SkipWithError("DRO_WriteToFileRGB24 failed");
+    }
+    finishPair(state, "jpeg-encode-file", clock.seconds(), true);
+    std::remove(path.c_str());
+}
+void BM_CodecJpegDecode_file_direct(benchmark::State& state) {
+    decodeFileDirect(state, "jpeg-decode-file", inputFile("input.jpg", jpegFile()), libjpegDecodeFile);
+}
+void BM_CodecJpegDecode_exports(benchmark::State& state) {
+    decodeFileExports(state, "jpeg-decode-file", inputFile("input.jpg", jpegFile()), false);
+}
+void BM_CodecJpegDecode_exports_copyout(benchmark::State& state) {
+    decodeFileExports(state, "jpeg-decode-file", inputFile("input.jpg", jpegFile()), true);
+}
+
 }  // namespace
 
-BENCHMARK(BM_CodecPngEncode_direct)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CodecPngEncode_ours)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CodecPngDecode_direct)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CodecPngDecode_ours)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CodecJpegEncode_direct)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CodecJpegEncode_ours)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CodecJpegDecode_direct)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CodecJpegDecode_ours)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CodecPngEncode_direct)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecPngEncode_ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecPngDecode_direct)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecPngDecode_ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecJpegEncode_direct)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecJpegEncode_ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecJpegDecode_direct)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecJpegDecode_ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecPngEncode_file_direct)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecPngEncode_exports)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecPngDecode_file_direct)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecPngDecode_exports)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecPngDecode_exports_copyout)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecJpegEncode_file_direct)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecJpegEncode_exports)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecJpegDecode_file_direct)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecJpegDecode_exports)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodecJpegDecode_exports_copyout)->Unit(benchmark::kMillisecond);

@@ -1,7 +1,9 @@
 #include "core/allocation.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <new>
 
 #include "core/last_error.h"
 #include "undo/undo_store.h"
@@ -30,16 +32,23 @@ bool hookSaysFail() noexcept {
 
 constexpr uint64_t kLargestRequest = 0xFFFFFFFFull;
 
-// The shared retry policy: allocate; on failure drop undo steps worth the request and
-// retry, for as long as each round frees something.
+// The shared retry policy: try; on failure drop undo steps worth the request and try
+// again, for as long as each round frees something.
+template <class Attempt>
+bool retryWithUndoReduction(int32_t kilobytes, Attempt attempt) {
+    for (;;) {
+        if (attempt()) return true;
+        if (!undoHasSteps()) return false;
+        // A request under 1 KB still asks for one step, so every round makes progress.
+        if (reduceUndoForAllocation(kilobytes > 0 ? kilobytes : 1) == 0) return false;
+    }
+}
+
 template <class Allocate>
 void* allocateReducingUndo(uint64_t bytes, int32_t kilobytes, Allocate allocate) {
-    for (;;) {
-        if (void* block = allocate(bytes)) return block;
-        if (!undoHasSteps()) return nullptr;
-        // A request under 1 KB still asks for one step, so every round makes progress.
-        if (reduceUndoForAllocation(kilobytes > 0 ? kilobytes : 1) == 0) return nullptr;
-    }
+    void* block = nullptr;
+    retryWithUndoReduction(kilobytes, [&] { return (block = allocate(bytes)) != nullptr; });
+    return block;
 }
 
 }  // namespace
@@ -53,6 +62,18 @@ void* allocWithUndoReduce(int32_t size) noexcept {
     if (size < 0) return nullptr;
     auto bytes = static_cast<uint64_t>(size);
     return allocateReducingUndo(bytes, size / 1024, [](uint64_t n) { return tryAllocate(n); });
+}
+
+bool retryReducingUndo(uint64_t bytes, const std::function<bool()>& attempt) {
+    const auto kilobytes = static_cast<int32_t>(std::min<uint64_t>(bytes >> 10, INT32_MAX));
+    return retryWithUndoReduction(kilobytes, [&] {
+        if (hookSaysFail()) return false;
+        try {
+            return attempt();
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    });
 }
 
 uint8_t* x_NewCharUndoReduce(uint64_t count) noexcept {

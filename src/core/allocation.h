@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace dro {
 
@@ -17,6 +18,11 @@ void* allocWithUndoReduce(int32_t size) noexcept;
 // 32 bits fail at once. Neither clears the block.
 uint8_t* x_NewCharUndoReduce(uint64_t count) noexcept;
 uint16_t* x_NewShortUndoReduce(uint64_t count) noexcept;
+
+// The same policy for allocations made elsewhere (containers): runs attempt until it
+// returns true, dropping undo steps worth `bytes` after each failure (std::bad_alloc
+// counts as one) for as long as that frees something. False when it never succeeded.
+bool retryReducingUndo(uint64_t bytes, const std::function<bool()>& attempt);
 
 namespace testhooks {
 // Makes the n-th allocation from now (1 = the next one) fail once; 0 turns it off.

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "brush/tool_settings.h"
 #include "composite/layer_merge.h"
@@ -215,10 +216,15 @@ void writeScaled(PixelImage& image, Size target, const char* destination,
 int32_t readFromFile(const char* path) {
     auto image = decodeForImport(path);
     if (!image) return 0;
+    if (image->pixels.size() != pixelsOf(*image) * static_cast<uint64_t>(image->channels)) return 0;
+    if (image->channels == 4) {
+        // The decoded picture becomes the block: no second copy of a large picture.
+        adoptNewRgba(image->width, image->height, std::move(image->pixels));
+        return 1;
+    }
     uint8_t* block = createNewRgba(image->width, image->height);
     if (!block) return 0;
-    if (image->channels == 3) copyRgb24ToRgba32(image->pixels.data(), block, pixelsOf(*image));
-    else std::memcpy(block, image->pixels.data(), image->pixels.size());
+    copyRgb24ToRgba32(image->pixels.data(), block, pixelsOf(*image));
     return 1;
 }
 

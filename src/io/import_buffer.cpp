@@ -31,35 +31,47 @@ void resetImportBuffer() noexcept { gImportBuffer = ImportBuffer{}; }
 
 uint8_t* createNewRgba(int32_t width, int32_t height) {
     ImportBuffer& b = gImportBuffer;
-    b.data.reset();
+    b.pixels = {};  // the old block goes before the new one is asked for
     b.width = width;
     b.height = height;
     if (width <= 0 || height <= 0) return nullptr;
-    b.data.reset(x_NewCharUndoReduce(static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4));
-    return b.data.get();
+    const uint64_t bytes = pixelCount(b) * 4;
+    if (!retryReducingUndo(bytes, [&] {
+            b.pixels.resize(bytes);
+            return true;
+        }))
+        return nullptr;
+    return b.pixels.data();
 }
 
-void deleteNewRgba() noexcept { gImportBuffer.data.reset(); }
+void adoptNewRgba(int32_t width, int32_t height, std::vector<uint8_t>&& rgba) noexcept {
+    ImportBuffer& b = gImportBuffer;
+    b.width = width;
+    b.height = height;
+    b.pixels = std::move(rgba);
+}
+
+void deleteNewRgba() noexcept { gImportBuffer.pixels = {}; }
 
 void copyNewRgba32(uint8_t* destination) {
     const ImportBuffer& b = gImportBuffer;
-    if (!destination || !b.data) return;
-    std::memcpy(destination, b.data.get(), pixelCount(b) * 4);
+    if (!destination || !b.hasBlock()) return;
+    std::memcpy(destination, b.pixels.data(), pixelCount(b) * 4);
 }
 
 void copyNewRgb24(uint8_t* destination) {
     const ImportBuffer& b = gImportBuffer;
-    if (!destination || !b.data) return;
-    rgbaToRgb(destination, b.width, b.height, b.data.get());
+    if (!destination || !b.hasBlock()) return;
+    rgbaToRgb(destination, b.width, b.height, b.pixels.data());
 }
 
 void copyResizedNewRgb24(uint8_t* destination, int32_t width, int32_t height) {
     const ImportBuffer& b = gImportBuffer;
-    if (!destination || !b.data || width <= 0 || height <= 0) return;
+    if (!destination || !b.hasBlock() || width <= 0 || height <= 0) return;
     OwnedBuffer<uint8_t> block(x_NewCharUndoReduce(static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4));
     requireAllocated(block.get());
     const bool small = b.width < kSmallEdge || b.height < kSmallEdge || width < kSmallEdge || height < kSmallEdge;
-    if (!is5_ResizeImage(b.data.get(), b.width, b.height, b.width * 4, block.get(), width, height, width * 4, 4,
+    if (!is5_ResizeImage(b.pixels.data(), b.width, b.height, b.width * 4, block.get(), width, height, width * 4, 4,
                          small ? kSmallResizeFilter : kResizeFilter, 0))
         return;
     rgbaToRgb(destination, width, height, block.get());
@@ -67,8 +79,8 @@ void copyResizedNewRgb24(uint8_t* destination, int32_t width, int32_t height) {
 
 bool newRgbaHasTransparency() noexcept {
     const ImportBuffer& b = gImportBuffer;
-    if (!b.data) return false;
-    const uint8_t* p = b.data.get();
+    if (!b.hasBlock()) return false;
+    const uint8_t* p = b.pixels.data();
     const uint64_t n = pixelCount(b);
     for (uint64_t i = 0; i < n; ++i)
         if (p[i * 4 + 3] != 255) return true;
@@ -77,8 +89,8 @@ bool newRgbaHasTransparency() noexcept {
 
 void loadNewRgbaIntoCurrentLayer() {
     const ImportBuffer& b = gImportBuffer;
-    if (!b.data) return;
-    loadRGBA32Layer(b.data.get(), b.width * 4, canvas().currentLayer, 0, 0, b.width, b.height, true);
+    if (!b.hasBlock()) return;
+    loadRGBA32Layer(b.pixels.data(), b.width * 4, canvas().currentLayer, 0, 0, b.width, b.height, true);
 }
 
 }  // namespace dro

@@ -3,23 +3,27 @@
 #pragma once
 
 #include <cstdint>
-
-#include "core/owned_buffer.h"
+#include <vector>
 
 namespace dro {
 
 struct ImportBuffer {
     int32_t width = 0;
     int32_t height = 0;
-    OwnedBuffer<uint8_t> data;  // width x height RGBA32, packed, top row first
+    std::vector<uint8_t> pixels;  // width x height RGBA32, packed, top row first; empty = no block
+
+    bool hasBlock() const noexcept { return !pixels.empty(); }
 };
 
 ImportBuffer& importBuffer() noexcept;
 void resetImportBuffer() noexcept;
 
-// CreateNewRGBA: drops the old block, records the size and allocates an uncleared
-// block. Returns the block, or null when it could not be allocated (no block then).
+// CreateNewRGBA: drops the old block, records the size and allocates a block
+// (dropping undo steps when memory is short). Returns the block, or null when it could
+// not be allocated (no block then).
 uint8_t* createNewRgba(int32_t width, int32_t height);
+// Makes a decoded width x height RGBA32 picture the block without copying it.
+void adoptNewRgba(int32_t width, int32_t height, std::vector<uint8_t>&& rgba) noexcept;
 void deleteNewRgba() noexcept;
 
 // The host-facing reads of the buffer; each does nothing without a block.
