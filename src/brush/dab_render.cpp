@@ -444,6 +444,67 @@ void toolNormalDabRow(const DabJob& j, int32_t y) {
     toolNormalRow(j.normal, cov + first, cap, dst, last - first + 1);
 }
 
+// Mode Normal from the blend buffer (the smudge), no rotation and no per-pixel
+// variation: the same rule as the walk over the row's coverage, with every per-dab
+// decision taken before the row. Pixels stay in order, since with repeated sample
+// columns a pixel reads what the one before it picked up.
+template <bool PickUp>
+void bufferNormalDabRow(const DabJob& j, int32_t y) {
+    const int32_t k = y - j.sq.top + j.sq.skipY;
+    const uint32_t shapeRow = std::min(static_cast<uint32_t>(j.scale[k]), static_cast<uint32_t>(j.side - 1));
+    const int32_t n = j.sq.right - j.sq.left;
+    std::array<uint16_t, kScaleTableLength> scratch;
+    const uint16_t* cov = coverageRow(j, y, shapeRow, scratch.data(), n);
+
+    uint16_t* const bufferRow = j.buffer + static_cast<size_t>(shapeRow) * static_cast<size_t>(j.M) * 4;
+    uint16_t* dst = j.target + static_cast<size_t>(y) * static_cast<size_t>(j.targetPitch) + static_cast<size_t>(j.sq.left) * 4;
+    const int64_t rest = j.primaryRest;
+    const uint32_t b = static_cast<uint32_t>(j.blendStrength), bRest = static_cast<uint32_t>(j.blendStrengthRest);
+    for (int32_t i = 0; i < n; ++i, dst += 4) {
+        uint32_t v = cov[i];
+        if (v == 0) continue;
+        uint16_t* buf = bufferRow + size_t{j.columns[static_cast<size_t>(i)]} * 4;
+        uint32_t s[4] = {buf[0], buf[1], buf[2], buf[3]};
+        if (j.imageBrush && s[3] < 65535) {
+            v = std::max<uint32_t>((v * s[3]) >> 16, 1);
+            s[3] = 65535;
+        }
+        if (j.primaryStrength != 0) {
+            for (size_t c = 0; c < 4; ++c) s[c] = limit16((rest * s[c] + j.primary[c]) >> 8);
+        }
+        uint32_t d[4] = {dst[0], dst[1], dst[2], dst[3]};
+        const uint32_t dA = d[3];
+        uint32_t o[3], oA;
+        if (dA == 0) {
+            o[0] = s[0], o[1] = s[1], o[2] = s[2];
+            oA = (v * s[3]) >> 16;
+            d[0] = d[1] = d[2] = 0;
+        } else {
+            const uint32_t inv = 65536 - v;
+            oA = (((inv * dA) >> 8) + ((v * s[3]) >> 8)) >> 8;
+            for (int c = 0; c < 3; ++c) o[c] = s[3] == 0 ? d[c] : (((inv * d[c]) >> 8) + ((v * s[c]) >> 8)) >> 8;
+        }
+        if constexpr (PickUp) {
+            if (s[3] == 0) {
+                buf[0] = static_cast<uint16_t>(d[0]), buf[1] = static_cast<uint16_t>(d[1]), buf[2] = static_cast<uint16_t>(d[2]);
+                buf[3] = static_cast<uint16_t>(limit16((int64_t{dA} * bRest) >> 8));
+            } else if (dA == 0) {
+                buf[0] = static_cast<uint16_t>(s[0]), buf[1] = static_cast<uint16_t>(s[1]), buf[2] = static_cast<uint16_t>(s[2]);
+                buf[3] = static_cast<uint16_t>(limit16((int64_t{s[3]} * b) >> 8));
+            } else {
+                for (int c = 0; c < 3; ++c) buf[c] = static_cast<uint16_t>(limit16(((int64_t{d[c]} * bRest + int64_t{b} * s[c]) >> 8) + 1));
+                buf[3] = static_cast<uint16_t>(limit16((int64_t{s[3]} * b + int64_t{dA} * bRest) >> 8));
+            }
+        }
+        if (!j.colorLocked) {
+            dst[0] = static_cast<uint16_t>(o[0]), dst[1] = static_cast<uint16_t>(o[1]), dst[2] = static_cast<uint16_t>(o[2]);
+        }
+        if (j.alphaWritable && (!j.blobLocked || (dA > 0x1FFF && oA > 0x1FFF))) {
+            dst[3] = static_cast<uint16_t>(std::min<uint32_t>(j.alphaLevel > 0 ? static_cast<uint32_t>(j.alphaLevel) : oA, 65535));
+        }
+    }
+}
+
 // Sample columns of the clipped square; false when they cannot be listed (the square
 // is wider than the scale table).
 bool listColumns(DabJob& j) noexcept {
@@ -651,6 +712,9 @@ void drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
             j.normal.blobLocked = j.blobLocked;
             j.normal.alphaLevel = j.alphaLevel > 0 ? static_cast<uint32_t>(j.alphaLevel) : 0;
             rowFn = &toolNormalDabRow;
+        } else if (testhooks::dabRowKernels() && t.mixMode == 32 && j.fromBuffer && !j.erase && !j.rotate && !varies &&
+                   listColumns(j)) {
+            rowFn = j.pickUp ? &bufferNormalDabRow<true> : &bufferNormalDabRow<false>;
         }
         // Turned samples, and rows that sample the same shape row, meet in one buffer
         // pixel from two rows; pick-up then stays on one thread so that no buffer pixel
