@@ -159,6 +159,29 @@ struct NormalVectors {
     std::memcpy(dst + size_t(i) * 4, px, size_t(left) * 8);
 }
 
+// Word indices into two registers of eight r g b a pixels each: planes r|g and b|a
+// out, pixels 0-7 and 8-15 back.
+struct WordIndex {
+    alignas(64) uint16_t toPlanes[2][32];
+    alignas(64) uint16_t toPixels[2][32];
+};
+constexpr WordIndex makeWordIndex() {
+    WordIndex w{};
+    for (int i = 0; i < 16; ++i) {
+        for (int h = 0; h < 2; ++h) {
+            w.toPlanes[h][i] = static_cast<uint16_t>(4 * i + 2 * h);
+            w.toPlanes[h][16 + i] = static_cast<uint16_t>(4 * i + 2 * h + 1);
+        }
+    }
+    for (int i = 0; i < 8; ++i) {
+        for (int h = 0; h < 2; ++h) {
+            for (int c = 0; c < 4; ++c) w.toPixels[h][4 * i + c] = static_cast<uint16_t>(16 * c + 8 * h + i);
+        }
+    }
+    return w;
+}
+alignas(64) constexpr WordIndex kWordIndex = makeWordIndex();
+
 // The same arithmetic sixteen pixels at a time in 512-bit registers, pixels in their
 // own order: the word permutes split r g b a into planes and back in one step each.
 [[gnu::target("avx512f,avx512bw,avx512vl")]] void toolNormalAvx512(const ToolNormalRow& p, const uint16_t* coverage,
@@ -174,26 +197,8 @@ struct NormalVectors {
     const __m512d numerator = _mm512_set1_pd(65536.0);
     const __m512d nudge = _mm512_set1_pd(1.0 / 131072.0);
     const __m512d limit = _mm512_set1_pd(65535.0);
-    // Word indices into two registers of eight pixels each: planes r|g and b|a out,
-    // pixels 0-7 and 8-15 back.
-    alignas(64) uint16_t toPlanes[2][32], toPixels[2][32];
-    for (int i = 0; i < 16; ++i) {
-        for (int h = 0; h < 2; ++h) {
-            toPlanes[h][i] = static_cast<uint16_t>(4 * i + 2 * h);
-            toPlanes[h][16 + i] = static_cast<uint16_t>(4 * i + 2 * h + 1);
-        }
-    }
-    for (int i = 0; i < 8; ++i) {
-        for (int h = 0; h < 2; ++h) {
-            const int px = 8 * h + i;
-            toPixels[h][4 * i + 0] = static_cast<uint16_t>(px);
-            toPixels[h][4 * i + 1] = static_cast<uint16_t>(16 + px);
-            toPixels[h][4 * i + 2] = static_cast<uint16_t>(32 + px);
-            toPixels[h][4 * i + 3] = static_cast<uint16_t>(48 + px);
-        }
-    }
-    const __m512i rgIndex = _mm512_load_si512(toPlanes[0]), baIndex = _mm512_load_si512(toPlanes[1]);
-    const __m512i lowIndex = _mm512_load_si512(toPixels[0]), highIndex = _mm512_load_si512(toPixels[1]);
+    const __m512i rgIndex = _mm512_load_si512(kWordIndex.toPlanes[0]), baIndex = _mm512_load_si512(kWordIndex.toPlanes[1]);
+    const __m512i lowIndex = _mm512_load_si512(kWordIndex.toPixels[0]), highIndex = _mm512_load_si512(kWordIndex.toPixels[1]);
 
     const auto sixteen = [&](const uint16_t* cv, const uint16_t* cp, uint16_t* d, __mmask16 live)
                              __attribute__((always_inline, target("avx512f,avx512bw,avx512vl"))) {
