@@ -116,6 +116,12 @@ TEST_F(PaintCliTest, StrokeFileFaultsNameTheirLineAndStopBeforePainting) {
         EXPECT_NE(run.output.find(c.says), std::string::npos) << c.text << run.output;
         EXPECT_FALSE(fs::exists(path("never.png"))) << c.text;
     }
+
+    // Bytes that are not text come back as '?', so the message stays one clean line.
+    const std::string file = write("binary.strokes", "\x1b[2J\xff\xfe\x01 1 2\n");
+    const CliRun run = runDrovane("paint " + file + " -o " + path("never.png"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.output, file + ":1: unknown command '?[2J???'\n");
 }
 
 TEST_F(PaintCliTest, BadPaintAndRenderArgumentsGiveOneLineAndStatusTwo) {

@@ -55,6 +55,16 @@ constexpr std::array kIntSettings{
     IntSetting{"shapeParam", &ToolSetup::shapeParam, -360, 360},
 };
 
+// A word as it may be echoed in a one-line message: control bytes and bytes above
+// ASCII become '?', and long words are cut.
+std::string shown(const std::string& word) {
+    constexpr size_t kLongest = 40;
+    std::string out = word.substr(0, kLongest);
+    for (char& c : out)
+        if (c < 0x20 || c > 0x7E) c = '?';
+    return word.size() > kLongest ? out + "..." : out;
+}
+
 class Parser {
 public:
     Parser(const std::string& name, const std::string& folder) : name_(name), folder_(folder) {}
@@ -97,7 +107,7 @@ private:
         int32_t value = 0;
         const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
         if (error != std::errc{} || end != word.data() + word.size())
-            fail(std::string(what) + " wants a whole number, not '" + word + "'");
+            fail(std::string(what) + " wants a whole number, not '" + shown(word) + "'");
         if (value < minimum || value > maximum)
             fail(std::string(what) + " must lie in " + std::to_string(minimum) + ".." + std::to_string(maximum));
         return value;
@@ -107,7 +117,7 @@ private:
         double value = 0;
         const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
         if (error != std::errc{} || end != word.data() + word.size() || !std::isfinite(value))
-            fail(std::string(what) + " wants a number, not '" + word + "'");
+            fail(std::string(what) + " wants a number, not '" + shown(word) + "'");
         if (value < minimum || value > maximum) {
             std::ostringstream range;
             range << what << " must lie in " << minimum << ".." << maximum;
@@ -130,7 +140,7 @@ private:
 
     std::string blendMode(size_t from) const {
         const std::string mode = rest(from);
-        if (!isBlendModeName(mode)) fail("unknown blend mode '" + mode + "'");
+        if (!isBlendModeName(mode)) fail("unknown blend mode '" + shown(mode) + "'");
         return mode;
     }
 
@@ -247,7 +257,7 @@ private:
             in.op = Op::End;
             strokeLine_ = 0;
         } else {
-            fail("unknown command '" + command + "'");
+            fail("unknown command '" + shown(command) + "'");
         }
         return in;
     }
@@ -264,10 +274,10 @@ private:
         for (size_t i = 1; i < words_.size(); ++i) {
             const std::string& word = words_[i];
             const auto equals = word.find('=');
-            if (equals == std::string::npos || equals == 0) fail("tool settings are NAME=VALUE, not '" + word + "'");
+            if (equals == std::string::npos || equals == 0) fail("tool settings are NAME=VALUE, not '" + shown(word) + "'");
             const std::string name = word.substr(0, equals);
             const std::string value = word.substr(equals + 1);
-            if (std::find(seen.begin(), seen.end(), name) != seen.end()) fail("tool setting " + name + " given twice");
+            if (std::find(seen.begin(), seen.end(), name) != seen.end()) fail("tool setting " + shown(name) + " given twice");
             seen.push_back(name);
             if (name == "shapeGain") {
                 tool.shapeGain = static_cast<float>(real(value, "shapeGain", 0.0, 1.0));
@@ -275,7 +285,7 @@ private:
             }
             const auto setting = std::find_if(kIntSettings.begin(), kIntSettings.end(),
                                               [&](const IntSetting& s) { return name == s.name; });
-            if (setting == kIntSettings.end()) fail("unknown tool setting '" + name + "'");
+            if (setting == kIntSettings.end()) fail("unknown tool setting '" + shown(name) + "'");
             tool.*(setting->field) = integer(value, setting->name, setting->minimum, setting->maximum);
         }
         return tool;
