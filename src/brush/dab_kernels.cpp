@@ -57,7 +57,7 @@ inline void toolNormalPixel(const ToolNormalRow& p, uint32_t v, uint32_t cap, ui
 // floor(65536 H / oA) with H = sum >> 16 < 2^16. With r = 65536 / oA in double, H r
 // lies within 2^-20 of the quotient x; x is an integer or at least 1 / oA > 2^-16 below
 // the next one, so truncating H r + 2^-17 gives floor(x) exactly: one division per pixel
-// instead of one per channel.
+// instead of one per channel. Fusing the multiply and add (FMA) only tightens the bound.
 struct NormalVectors {
     __m256i full, one, zero, gate, sourceAlpha, source[3], level, gather, order;
     __m256d numerator, nudge, limit;
