@@ -13,6 +13,7 @@
 #include "composite/blend_mode_table.h"
 #include "composite/merge_pixel.h"
 #include "composite/render_accumulator.h"
+#include "composite/render_kernels.h"
 #include "composite/view_state.h"
 #include "core/canvas.h"
 #include "mask/mask_state.h"
@@ -225,40 +226,12 @@ const uint16_t* fetchTile(const Plane& plane, int32_t cy, const int32_t* xs, int
     return tile;
 }
 
-// One layer onto the accumulators of a tile; the mode and the opaque bottom are
-// compile-time, so the loop holds no switch on them.
-template <int32_t Mode, bool Bottom>
-void compositeLayerTile(AccumulatorPixel* acc, const uint16_t* src, const uint16_t* mask, int32_t n, int32_t opacity,
-                        uint32_t o) noexcept {
-    constexpr int32_t mode = compositingModeAfterRewrite(Mode);
-    constexpr int32_t formula = formulaIndex(mode);
-    constexpr bool clearsEmpty = clearsEmptyDestination(mode);
-    for (int32_t i = 0; i < n; ++i) {
-        const uint16_t* p = src + 4 * i;
-        uint32_t a = p[3];
-        if constexpr (Bottom) {
-            a = 65535;  // the background is drawn opaque, whatever its mask
-        } else {
-            // Without alpha a compositing-mode pixel changes nothing, whichever layer
-            // it belongs to.
-            if (Mode < kFirstAlphaMode && a == 0) continue;
-            if (mask) {
-                const uint16_t* m = mask + 4 * i;
-                if (m[3] != 0) a = (((uint32_t{m[0]} + m[1] + m[2]) / 3) * a) >> 16;
-            }
-        }
-        WorkPixel s{p[0], p[1], p[2], a};
-        rewriteAlpha<Mode>(s, o);
-        compositeOntoAccumulator<formula>(acc[i], s, opacity, clearsEmpty);
-    }
-}
-
 using LayerTileComposite = void (*)(AccumulatorPixel*, const uint16_t*, const uint16_t*, int32_t, int32_t,
                                     uint32_t) noexcept;
 
 template <bool Bottom, int32_t... Modes>
 constexpr std::array<LayerTileComposite, sizeof...(Modes)> layerTileComposites(std::integer_sequence<int32_t, Modes...>) {
-    return {{compositeLayerTile<Modes, Bottom>...}};
+    return {{render_kernels::compositeLayerTile<Modes, Bottom>...}};
 }
 
 constexpr auto kLayerTiles = layerTileComposites<false>(std::make_integer_sequence<int32_t, kLastMode + 1>{});
@@ -270,28 +243,188 @@ constexpr size_t tableIndex(int32_t mode) noexcept {
     return static_cast<size_t>(mode < 0 ? 31 : (mode > kLastMode ? kFirstAlphaMode : mode));
 }
 
-void compositeTile(const Scene& s, int32_t cy, const int32_t* xs, int32_t cx0, int32_t n,
-                   AccumulatorPixel* acc) noexcept {
-    uint16_t layerTile[kTile * 4];
-    uint16_t maskTile[kTile * 4];
-    uint16_t strokeTile[kTile * 4];
-    std::fill(acc, acc + n, AccumulatorPixel{0.0f, 0.0f, 0.0f, 0.0f});
+// One tile of a row: n canvas pixels of row cy, columns cx0.. or xs[0..n).
+struct Tile {
+    int32_t cy;
+    const int32_t* xs;
+    int32_t cx0;
+    int32_t n;
+};
+
+// A tile is walked in chunks of kChunk pixels; a layer whose chunk is all transparent
+// is not visited there, and a chunk the layer covers with opaque copies does not
+// visit the layers below.
+constexpr int32_t kChunk = 16;
+constexpr int32_t kChunksPerTile = kTile / kChunk;
+static_assert(kTile % kChunk == 0);
+
+// Alpha over a run of pixels: whether any pixel has alpha, whether every pixel has
+// at least 0xFF00 (the plain-copy threshold: its high byte is 0xFF).
+struct RunAlpha {
+    bool any;
+    bool allCopy;
+};
+
+inline RunAlpha runAlpha(const uint16_t* p, int32_t n) noexcept {
+    uint64_t any = 0;
+    uint64_t all = ~uint64_t{0};
+    for (int32_t i = 0; i < n; ++i) {
+        uint64_t v;
+        std::memcpy(&v, p + 4 * i, sizeof v);
+        any |= v;
+        all &= v;
+    }
+    // Channels are stored in host order; alpha is the fourth 16-bit value.
+    uint16_t anyAlpha;
+    uint16_t allAlpha;
+    std::memcpy(&anyAlpha, reinterpret_cast<const uint8_t*>(&any) + 6, 2);
+    std::memcpy(&allAlpha, reinterpret_cast<const uint8_t*>(&all) + 6, 2);
+    return {anyAlpha != 0, (allAlpha & 0xFF00u) == 0xFF00u};
+}
+
+// Whether every pixel's alpha, scaled by the Layer Mask pixel above where that one has
+// alpha, is at least 0xFF00.
+inline bool allCopyUnderMask(const uint16_t* p, const uint16_t* mask, int32_t n) noexcept {
+    for (int32_t i = 0; i < n; ++i) {
+        uint32_t a = p[4 * i + 3];
+        const uint16_t* m = mask + 4 * i;
+        if (m[3] != 0) a = (((uint32_t{m[0]} + m[1] + m[2]) / 3) * a) >> 16;
+        if (a < 0xFF00u) return false;
+    }
+    return true;
+}
+
+// The pixels a tile reads. Planes are fetched again for each use (a pointer into the
+// plane, or for sampled columns a copy into scratch); the current layer with the
+// stroke in progress merged in is made once per tile.
+class TileSources {
+public:
+    TileSources(const Scene& s, const Tile& t) noexcept : scene_(s), tile_(t) {}
+
+    const uint16_t* layer(int32_t k) noexcept {
+        if (k == scene_.currentPosition) return current();
+        return fetch(scene_.layers[static_cast<size_t>(k)].plane, layerTile_);
+    }
+
+    // The pixels of the Layer Mask layer right above layer k, or null.
+    const uint16_t* maskAbove(int32_t k) noexcept {
+        const ListedLayer* m = scene_.maskAbove(k);
+        return m ? fetch(m->plane, maskTile_) : nullptr;
+    }
+
+private:
+    const uint16_t* fetch(const Plane& plane, uint16_t* tile) const noexcept {
+        return fetchTile(plane, tile_.cy, tile_.xs, tile_.cx0, tile_.n, tile);
+    }
+
+    // The stroke merges only into chunks where it has pixels to merge: transparent
+    // stroke pixels of a compositing mode leave the layer pixel as it is.
+    const uint16_t* current() noexcept {
+        if (current_) return current_;
+        const int32_t k = scene_.currentPosition;
+        const Stroke& st = scene_.stroke;
+        const uint16_t* src = fetch(scene_.layers[static_cast<size_t>(k)].plane, currentTile_);
+        const uint16_t* q = fetch(st.plane, strokeTile_);
+        const uint32_t o = scene_.alphaLayerOpacity;
+        current_ = src;
+        for (int32_t c0 = 0; c0 < tile_.n; c0 += kChunk) {
+            const int32_t m = std::min(kChunk, tile_.n - c0);
+            if (st.mode < kFirstAlphaMode && !runAlpha(q + 4 * c0, m).any) continue;
+            if (current_ != currentTile_) {
+                if (src != currentTile_) std::memcpy(currentTile_, src, static_cast<size_t>(tile_.n) * 8);
+                current_ = currentTile_;
+            }
+            for (int32_t i = c0; i < c0 + m; ++i) mergeStroke(st, currentTile_ + 4 * i, q + 4 * i, o);
+        }
+        return current_;
+    }
+
+    const Scene& scene_;
+    const Tile& tile_;
+    const uint16_t* current_ = nullptr;
+    uint16_t layerTile_[kTile * 4];
+    uint16_t maskTile_[kTile * 4];
+    uint16_t strokeTile_[kTile * 4];
+    uint16_t currentTile_[kTile * 4];
+};
+
+// Per chunk, the list position where the walk starts and which layers above it have
+// pixels there.
+struct ChunkPlan {
+    int32_t start[kChunksPerTile];
+    uint64_t visible[kChunksPerTile][(kMaxListed + 63) / 64];
+
+    bool visits(int32_t c, int32_t k) const noexcept {
+        return k >= start[c] && ((visible[c][k >> 6] >> (k & 63)) & 1u) != 0;
+    }
+};
+
+// Walks the layers from the top. A chunk starts at the topmost layer that copies
+// every pixel of it outright (Normal, full opacity, alpha at least 0xFF00 after its
+// Layer Mask): the copy overwrites the accumulator whatever it holds, so nothing below
+// can change those pixels. A layer is visible in a chunk unless it is a compositing
+// mode with no alpha there (which changes nothing, Layer Mask or not). Returns the
+// lowest start.
+int32_t planChunks(const Scene& s, TileSources& sources, int32_t n, ChunkPlan& plan) noexcept {
+    const int32_t chunks = (n + kChunk - 1) / kChunk;
+    int32_t open = chunks;
+    for (int32_t c = 0; c < chunks; ++c) plan.start[c] = -1;
+    for (int32_t k = s.count - 1; k >= 0 && open > 0; --k) {
+        const ListedLayer& layer = s.layers[static_cast<size_t>(k)];
+        const uint16_t* src = sources.layer(k);
+        const bool bottom = s.bottomAt(k);
+        // Below 255 opacity scales 65535 to at most 0xFEFF: never a copy.
+        const bool copies = layer.mode == kModeNormal && layer.opacity >= 255;
+        const uint16_t* mask = copies && !bottom ? sources.maskAbove(k) : nullptr;
+        for (int32_t c = 0; c < chunks; ++c) {
+            if (plan.start[c] >= 0) continue;
+            const int32_t i0 = c * kChunk;
+            const int32_t m = std::min(kChunk, n - i0);
+            const RunAlpha run = runAlpha(src + 4 * i0, m);
+            if (bottom || run.any || layer.mode >= kFirstAlphaMode) plan.visible[c][k >> 6] |= uint64_t{1} << (k & 63);
+            const bool allCopy = k == 0 || (copies && run.allCopy && (!mask || allCopyUnderMask(src + 4 * i0, mask + 4 * i0, m)));
+            if (allCopy) {
+                plan.start[c] = k;
+                --open;
+            }
+        }
+    }
+    int32_t lowest = s.count;
+    for (int32_t c = 0; c < chunks; ++c) lowest = std::min(lowest, plan.start[c]);
+    return lowest;
+}
+
+void compositeTile(const Scene& s, const Tile& tile, AccumulatorPixel* acc) noexcept {
+    std::fill(acc, acc + tile.n, AccumulatorPixel{0.0f, 0.0f, 0.0f, 0.0f});
+    if (s.count == 0) return;
+    TileSources sources(s, tile);
+    ChunkPlan plan{};
+    const int32_t first = planChunks(s, sources, tile.n, plan);
+    const int32_t chunks = (tile.n + kChunk - 1) / kChunk;
     const uint32_t o = s.alphaLayerOpacity;
-    for (int32_t k = 0; k < s.count; ++k) {
+    for (int32_t k = first; k < s.count; ++k) {
         const ListedLayer& layer = s.layers[static_cast<size_t>(k)];
         const bool bottom = s.bottomAt(k);
-        const uint16_t* src = fetchTile(layer.plane, cy, xs, cx0, n, layerTile);
-        if (k == s.currentPosition) {
-            // The stroke in progress, merged into a copy of its layer's pixels.
-            const uint16_t* q = fetchTile(s.stroke.plane, cy, xs, cx0, n, strokeTile);
-            if (src != layerTile) std::memcpy(layerTile, src, static_cast<size_t>(n) * 8);
-            for (int32_t i = 0; i < n; ++i) mergeStroke(s.stroke, layerTile + 4 * i, q + 4 * i, o);
-            src = layerTile;
+        const LayerTileComposite composite = (bottom ? kBottomLayerTiles : kLayerTiles)[tableIndex(layer.mode)];
+        const uint16_t* src = nullptr;
+        const uint16_t* mask = nullptr;
+        // Runs of consecutive chunks this layer is composited into.
+        for (int32_t c = 0; c < chunks;) {
+            if (!plan.visits(c, k)) {
+                ++c;
+                continue;
+            }
+            int32_t end = c + 1;
+            while (end < chunks && plan.visits(end, k)) ++end;
+            if (!src) {
+                src = sources.layer(k);
+                mask = bottom ? nullptr : sources.maskAbove(k);
+            }
+            const int32_t i0 = c * kChunk;
+            const int32_t m = std::min(end * kChunk, tile.n) - i0;
+            composite(acc + i0, src + 4 * i0, mask ? mask + 4 * i0 : nullptr, m, layer.opacity, o);
+            c = end;
         }
-        const ListedLayer* maskLayer = bottom ? nullptr : s.maskAbove(k);
-        const uint16_t* mask = maskLayer ? fetchTile(maskLayer->plane, cy, xs, cx0, n, maskTile) : nullptr;
-        const auto& table = bottom ? kBottomLayerTiles : kLayerTiles;
-        table[tableIndex(layer.mode)](acc, src, mask, n, layer.opacity, o);
     }
 }
 
@@ -406,8 +539,8 @@ void renderRowFast(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy) 
                 xs[j] = clampToSpan(columns.offset, g.x, g.w);
                 columns.advance();
             }
-            compositeTile(s, cy, xs, 0, n, acc);
-            for (int32_t j = 0; j < n; ++j) finishPixel(row + 3 * (i0 + j), accumulatorTo16(acc[j]), xs[j], cy, s.finish);
+            compositeTile(s, Tile{cy, xs, 0, n}, acc);
+            for (int32_t j = 0; j < n; ++j) finishPixel(row + 3 * (i0 + j), render_kernels::to16(acc[j]), xs[j], cy, s.finish);
         }
         return;
     }
@@ -417,10 +550,10 @@ void renderRowFast(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy) 
     for (int64_t c0 = 0; c0 < canvasCols; c0 += kTile) {
         const auto n = static_cast<int32_t>(std::min<int64_t>(kTile, canvasCols - c0));
         const int32_t cx0 = g.x + static_cast<int32_t>(c0);
-        compositeTile(s, cy, nullptr, cx0, n, acc);
+        compositeTile(s, Tile{cy, nullptr, cx0, n}, acc);
         for (int32_t j = 0; j < n; ++j) {
             uint8_t* first = row + 3 * (c0 + j) * zoom;
-            finishPixel(first, accumulatorTo16(acc[j]), cx0 + j, cy, s.finish);
+            finishPixel(first, render_kernels::to16(acc[j]), cx0 + j, cy, s.finish);
             const int64_t copies = std::min<int64_t>(zoom, g.cols - (c0 + j) * zoom);
             for (int64_t r = 1; r < copies; ++r) std::memcpy(first + 3 * r, first, 3);
         }
