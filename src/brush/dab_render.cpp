@@ -419,6 +419,29 @@ const uint16_t* coverageRow(const DabJob& j, int32_t y, uint32_t shapeRow, uint1
     return cov;
 }
 
+// The first covered pixel of a row (n if none) and the last (given one exists), eight
+// values at a time: a round brush's rows start and end with long runs of zero.
+int32_t firstCovered(const uint16_t* cov, int32_t n) noexcept {
+    int32_t i = 0;
+    for (uint64_t lo, hi; i + 8 <= n; i += 8) {
+        std::memcpy(&lo, cov + i, 8);
+        std::memcpy(&hi, cov + i + 4, 8);
+        if ((lo | hi) != 0) break;
+    }
+    while (i < n && cov[i] == 0) ++i;
+    return i;
+}
+int32_t lastCovered(const uint16_t* cov, int32_t n) noexcept {
+    int32_t end = n;
+    for (uint64_t lo, hi; end >= 8; end -= 8) {
+        std::memcpy(&lo, cov + end - 8, 8);
+        std::memcpy(&hi, cov + end - 4, 8);
+        if ((lo | hi) != 0) break;
+    }
+    while (end > 0 && cov[end - 1] == 0) --end;
+    return end - 1;
+}
+
 void toolNormalDabRow(const DabJob& j, int32_t y) {
     const int32_t k = y - j.sq.top + j.sq.skipY;
     const uint32_t shapeRow = std::min(static_cast<uint32_t>(j.scale[k]), static_cast<uint32_t>(j.side - 1));
@@ -426,10 +449,9 @@ void toolNormalDabRow(const DabJob& j, int32_t y) {
     std::array<uint16_t, kScaleTableLength> scratch;
     const uint16_t* cov = coverageRow(j, y, shapeRow, scratch.data(), n);
 
-    int32_t first = 0, last = n - 1;
-    while (first <= last && cov[first] == 0) ++first;
-    while (last >= first && cov[last] == 0) --last;
-    if (first > last) return;
+    int32_t first = firstCovered(cov, n);
+    if (first == n) return;
+    int32_t last = lastCovered(cov, n);
     // Round the span up to whole groups of eight with uncovered pixels of the square,
     // which the kernel leaves as they are, so that no short tail is left over.
     const int32_t short8 = (8 - (last - first + 1) % 8) % 8;
