@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -256,6 +257,8 @@ struct Tile {
 // visit the layers below.
 constexpr int32_t kChunk = 16;
 constexpr int32_t kChunksPerTile = kTile / kChunk;
+// With more layers than this, hints for all of them would crowd the cache.
+constexpr int32_t kPrefetchedLayers = 16;
 static_assert(kTile % kChunk == 0);
 
 // Alpha over a run of pixels: whether any pixel has alpha, whether every pixel has
@@ -394,9 +397,31 @@ int32_t planChunks(const Scene& s, TileSources& sources, int32_t n, ChunkPlan& p
     return lowest;
 }
 
+// Asks for the cache lines of the next tile of every plane the tile reads, so that
+// they arrive while this one is composited. A hint only: it never faults, and the
+// address is formed as an integer so that it may lie past a plane's end.
+void prefetchNextTile(const Scene& s, const Tile& tile) noexcept {
+    if (tile.xs) return;
+    const auto ahead = [&](const Plane& plane) {
+        if (!plane.pixels) return;
+        const uintptr_t from = reinterpret_cast<uintptr_t>(plane.pixels) +
+                               (static_cast<uintptr_t>(tile.cy) * static_cast<uintptr_t>(plane.rowPitch) +
+                                static_cast<uintptr_t>(tile.cx0 + tile.n) * 4u) * sizeof(uint16_t);
+        for (uintptr_t b = 0; b < static_cast<uintptr_t>(kTile) * 8u; b += 64) {
+            __builtin_prefetch(reinterpret_cast<const void*>(from + b));
+        }
+    };
+    for (int32_t k = 0; k < s.count; ++k) ahead(s.layers[static_cast<size_t>(k)].plane);
+    if (s.currentPosition >= 0) ahead(s.stroke.plane);
+}
+
 void compositeTile(const Scene& s, const Tile& tile, AccumulatorPixel* acc) noexcept {
-    std::fill(acc, acc + tile.n, AccumulatorPixel{0.0f, 0.0f, 0.0f, 0.0f});
+    // Every pixel is written by its first layer: the bottom writes every pixel it is
+    // composited into, a chunk starting higher starts with copies. Only a walk that
+    // starts at another bottom layer, one that may skip pixels, needs the empty start.
+    if (!s.backgroundListed) std::fill(acc, acc + tile.n, AccumulatorPixel{0.0f, 0.0f, 0.0f, 0.0f});
     if (s.count == 0) return;
+    if (s.count <= kPrefetchedLayers) prefetchNextTile(s, tile);
     TileSources sources(s, tile);
     ChunkPlan plan{};
     const int32_t first = planChunks(s, sources, tile.n, plan);
@@ -528,6 +553,33 @@ void renderRowPlain(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy)
     }
 }
 
+// Steps 6 to 9 for the n composites of a tile: output pixel j at out + j * step
+// shows canvas column column(j) of row cy. An opaque pixel with neither tracing nor
+// tint is just its high bytes, stored as one 32-bit word where the byte after them is
+// written again later in this tile.
+template <class Column>
+inline void finishTile(uint8_t* out, int64_t step, const AccumulatorPixel* acc, int32_t n, int32_t cy,
+                       const Finish& f, Column column) noexcept {
+    static_assert(std::endian::native == std::endian::little);
+    const bool bare = !f.tracing.pixels && !f.mask;
+    for (int32_t j = 0; j < n; ++j) {
+        const WorkPixel c = render_kernels::to16(acc[j]);
+        uint8_t* o = out + j * step;
+        if (bare && c.a >= 65535u) {
+            if (j + 1 < n) {
+                const uint32_t bytes = (c.b >> 8) | (c.g & 0xFF00u) | ((c.r & 0xFF00u) << 8);
+                std::memcpy(o, &bytes, 4);
+            } else {
+                o[0] = static_cast<uint8_t>(c.b >> 8);
+                o[1] = static_cast<uint8_t>(c.g >> 8);
+                o[2] = static_cast<uint8_t>(c.r >> 8);
+            }
+        } else {
+            finishPixel(o, c, column(j), cy, f);
+        }
+    }
+}
+
 void renderRowFast(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy) noexcept {
     AccumulatorPixel acc[kTile];
     if (g.sampling == Sampling::ZoomOut) {
@@ -540,7 +592,7 @@ void renderRowFast(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy) 
                 columns.advance();
             }
             compositeTile(s, Tile{cy, xs, 0, n}, acc);
-            for (int32_t j = 0; j < n; ++j) finishPixel(row + 3 * (i0 + j), render_kernels::to16(acc[j]), xs[j], cy, s.finish);
+            finishTile(row + 3 * i0, 3, acc, n, cy, s.finish, [&](int32_t j) { return xs[j]; });
         }
         return;
     }
@@ -551,9 +603,11 @@ void renderRowFast(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy) 
         const auto n = static_cast<int32_t>(std::min<int64_t>(kTile, canvasCols - c0));
         const int32_t cx0 = g.x + static_cast<int32_t>(c0);
         compositeTile(s, Tile{cy, nullptr, cx0, n}, acc);
+        uint8_t* out = row + 3 * c0 * zoom;
+        finishTile(out, 3 * zoom, acc, n, cy, s.finish, [&](int32_t j) { return cx0 + j; });
+        if (zoom == 1) continue;
         for (int32_t j = 0; j < n; ++j) {
-            uint8_t* first = row + 3 * (c0 + j) * zoom;
-            finishPixel(first, render_kernels::to16(acc[j]), cx0 + j, cy, s.finish);
+            uint8_t* first = out + 3 * j * zoom;
             const int64_t copies = std::min<int64_t>(zoom, g.cols - (c0 + j) * zoom);
             for (int64_t r = 1; r < copies; ++r) std::memcpy(first + 3 * r, first, 3);
         }

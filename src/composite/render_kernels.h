@@ -110,18 +110,20 @@ inline F4 laneBlend(F4 s, F4 d, float sa, float da, float invSa, float invDa) no
 template <int32_t Formula>
 inline void compositeLanes(AccumulatorPixel& acc, F4 colour, uint32_t a, bool clearsEmpty) noexcept {
     static_assert(laneFormula(Formula));
+    if constexpr (Formula == kModeNormal) {
+        // An opaque Normal pixel is copied whatever lies below, an empty accumulator
+        // included; the accumulator is not even read.
+        if (a >= 0xFF00u) {
+            store(acc, copyOf(colour, a));
+            return;
+        }
+    }
     const float da = acc.a;
     if (da == 0.0f) {
         store(acc, (clearsEmpty || a == 0) ? broadcast(0.0f) : copyOf(colour, a));
         return;
     }
     if (a == 0) return;
-    if constexpr (Formula == kModeNormal) {
-        if (a >= 0xFF00u) {
-            store(acc, copyOf(colour, a));
-            return;
-        }
-    }
     const float sa = alphaUnit(a);
     const float invSa = 1.0f - sa;
     const float invDa = 1.0f - da;
@@ -170,19 +172,24 @@ void compositeLayerTile(AccumulatorPixel* acc, const uint16_t* src, const uint16
                 if (m[3] != 0) a = (((uint32_t{m[0]} + m[1] + m[2]) / 3) * a) >> 16;
             }
         }
+        // The bottom layer is the first in the list: it composites onto an empty
+        // accumulator, which is not read, and writes every pixel.
+        AccumulatorPixel empty{0.0f, 0.0f, 0.0f, 0.0f};
+        AccumulatorPixel& d = Bottom ? empty : acc[i];
         if constexpr (isAlphaMode(Mode)) {
             WorkPixel s{p[0], p[1], p[2], a};
             rewriteAlpha<Mode>(s, o);
             if constexpr (laneFormula(formula)) {
-                compositeLanes<formula>(acc[i], channelsOf(s), applyOpacity(s.a, opacity), clearsEmpty);
+                compositeLanes<formula>(d, channelsOf(s), applyOpacity(s.a, opacity), clearsEmpty);
             } else {
-                compositeOntoAccumulator<formula>(acc[i], s, opacity, clearsEmpty);
+                compositeOntoAccumulator<formula>(d, s, opacity, clearsEmpty);
             }
         } else if constexpr (laneFormula(formula)) {
-            compositeLanes<formula>(acc[i], channelsOf(p), applyOpacity(a, opacity), clearsEmpty);
+            compositeLanes<formula>(d, channelsOf(p), applyOpacity(a, opacity), clearsEmpty);
         } else {
-            compositeOntoAccumulator<formula>(acc[i], WorkPixel{p[0], p[1], p[2], a}, opacity, clearsEmpty);
+            compositeOntoAccumulator<formula>(d, WorkPixel{p[0], p[1], p[2], a}, opacity, clearsEmpty);
         }
+        if constexpr (Bottom) acc[i] = empty;
     }
 }
 
