@@ -66,6 +66,7 @@ struct Stroke {
     uint32_t preScale = 0;  // second opacity + 1
     bool alphaLock = false;
     PixelMerge merge = nullptr;
+    void (*run)(const Stroke&, uint16_t*, const uint16_t*, int32_t, uint32_t) noexcept = nullptr;
 };
 
 struct Finish {
@@ -95,6 +96,9 @@ struct Scene {
     }
 };
 
+using StrokeRun = decltype(Stroke::run);
+StrokeRun strokeRunFor(int32_t mode) noexcept;
+
 void buildScene(Scene& s, const LayerSlot& current) noexcept {
     Canvas& c = canvas();
     const LayerSlot& paint = paintLayer().layer;
@@ -115,6 +119,7 @@ void buildScene(Scene& s, const LayerSlot& current) noexcept {
         st.preScale = uint32_t{paintLayer().secondOpacity} + 1;
         st.alphaLock = current.alphaLocked != 0 || toolSettings().toolAlphaLocked != 0;
         st.merge = pixelMergeFor(paint.mode);
+        st.run = strokeRunFor(paint.mode);
     }
     const ViewState& v = viewState();
     const LayerSlot& tracing = c.layerSlots[kTracingSlot];
@@ -144,6 +149,34 @@ inline void mergeStroke(const Stroke& st, uint16_t* p, const uint16_t* q, uint32
     p[1] = saturate16(d.g);
     p[2] = saturate16(d.b);
     p[3] = saturate16(d.a);
+}
+
+// mergeStroke over a run of pixels, the paint layer's mode compiled in.
+template <int32_t Mode>
+void mergeStrokeRun(const Stroke& st, uint16_t* p, const uint16_t* q, int32_t n, uint32_t o) noexcept {
+    for (int32_t i = 0; i < n; ++i, p += 4, q += 4) {
+        const uint32_t sa = (st.preScale * q[3]) >> 8;
+        if (skipsTransparentSource(Mode, sa)) continue;
+        WorkPixel d{p[0], p[1], p[2], p[3]};
+        if (!mergeSourcePixel<Mode>(d, {q[0], q[1], q[2], sa}, st.opacity, st.alphaLock, o)) continue;
+        p[0] = saturate16(d.r);
+        p[1] = saturate16(d.g);
+        p[2] = saturate16(d.b);
+        p[3] = saturate16(d.a);
+    }
+}
+
+// Ids outside 0..53 merge as the unassigned 31 (below) or Alpha Normal (above), as
+// the per-pixel rule reads them.
+constexpr size_t tableIndex(int32_t mode) noexcept {
+    return static_cast<size_t>(mode < 0 ? 31 : (mode > kLastMode ? kFirstAlphaMode : mode));
+}
+
+StrokeRun strokeRunFor(int32_t mode) noexcept {
+    static constexpr auto table = []<int32_t... M>(std::integer_sequence<int32_t, M...>) {
+        return std::array<StrokeRun, sizeof...(M)>{{mergeStrokeRun<M>...}};
+    }(std::make_integer_sequence<int32_t, kLastMode + 1>{});
+    return table[tableIndex(mode)];
 }
 
 // Steps 6 to 9 for one output pixel showing canvas (cx, cy): tracing, checkerboard,
@@ -238,11 +271,6 @@ constexpr std::array<LayerTileComposite, sizeof...(Modes)> layerTileComposites(s
 constexpr auto kLayerTiles = layerTileComposites<false>(std::make_integer_sequence<int32_t, kLastMode + 1>{});
 constexpr auto kBottomLayerTiles = layerTileComposites<true>(std::make_integer_sequence<int32_t, kLastMode + 1>{});
 
-// Ids outside 0..53 composite as the unassigned 31 (below) or Alpha Normal (above),
-// as the per-pixel rule reads them.
-constexpr size_t tableIndex(int32_t mode) noexcept {
-    return static_cast<size_t>(mode < 0 ? 31 : (mode > kLastMode ? kFirstAlphaMode : mode));
-}
 
 // One tile of a row: n canvas pixels of row cy, columns cx0.. or xs[0..n).
 struct Tile {
@@ -337,7 +365,7 @@ private:
                 if (src != currentTile_) std::memcpy(currentTile_, src, static_cast<size_t>(tile_.n) * 8);
                 current_ = currentTile_;
             }
-            for (int32_t i = c0; i < c0 + m; ++i) mergeStroke(st, currentTile_ + 4 * i, q + 4 * i, o);
+            st.run(st, currentTile_ + 4 * c0, q + 4 * c0, m, o);
         }
         return current_;
     }
