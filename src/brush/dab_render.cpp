@@ -93,7 +93,7 @@ struct DabJob {
 
     // The row kernel's share: sample columns of the clipped square (all in the shape),
     // whether they run one by one, and the Normal rule's per-dab constants.
-    std::array<uint16_t, kScaleTableLength> columns{};
+    std::array<uint32_t, kScaleTableLength> columns{};
     bool contiguous = false;
     uint32_t lastColumn = 0;
     ToolNormalRow normal;
@@ -381,7 +381,7 @@ void maskPass(uint16_t* __restrict cov, const uint16_t* __restrict mask, int32_t
 const uint16_t* coverageRow(const DabJob& j, int32_t y, uint32_t shapeRow, uint16_t* cov, int32_t n) {
     const size_t base = static_cast<size_t>(shapeRow) * static_cast<size_t>(j.M);
     const uint16_t* shape = j.shape + base;
-    const uint16_t* cols = j.columns.data();
+    const uint32_t* cols = j.columns.data();
     const bool masked = j.mask && !j.maskAtMerge;
     if (j.contiguous && !j.grain && !j.scaleByAlpha && !j.texture && !masked && !j.solid) return shape + cols[0];
     if (j.contiguous) {
@@ -537,7 +537,7 @@ bool listColumns(DabJob& j) noexcept {
     j.lastColumn = 0;
     for (int32_t i = 0; i < n; ++i) {
         const uint32_t c = std::min(static_cast<uint32_t>(j.scale[i + j.sq.skipX]), lastSample);
-        j.columns[static_cast<size_t>(i)] = static_cast<uint16_t>(c);
+        j.columns[static_cast<size_t>(i)] = c;
         j.lastColumn = std::max(j.lastColumn, c);
         if (c != j.columns[0] + static_cast<uint32_t>(i)) j.contiguous = false;
     }
@@ -548,10 +548,12 @@ bool listColumns(DabJob& j) noexcept {
 bool rowsShareSamples(const DabJob& j) noexcept {
     const int32_t rows = j.sq.bottom - j.sq.top;
     if (rows <= 0 || rows > kScaleTableLength || j.sq.skipY > kScaleTableLength - rows) return true;
-    std::array<int32_t, kScaleTableLength> sampled;
+    std::array<uint32_t, kScaleTableLength> sampled;
     bool rising = true;  // the usual scale table: each row samples further down
+    const uint32_t lastSample = static_cast<uint32_t>(j.side - 1);
     for (int32_t k = 0; k < rows; ++k) {
-        sampled[static_cast<size_t>(k)] = std::min(j.scale[j.sq.skipY + k], j.side - 1);
+        // Clamped as the rows clamp them: entries past the shape sample its last row.
+        sampled[static_cast<size_t>(k)] = std::min(static_cast<uint32_t>(j.scale[j.sq.skipY + k]), lastSample);
         if (k > 0 && sampled[static_cast<size_t>(k)] <= sampled[static_cast<size_t>(k - 1)]) rising = false;
     }
     if (rising) return false;

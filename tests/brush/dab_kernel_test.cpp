@@ -324,27 +324,34 @@ TEST_F(DabKernelStrokeTest, BigDabsSplitOverThreadsMatchToo) {
 }
 
 TEST_F(DabKernelStrokeTest, PickUpFromRepeatedRowsMatchesOneThread) {
-    // Scaled up three times, neighbouring rows sample one row of the blend buffer: each
-    // must see what the one before picked up, as on a single thread, also where the
-    // rows are split between threads.
+    // Neighbouring rows that sample one row of the blend buffer: each must see what the
+    // one before picked up, as on a single thread, also where the rows are split between
+    // threads. Scaled up three times, with dabs cut by the top edge to move the split;
+    // and (y 61) an identity table whose middle entries lie past the shape (negative),
+    // so rows on both sides of the split sample its last row.
     const int threadsBefore = omp_get_max_threads();
-    // Dabs cut by the top edge move where the rows are split.
-    for (int y : {28, 29, 30, 60}) {
+    for (int y : {28, 29, 30, 60, 61}) {
+        const int m = y == 61 ? 96 : 32;
         std::vector<uint16_t> results[2];
         for (int threads : {1, 2}) {
             omp_set_num_threads(threads);
             dro::resetEngine();
             rng = 4242;
-            open(120, 120, 32);
+            open(120, 120, m);
             fillRandom(layer(2), size_t(120) * 120 * 4, false);
-            fillRandom(blendBuffer(), size_t(32) * 32 * 4);
+            fillRandom(blendBuffer(), size_t(m) * m * 4);
             dro::ToolSettings& t = dro::toolSettings();
             t.blendStrength = 128, t.blendStrengthRest = 128, t.blendRemix = 1;
-            setSize(32, 96);
+            if (y == 61) {
+                setSize(96, 96);
+                for (int k = 40; k < 56; ++k) t.scaleTable[static_cast<size_t>(k)] = -1 - k;
+            } else {
+                setSize(32, 96);
+            }
             DRO_DrawDabGrit(60, y, 0, 0, 0);
             std::vector<uint16_t>& r = results[threads - 1];
             r.assign(target(), target() + size_t(120) * 120 * 4);
-            r.insert(r.end(), blendBuffer(), blendBuffer() + size_t(32) * 32 * 4);
+            r.insert(r.end(), blendBuffer(), blendBuffer() + size_t(m) * m * 4);
         }
         EXPECT_EQ(firstDifference(results[0], results[1]), -1) << "dab at y " << y;
     }
