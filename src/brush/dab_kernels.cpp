@@ -65,13 +65,14 @@ struct NormalVectors {
 };
 
 [[gnu::target("avx2"), gnu::always_inline]] inline void normalEight(const NormalVectors& k, const uint16_t* cv8,
-                                                                      const uint16_t* cap8, uint16_t* d) noexcept {
+                                                                    const uint16_t* cap8, uint16_t* d) noexcept {
     const __m128i cover = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cv8));
     if (_mm_testz_si128(cover, cover)) return;  // a gap in the shape: nothing to read or write
     const __m256i V = _mm256_permutevar8x32_epi32(_mm256_cvtepu16_epi32(cover), k.order);
-    const __m256i C =
-        cap8 ? _mm256_permutevar8x32_epi32(_mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cap8))), k.order)
-             : k.full;
+    const __m256i C = cap8
+                          ? _mm256_permutevar8x32_epi32(
+                                _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cap8))), k.order)
+                          : k.full;
     const __m256i g0 = _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(d)), k.gather);
     const __m256i g1 = _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 16)), k.gather);
     const __m256i rg = _mm256_permute4x64_epi64(_mm256_unpacklo_epi32(g0, g1), _MM_SHUFFLE(3, 1, 2, 0));
@@ -99,7 +100,8 @@ struct NormalVectors {
         const __m256i H = _mm256_add_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(rest, dp), 16),
                                            _mm256_srli_epi32(_mm256_mullo_epi32(a, k.source[c]), 16));
         const __m256d x0 = _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(H)), r0), k.nudge);
-        const __m256d x1 = _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(H, 1)), r1), k.nudge);
+        const __m256d x1 =
+            _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(H, 1)), r1), k.nudge);
         const __m256i q = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_min_pd(x1, k.limit)),
                                            _mm256_cvttpd_epi32(_mm256_min_pd(x0, k.limit)));
         out[c] = _mm256_blendv_epi8(D[c], _mm256_blendv_epi8(q, k.source[c], clear), takeColour);
@@ -110,7 +112,8 @@ struct NormalVectors {
         wA = _mm256_min_epu32(wA, C);  // oA, the level and the cap all lie within 0..65535
         __m256i allow = painted;
         if (k.blobLocked) {
-            allow = _mm256_and_si256(allow, _mm256_and_si256(_mm256_cmpgt_epi32(dA, k.gate), _mm256_cmpgt_epi32(oA, k.gate)));
+            allow = _mm256_and_si256(allow,
+                                     _mm256_and_si256(_mm256_cmpgt_epi32(dA, k.gate), _mm256_cmpgt_epi32(oA, k.gate)));
         }
         out[3] = _mm256_blendv_epi8(dA, wA, allow);
     }
@@ -185,7 +188,8 @@ alignas(64) constexpr WordIndex kWordIndex = makeWordIndex();
 // The same arithmetic sixteen pixels at a time in 512-bit registers, pixels in their
 // own order: the word permutes split r g b a into planes and back in one step each.
 [[gnu::target("avx512f,avx512bw,avx512vl")]] void toolNormalAvx512(const ToolNormalRow& p, const uint16_t* coverage,
-                                                          const uint16_t* cap, uint16_t* dst, int32_t count) noexcept {
+                                                                   const uint16_t* cap, uint16_t* dst,
+                                                                   int32_t count) noexcept {
     const __m512i full = _mm512_set1_epi32(65535);
     const __m512i one = _mm512_set1_epi32(1);
     const __m512i gate = _mm512_set1_epi32(0x1FFF);
@@ -197,20 +201,24 @@ alignas(64) constexpr WordIndex kWordIndex = makeWordIndex();
     const __m512d numerator = _mm512_set1_pd(65536.0);
     const __m512d nudge = _mm512_set1_pd(1.0 / 131072.0);
     const __m512d limit = _mm512_set1_pd(65535.0);
-    const __m512i rgIndex = _mm512_load_si512(kWordIndex.toPlanes[0]), baIndex = _mm512_load_si512(kWordIndex.toPlanes[1]);
-    const __m512i lowIndex = _mm512_load_si512(kWordIndex.toPixels[0]), highIndex = _mm512_load_si512(kWordIndex.toPixels[1]);
+    const __m512i rgIndex = _mm512_load_si512(kWordIndex.toPlanes[0]),
+                  baIndex = _mm512_load_si512(kWordIndex.toPlanes[1]);
+    const __m512i lowIndex = _mm512_load_si512(kWordIndex.toPixels[0]),
+                  highIndex = _mm512_load_si512(kWordIndex.toPixels[1]);
 
     const auto sixteen = [&](const uint16_t* cv, const uint16_t* cp, uint16_t* d, __mmask16 live)
-                             __attribute__((always_inline, target("avx512f,avx512bw,avx512vl"))) {
+        __attribute__((always_inline, target("avx512f,avx512bw,avx512vl"))) {
         const __m256i cover = _mm256_maskz_loadu_epi16(live, cv);
         const __m512i V = _mm512_cvtepu16_epi32(cover);
         const __mmask16 painted = _mm512_test_epi32_mask(V, V);
         if (painted == 0) return;  // a gap in the shape: nothing to read or write
         const __m512i C = cp ? _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(live, cp)) : full;
-        const __mmask32 lowWords = live >= 0xFF ? 0xFFFFFFFFu : static_cast<__mmask32>((1ull << (4 * __builtin_popcount(live))) - 1);
+        const __mmask32 lowWords =
+            live >= 0xFF ? 0xFFFFFFFFu : static_cast<__mmask32>((1ull << (4 * __builtin_popcount(live))) - 1);
         const __mmask32 highWords = live == 0xFFFF ? 0xFFFFFFFFu
-                                    : live > 0xFF   ? static_cast<__mmask32>((1ull << (4 * (__builtin_popcount(live) - 8))) - 1)
-                                                    : 0u;
+                                    : live > 0xFF
+                                        ? static_cast<__mmask32>((1ull << (4 * (__builtin_popcount(live) - 8))) - 1)
+                                        : 0u;
         const __m512i P0 = _mm512_maskz_loadu_epi16(lowWords, d);
         const __m512i P1 = _mm512_maskz_loadu_epi16(highWords, d + 32);
         const __m512i rg = _mm512_permutex2var_epi16(P0, rgIndex, P1);
@@ -236,7 +244,8 @@ alignas(64) constexpr WordIndex kWordIndex = makeWordIndex();
             const __m512i H = _mm512_add_epi32(_mm512_srli_epi32(_mm512_mullo_epi32(rest, dp), 16),
                                                _mm512_srli_epi32(_mm512_mullo_epi32(a, source[c]), 16));
             const __m512d x0 = _mm512_add_pd(_mm512_mul_pd(_mm512_cvtepi32_pd(_mm512_castsi512_si256(H)), r0), nudge);
-            const __m512d x1 = _mm512_add_pd(_mm512_mul_pd(_mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(H, 1)), r1), nudge);
+            const __m512d x1 =
+                _mm512_add_pd(_mm512_mul_pd(_mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(H, 1)), r1), nudge);
             const __m512i q = _mm512_inserti64x4(_mm512_zextsi256_si512(_mm512_cvttpd_epi32(_mm512_min_pd(x0, limit))),
                                                  _mm512_cvttpd_epi32(_mm512_min_pd(x1, limit)), 1);
             const __m512i colour = _mm512_mask_blend_epi32(clear, q, source[c]);
@@ -261,13 +270,14 @@ alignas(64) constexpr WordIndex kWordIndex = makeWordIndex();
     for (; i + 16 <= count; i += 16) sixteen(coverage + i, cap ? cap + i : nullptr, dst + size_t(i) * 4, 0xFFFF);
     // The last few pixels under a mask: lanes past the row are neither read nor written.
     if (i < count) {
-        sixteen(coverage + i, cap ? cap + i : nullptr, dst + size_t(i) * 4, static_cast<__mmask16>((1u << (count - i)) - 1));
+        sixteen(coverage + i, cap ? cap + i : nullptr, dst + size_t(i) * 4,
+                static_cast<__mmask16>((1u << (count - i)) - 1));
     }
 }
 
 bool hasAvx512() noexcept {
-    static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                               __builtin_cpu_supports("avx512vl");
+    static const bool avx512 =
+        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
     return avx512;
 }
 

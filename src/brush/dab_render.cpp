@@ -374,7 +374,9 @@ void texturePass(uint16_t* __restrict cov, const uint8_t* __restrict texture, in
     }
 }
 void maskPass(uint16_t* __restrict cov, const uint16_t* __restrict mask, int32_t n) noexcept {
-    for (int32_t i = 0; i < n; ++i) cov[i] = mask[i] < 65535 ? static_cast<uint16_t>((uint32_t{mask[i]} * cov[i]) >> 16) : cov[i];
+    for (int32_t i = 0; i < n; ++i) {
+        cov[i] = mask[i] < 65535 ? static_cast<uint16_t>((uint32_t{mask[i]} * cov[i]) >> 16) : cov[i];
+    }
 }
 
 // The row's coverage: the shape row itself when nothing changes it, else cov filled.
@@ -410,7 +412,8 @@ const uint16_t* coverageRow(const DabJob& j, int32_t y, uint32_t shapeRow, uint1
         }
     }
     if (j.scaleByAlpha) opacityPass(cov, n, static_cast<uint32_t>(j.alpha128));
-    const size_t canvasAt = static_cast<size_t>(y) * static_cast<size_t>(j.canvasWidth) + static_cast<size_t>(j.sq.left);
+    const size_t canvasAt =
+        static_cast<size_t>(y) * static_cast<size_t>(j.canvasWidth) + static_cast<size_t>(j.sq.left);
     if (j.texture) texturePass(cov, j.texture + canvasAt, n);
     if (masked) maskPass(cov, j.mask + canvasAt, n);
     if (j.solid) {
@@ -459,7 +462,8 @@ void toolNormalDabRow(const DabJob& j, int32_t y) {
     last += right;
     first -= std::min(short8 - right, first);
 
-    const size_t canvasAt = static_cast<size_t>(y) * static_cast<size_t>(j.canvasWidth) + static_cast<size_t>(j.sq.left + first);
+    const size_t canvasAt =
+        static_cast<size_t>(y) * static_cast<size_t>(j.canvasWidth) + static_cast<size_t>(j.sq.left + first);
     const uint16_t* cap = j.maskAtMerge && j.mask ? j.mask + canvasAt : nullptr;
     uint16_t* dst = j.target + static_cast<size_t>(y) * static_cast<size_t>(j.targetPitch) +
                     static_cast<size_t>(j.sq.left + first) * 4;
@@ -479,7 +483,8 @@ void bufferNormalDabRow(const DabJob& j, int32_t y) {
     const uint16_t* cov = coverageRow(j, y, shapeRow, scratch.data(), n);
 
     uint16_t* const bufferRow = j.buffer + static_cast<size_t>(shapeRow) * static_cast<size_t>(j.M) * 4;
-    uint16_t* dst = j.target + static_cast<size_t>(y) * static_cast<size_t>(j.targetPitch) + static_cast<size_t>(j.sq.left) * 4;
+    uint16_t* dst =
+        j.target + static_cast<size_t>(y) * static_cast<size_t>(j.targetPitch) + static_cast<size_t>(j.sq.left) * 4;
     const int64_t rest = j.primaryRest;
     const uint32_t b = static_cast<uint32_t>(j.blendStrength), bRest = static_cast<uint32_t>(j.blendStrengthRest);
     for (int32_t i = 0; i < n; ++i, dst += 4) {
@@ -508,21 +513,24 @@ void bufferNormalDabRow(const DabJob& j, int32_t y) {
         }
         if constexpr (PickUp) {
             if (s[3] == 0) {
-                buf[0] = static_cast<uint16_t>(d[0]), buf[1] = static_cast<uint16_t>(d[1]), buf[2] = static_cast<uint16_t>(d[2]);
+                for (int c = 0; c < 3; ++c) buf[c] = static_cast<uint16_t>(d[c]);
                 buf[3] = static_cast<uint16_t>(limit16((int64_t{dA} * bRest) >> 8));
             } else if (dA == 0) {
-                buf[0] = static_cast<uint16_t>(s[0]), buf[1] = static_cast<uint16_t>(s[1]), buf[2] = static_cast<uint16_t>(s[2]);
+                for (int c = 0; c < 3; ++c) buf[c] = static_cast<uint16_t>(s[c]);
                 buf[3] = static_cast<uint16_t>(limit16((int64_t{s[3]} * b) >> 8));
             } else {
-                for (int c = 0; c < 3; ++c) buf[c] = static_cast<uint16_t>(limit16(((int64_t{d[c]} * bRest + int64_t{b} * s[c]) >> 8) + 1));
+                for (int c = 0; c < 3; ++c) {
+                    buf[c] = static_cast<uint16_t>(limit16(((int64_t{d[c]} * bRest + int64_t{b} * s[c]) >> 8) + 1));
+                }
                 buf[3] = static_cast<uint16_t>(limit16((int64_t{s[3]} * b + int64_t{dA} * bRest) >> 8));
             }
         }
         if (!j.colorLocked) {
-            dst[0] = static_cast<uint16_t>(o[0]), dst[1] = static_cast<uint16_t>(o[1]), dst[2] = static_cast<uint16_t>(o[2]);
+            for (int c = 0; c < 3; ++c) dst[c] = static_cast<uint16_t>(o[c]);
         }
         if (j.alphaWritable && (!j.blobLocked || (dA > 0x1FFF && oA > 0x1FFF))) {
-            dst[3] = static_cast<uint16_t>(std::min<uint32_t>(j.alphaLevel > 0 ? static_cast<uint32_t>(j.alphaLevel) : oA, 65535));
+            const uint32_t a = j.alphaLevel > 0 ? static_cast<uint32_t>(j.alphaLevel) : oA;
+            dst[3] = static_cast<uint16_t>(std::min<uint32_t>(a, 65535));
         }
     }
 }

@@ -216,7 +216,8 @@ protected:
             b.grainBuffer = 5;
             const int bytes = (m + 25) * (m + 25);
             // Now and then so far in that the dab's rows run past the buffer's end.
-            b.grainOffset = next() % 3 == 0 ? bytes - 1 - static_cast<int>(next() % (m * m)) : static_cast<int>(next() % (25 * m));
+            b.grainOffset =
+                next() % 3 == 0 ? bytes - 1 - static_cast<int>(next() % (m * m)) : static_cast<int>(next() % (25 * m));
             const int limits[] = {255, -1, 300, 0};
             t.densityLimit = next() % 3 == 0 ? limits[next() % 4] : static_cast<int>(next() % 256);
         }
@@ -239,7 +240,8 @@ protected:
         kernelDabs = 0;
         const int dabs = 1 + static_cast<int>(next() % 5);
         for (int k = 0; k < dabs; ++k) {
-            int x = static_cast<int>(next() % (w + 2 * size)) - size, y = static_cast<int>(next() % (h + 2 * size)) - size;
+            int x = static_cast<int>(next() % (w + 2 * size)) - size;
+            const int y = static_cast<int>(next() % (h + 2 * size)) - size;
             if (next() % 10 == 0) x = next() % 2 ? -1000000000 : 2000000000;
             if (erase) t.eraseModeOn = 1;
             const bool routed = t.mixMode == 32 && !erase && t.rotateBrushMode != 1 && (t.blendStrength == 0) &&
