@@ -382,11 +382,12 @@ private:
 // Per chunk, the list position where the walk starts and which layers above it have
 // pixels there.
 struct ChunkPlan {
-    int32_t start[kChunksPerTile];
-    uint64_t visible[kChunksPerTile][(kMaxListed + 63) / 64];
+    std::array<int32_t, kChunksPerTile> start{};
+    std::array<std::array<uint64_t, (kMaxListed + 63) / 64>, kChunksPerTile> visible{};
 
     bool visits(int32_t c, int32_t k) const noexcept {
-        return k >= start[c] && ((visible[c][k >> 6] >> (k & 63)) & 1u) != 0;
+        const auto chunk = static_cast<size_t>(c);
+        return k >= start[chunk] && ((visible[chunk][static_cast<size_t>(k >> 6)] >> (k & 63)) & 1u) != 0;
     }
 };
 
