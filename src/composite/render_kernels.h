@@ -112,8 +112,8 @@ inline void compositeLanes(AccumulatorPixel& acc, F4 colour, uint32_t a, bool cl
     static_assert(laneFormula(Formula));
     if constexpr (Formula == kModeNormal) {
         // An opaque Normal pixel is copied whatever lies below, an empty accumulator
-        // included; the accumulator is not even read.
-        if (a >= 0xFF00u) {
+        // included (Normal never clears it); the accumulator is not even read.
+        if (a >= 0xFF00u && !clearsEmpty) {
             store(acc, copyOf(colour, a));
             return;
         }
@@ -124,6 +124,12 @@ inline void compositeLanes(AccumulatorPixel& acc, F4 colour, uint32_t a, bool cl
         return;
     }
     if (a == 0) return;
+    if constexpr (Formula == kModeNormal) {
+        if (a >= 0xFF00u) {
+            store(acc, copyOf(colour, a));
+            return;
+        }
+    }
     const float sa = alphaUnit(a);
     const float invSa = 1.0f - sa;
     const float invDa = 1.0f - da;

@@ -1,0 +1,102 @@
+// The render's lane kernels against the scalar accumulator rule, bit for bit: every
+// lane formula over random accumulators and sources (alpha 0, the copy edge, colours
+// the alpha-mode rewrite pushes past 16 bits), and the conversion to 16 bits.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <utility>
+
+#include "composite/render_kernels.h"
+
+namespace {
+
+using dro::AccumulatorPixel;
+using dro::WorkPixel;
+
+uint32_t nextRandom(uint32_t& s) {
+    s = s * 1664525u + 1013904223u;
+    return s ^ (s >> 13);
+}
+
+bool sameBits(const AccumulatorPixel& a, const AccumulatorPixel& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+AccumulatorPixel randomAccumulator(uint32_t& s) {
+    switch (nextRandom(s) % 5) {
+    case 0: return {0.0f, 0.0f, 0.0f, 0.0f};
+    case 1: {  // a copy of a random pixel, sometimes of a colour past 16 bits
+        const uint32_t big = nextRandom(s) % 4 == 0 ? nextRandom(s) : nextRandom(s) & 0xFFFF;
+        return {dro::colourUnit(big), dro::colourUnit(nextRandom(s) & 0xFFFF), dro::colourUnit(nextRandom(s) & 0xFF00),
+                dro::alphaUnit((nextRandom(s) & 0xFFFF) | 1)};
+    }
+    default: {
+        const auto unit = [&] { return static_cast<float>(nextRandom(s) % 1000001) / 1000000.0f; };
+        return {unit(), unit(), unit(), unit()};
+    }
+    }
+}
+
+WorkPixel randomSource(uint32_t& s, bool wide) {
+    static const uint32_t kAlphas[] = {0, 1, 0xFEFF, 0xFF00, 0xFFFF, 0x7FFF};
+    const auto channel = [&] { return wide && nextRandom(s) % 3 == 0 ? nextRandom(s) : nextRandom(s) & 0xFFFF; };
+    const uint32_t a = nextRandom(s) % 2 ? kAlphas[nextRandom(s) % 6] : nextRandom(s) & 0xFFFF;
+    return {channel(), channel(), channel(), a};
+}
+
+template <int32_t Formula>
+void checkFormula() {
+    SCOPED_TRACE(::testing::Message() << "formula " << Formula);
+    uint32_t s = 977u + Formula;
+    for (int i = 0; i < 20000; ++i) {
+        const AccumulatorPixel start = randomAccumulator(s);
+        const bool wide = i % 2 == 1;  // colours of a rewritten alpha-mode source
+        const WorkPixel src = randomSource(s, wide);
+        const int32_t opacity = nextRandom(s) % 2 ? 256 : static_cast<int32_t>(nextRandom(s) % 257);
+        const bool clearsEmpty = nextRandom(s) % 4 == 0;
+        AccumulatorPixel scalar = start;
+        dro::compositeOntoAccumulator<Formula>(scalar, src, opacity, clearsEmpty);
+        AccumulatorPixel lanes = start;
+        if (wide) {
+            dro::render_kernels::compositeLanes<Formula>(lanes, dro::render_kernels::channelsOf(src),
+                                                         dro::applyOpacity(src.a, opacity), clearsEmpty);
+        } else {
+            const uint16_t p[4] = {static_cast<uint16_t>(src.r), static_cast<uint16_t>(src.g),
+                                   static_cast<uint16_t>(src.b), static_cast<uint16_t>(nextRandom(s))};
+            dro::render_kernels::compositeLanes<Formula>(lanes, dro::render_kernels::channelsOf(p),
+                                                         dro::applyOpacity(src.a, opacity), clearsEmpty);
+        }
+        ASSERT_TRUE(sameBits(scalar, lanes))
+            << "case " << i << ": scalar " << scalar.r << " " << scalar.g << " " << scalar.b << " " << scalar.a
+            << ", lanes " << lanes.r << " " << lanes.g << " " << lanes.b << " " << lanes.a << "; from " << start.r
+            << " " << start.g << " " << start.b << " " << start.a << " with " << src.r << " " << src.g << " " << src.b
+            << " " << src.a << " at opacity " << opacity << (clearsEmpty ? ", clearing" : "");
+    }
+}
+
+template <int32_t... F>
+void checkFormulas(std::integer_sequence<int32_t, F...>) {
+    (
+        [] {
+            if constexpr (dro::render_kernels::laneFormula(F)) checkFormula<F>();
+        }(),
+        ...);
+}
+
+}  // namespace
+
+TEST(RenderLanes, EveryLaneFormulaGivesTheScalarRulesBits) {
+    checkFormulas(std::make_integer_sequence<int32_t, dro::kNormalFormulaIndex + 1>{});
+}
+
+TEST(RenderLanes, ConversionTo16MatchesTheScalarOneAlsoPastFullScale) {
+    uint32_t s = 5;
+    for (int i = 0; i < 100000; ++i) {
+        AccumulatorPixel p = randomAccumulator(s);
+        if (i % 7 == 0) p.r = dro::colourUnit(0xFFFFFFFFu);  // a wrapped colour copied in
+        const WorkPixel want = dro::accumulatorTo16(p);
+        const WorkPixel got = dro::render_kernels::to16(p);
+        ASSERT_EQ(got.r, want.r) << i;
+        ASSERT_EQ(got.g, want.g) << i;
+        ASSERT_EQ(got.b, want.b) << i;
+        ASSERT_EQ(got.a, want.a) << i;
+    }
+}
