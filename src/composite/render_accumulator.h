@@ -90,10 +90,12 @@ using AccumulatorComposite = void (*)(AccumulatorPixel&, const WorkPixel&, int32
 // compositeOntoAccumulator for a compositing mode id as it stands after the rewrite.
 AccumulatorComposite accumulatorCompositeFor(int32_t mode) noexcept;
 
-// The finished 16-bit composite of an accumulator.
+// The finished 16-bit composite of an accumulator. A colour the alpha-mode rewrite
+// pushed past 16 bits is copied in above 1 and saturates; the clamp comes before the
+// conversion, since a product of 2^32 or more has no unsigned 32-bit value.
 inline WorkPixel accumulatorTo16(const AccumulatorPixel& p) noexcept {
     const auto channel = [](float v, float full) {
-        return std::min(static_cast<uint32_t>(v * full), 65535u);
+        return static_cast<uint32_t>(std::min(v * full, 65535.0f));
     };
     return {channel(p.r, 65280.0f), channel(p.g, 65280.0f), channel(p.b, 65280.0f), channel(p.a, 65535.0f)};
 }

@@ -88,6 +88,15 @@ TEST(RenderLanes, EveryLaneFormulaGivesTheScalarRulesBits) {
 }
 
 TEST(RenderLanes, ConversionTo16MatchesTheScalarOneAlsoPastFullScale) {
+    // A colour wrapped by the rewrite (below zero as 32 bits) saturates, even where its
+    // product with 65280 rounds to 2^32.
+    const AccumulatorPixel wrapped{dro::colourUnit(0xFFFFFF80u), dro::colourUnit(65535), 0.0f, 1.0f};
+    for (const WorkPixel w : {dro::accumulatorTo16(wrapped), dro::render_kernels::to16(wrapped)}) {
+        EXPECT_EQ(w.r, 65535u);
+        EXPECT_EQ(w.g, 65535u);
+        EXPECT_EQ(w.b, 0u);
+        EXPECT_EQ(w.a, 65535u);
+    }
     uint32_t s = 5;
     for (int i = 0; i < 100000; ++i) {
         AccumulatorPixel p = randomAccumulator(s);
