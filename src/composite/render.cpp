@@ -414,8 +414,10 @@ int32_t planChunks(const Scene& s, TileSources& sources, int32_t n, ChunkPlan& p
             const int32_t m = std::min(kChunk, n - i0);
             const RunAlpha run = runAlpha(src + 4 * i0, m);
             if (bottom || run.any || layer.mode >= kFirstAlphaMode) plan.visible[c][k >> 6] |= uint64_t{1} << (k & 63);
-            const bool allCopy = k == 0 || (copies && run.allCopy && (!mask || allCopyUnderMask(src + 4 * i0, mask + 4 * i0, m)));
-            if (allCopy) {
+            // Position 0 starts every walk that gets down to it.
+            const bool starts =
+                k == 0 || (copies && run.allCopy && (!mask || allCopyUnderMask(src + 4 * i0, mask + 4 * i0, m)));
+            if (starts) {
                 plan.start[c] = k;
                 --open;
             }
