@@ -593,7 +593,7 @@ inline void finishTile(uint8_t* out, int64_t step, const AccumulatorPixel* acc, 
                        const Finish& f, Column column) noexcept {
     static_assert(std::endian::native == std::endian::little);
     const bool bare = !f.tracing.pixels && !f.mask;
-    for (int32_t j = 0; j < n; ++j) {
+    const auto one = [&](int32_t j) {
         const WorkPixel c = render_kernels::to16(acc[j]);
         uint8_t* o = out + j * step;
         if (bare && c.a >= 65535u) {
@@ -608,7 +608,29 @@ inline void finishTile(uint8_t* out, int64_t step, const AccumulatorPixel* acc, 
         } else {
             finishPixel(o, c, column(j), cy, f);
         }
+    };
+    int32_t j = 0;
+    if (bare && step == 3) {
+        // Four adjacent opaque pixels at a time; the fourth word's spare byte is the
+        // next pixel's, rewritten after it unless this is the tile's last group.
+        for (; j + 4 <= n; j += 4) {
+            uint32_t words[4];
+            if (!render_kernels::opaqueWords4(acc + j, words)) {
+                for (int32_t i = j; i < j + 4; ++i) one(i);
+                continue;
+            }
+            uint8_t* o = out + 3 * j;
+            std::memcpy(o, &words[0], 4);
+            std::memcpy(o + 3, &words[1], 4);
+            std::memcpy(o + 6, &words[2], 4);
+            if (j + 4 < n) {
+                std::memcpy(o + 9, &words[3], 4);
+            } else {
+                std::memcpy(o + 9, &words[3], 3);
+            }
+        }
     }
+    for (; j < n; ++j) one(j);
 }
 
 void renderRowFast(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy) noexcept {

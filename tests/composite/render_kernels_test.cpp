@@ -3,6 +3,7 @@
 // the alpha-mode rewrite pushes past 16 bits), and the conversion to 16 bits.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -108,4 +109,34 @@ TEST(RenderLanes, ConversionTo16MatchesTheScalarOneAlsoPastFullScale) {
         ASSERT_EQ(got.b, want.b) << i;
         ASSERT_EQ(got.a, want.a) << i;
     }
+}
+
+TEST(RenderLanes, FourPixelFinishGivesEachPixelsHighBytesAndOpacity) {
+    // Alphas at the edge of opaque: 1, the float just below it, and 65534 / 65535.
+    const float edges[] = {1.0f, std::nextafter(1.0f, 0.0f), dro::alphaUnit(65534), dro::alphaUnit(65535)};
+    uint32_t s = 11;
+    int opaqueGroups = 0;
+    for (int i = 0; i < 50000; ++i) {
+        AccumulatorPixel p[4];
+        for (AccumulatorPixel& q : p) {
+            q = randomAccumulator(s);
+            if (nextRandom(s) % 4 != 0) q.a = edges[nextRandom(s) % 4];
+            if (nextRandom(s) % 9 == 0) q.g = dro::colourUnit(0xFFFFFF00u);  // past full scale
+        }
+        uint32_t words[4];
+        const bool opaque = dro::render_kernels::opaqueWords4(p, words);
+        bool allOpaque = true;
+        for (int k = 0; k < 4; ++k) {
+            const WorkPixel want = dro::accumulatorTo16(p[k]);
+            allOpaque = allOpaque && want.a == 65535u;
+            ASSERT_EQ(words[k] & 0xFFu, want.b >> 8) << i << ' ' << k;
+            ASSERT_EQ((words[k] >> 8) & 0xFFu, want.g >> 8) << i << ' ' << k;
+            ASSERT_EQ((words[k] >> 16) & 0xFFu, want.r >> 8) << i << ' ' << k;
+            ASSERT_EQ(words[k] >> 24, 0u) << i << ' ' << k;
+        }
+        ASSERT_EQ(opaque, allOpaque) << i;
+        opaqueGroups += opaque ? 1 : 0;
+    }
+    EXPECT_GT(opaqueGroups, 100);  // both outcomes are exercised
+    EXPECT_LT(opaqueGroups, 49000);
 }
