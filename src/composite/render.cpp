@@ -403,10 +403,25 @@ int32_t planChunks(const Scene& s, TileSources& sources, int32_t n, ChunkPlan& p
     for (int32_t c = 0; c < chunks; ++c) plan.start[c] = -1;
     for (int32_t k = s.count - 1; k >= 0 && open > 0; --k) {
         const ListedLayer& layer = s.layers[static_cast<size_t>(k)];
-        const uint16_t* src = sources.layer(k);
         const bool bottom = s.bottomAt(k);
         // Below 255 opacity scales 65535 to at most 0xFEFF: never a copy.
         const bool copies = layer.mode == kModeNormal && layer.opacity >= 255;
+        // The bottom and the alpha modes are visible wherever they lie, and position 0
+        // starts every chunk still open: then the pixels are not read here, and their
+        // first read is the composite's own.
+        const bool readsAlpha = !bottom && layer.mode < kFirstAlphaMode;
+        if (!readsAlpha && !(copies && k != 0)) {
+            for (int32_t c = 0; c < chunks; ++c) {
+                if (plan.start[c] >= 0) continue;
+                plan.visible[c][k >> 6] |= uint64_t{1} << (k & 63);
+                if (k == 0) {
+                    plan.start[c] = 0;
+                    --open;
+                }
+            }
+            continue;
+        }
+        const uint16_t* src = sources.layer(k);
         const uint16_t* mask = copies && !bottom ? sources.maskAbove(k) : nullptr;
         for (int32_t c = 0; c < chunks; ++c) {
             if (plan.start[c] >= 0) continue;
