@@ -283,7 +283,7 @@ struct Tile {
 // A tile is walked in chunks of kChunk pixels; a layer whose chunk is all transparent
 // is not visited there, and a chunk the layer covers with opaque copies does not
 // visit the layers below.
-constexpr int32_t kChunk = 16;
+constexpr int32_t kChunk = 32;
 constexpr int32_t kChunksPerTile = kTile / kChunk;
 // With more layers than this, hints for all of them would crowd the cache.
 constexpr int32_t kPrefetchedLayers = 16;
