@@ -1,8 +1,10 @@
-// A fresh folder per test, removed afterwards. Named after the test, because ctest runs
-// the tests of one file in parallel processes.
+// A fresh folder per test, removed afterwards. Named after the test and the process,
+// because ctest runs the tests of one file in parallel processes, and two builds' suites
+// may run at the same time on one machine.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -11,7 +13,8 @@ class ScratchDir {
 public:
     explicit ScratchDir(const std::string& prefix)
         : dir_(std::filesystem::path(::testing::TempDir()) /
-               (prefix + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+               (prefix + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                std::to_string(::getpid()))) {
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
