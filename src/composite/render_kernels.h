@@ -165,19 +165,19 @@ inline bool opaqueWords4(const AccumulatorPixel* p, uint32_t (&words)[4]) noexce
     const F4 p1 = load(p[1]);
     const F4 p2 = load(p[2]);
     const F4 p3 = load(p[3]);
-    const F4 rg01 = __builtin_shuffle(p0, p1, I4{0, 4, 1, 5});
-    const F4 rg23 = __builtin_shuffle(p2, p3, I4{0, 4, 1, 5});
-    const F4 ba01 = __builtin_shuffle(p0, p1, I4{2, 6, 3, 7});
-    const F4 ba23 = __builtin_shuffle(p2, p3, I4{2, 6, 3, 7});
+    const F4 rg01 = __builtin_shufflevector(p0, p1, 0, 4, 1, 5);
+    const F4 rg23 = __builtin_shufflevector(p2, p3, 0, 4, 1, 5);
+    const F4 ba01 = __builtin_shufflevector(p0, p1, 2, 6, 3, 7);
+    const F4 ba23 = __builtin_shufflevector(p2, p3, 2, 6, 3, 7);
     const F4 top = broadcast(65535.0f);
     const auto quantise = [&](F4 v, float full) {
         v *= full;
         return __builtin_convertvector(select(v > top, top, v), I4);
     };
-    const I4 r = quantise(__builtin_shuffle(rg01, rg23, I4{0, 1, 4, 5}), 65280.0f);
-    const I4 g = quantise(__builtin_shuffle(rg01, rg23, I4{2, 3, 6, 7}), 65280.0f);
-    const I4 b = quantise(__builtin_shuffle(ba01, ba23, I4{0, 1, 4, 5}), 65280.0f);
-    const I4 a = quantise(__builtin_shuffle(ba01, ba23, I4{2, 3, 6, 7}), 65535.0f);
+    const I4 r = quantise(__builtin_shufflevector(rg01, rg23, 0, 1, 4, 5), 65280.0f);
+    const I4 g = quantise(__builtin_shufflevector(rg01, rg23, 2, 3, 6, 7), 65280.0f);
+    const I4 b = quantise(__builtin_shufflevector(ba01, ba23, 0, 1, 4, 5), 65280.0f);
+    const I4 a = quantise(__builtin_shufflevector(ba01, ba23, 2, 3, 6, 7), 65535.0f);
     const I4 w = (b >> 8) | (g & 0xFF00) | ((r & 0xFF00) << 8);
     std::memcpy(words, &w, sizeof words);
     const I4 opaque = a >= 65535;
