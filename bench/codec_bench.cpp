@@ -125,18 +125,19 @@ void readPngSource(png_structp png, png_bytep out, png_size_t n) {
     src->at += n;
 }
 
-std::vector<uint8_t> libpngDecode(const std::vector<uint8_t>& file) {
+// Decodes to RGBA32 from whatever source attach gives the reader.
+template <class Attach>
+std::vector<uint8_t> libpngDecodeFrom(Attach attach) {
     std::vector<uint8_t> out(kBytes);
     std::vector<png_bytep> rows(kEdge);
     for (int32_t y = 0; y < kEdge; ++y) rows[y] = out.data() + size_t(y) * kEdge * 4;
-    PngSource src{file.data(), file.size(), 0};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         return {};
     }
-    png_set_read_fn(png, &src, readPngSource);
+    attach(png);
     png_read_info(png, info);
     png_read_update_info(png, info);
     png_read_image(png, rows.data());
@@ -144,24 +145,15 @@ std::vector<uint8_t> libpngDecode(const std::vector<uint8_t>& file) {
     return out;
 }
 
+std::vector<uint8_t> libpngDecode(const std::vector<uint8_t>& file) {
+    PngSource src{file.data(), file.size(), 0};
+    return libpngDecodeFrom([&](png_structp png) { png_set_read_fn(png, &src, readPngSource); });
+}
+
 std::vector<uint8_t> libpngDecodeFile(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return {};
-    std::vector<uint8_t> out(kBytes);
-    std::vector<png_bytep> rows(kEdge);
-    for (int32_t y = 0; y < kEdge; ++y) rows[y] = out.data() + size_t(y) * kEdge * 4;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(file);
-        return {};
-    }
-    png_init_io(png, file);
-    png_read_info(png, info);
-    png_read_update_info(png, info);
-    png_read_image(png, rows.data());
-    png_destroy_read_struct(&png, &info, nullptr);
+    auto out = libpngDecodeFrom([&](png_structp png) { png_init_io(png, file); });
     std::fclose(file);
     return out;
 }
@@ -205,7 +197,9 @@ bool libjpegEncodeChannels(std::FILE* file, const uint8_t* pixels, int channels)
 
 bool libjpegEncode(std::FILE* file, const uint8_t* pixels) { return libjpegEncodeChannels(file, pixels, 4); }
 
-std::vector<uint8_t> libjpegDecode(const std::vector<uint8_t>& file) {
+// Decodes to RGBA32 from whatever source attach gives the decompressor.
+template <class Attach>
+std::vector<uint8_t> libjpegDecodeFrom(Attach attach) {
     std::vector<uint8_t> out(kBytes);
     jpeg_decompress_struct cinfo{};
     JpegErrors errors{};
@@ -216,7 +210,7 @@ std::vector<uint8_t> libjpegDecode(const std::vector<uint8_t>& file) {
         return {};
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+    attach(&cinfo);
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_EXT_RGBA;
     cinfo.dct_method = JDCT_ISLOW;
@@ -230,31 +224,15 @@ std::vector<uint8_t> libjpegDecode(const std::vector<uint8_t>& file) {
     return out;
 }
 
+std::vector<uint8_t> libjpegDecode(const std::vector<uint8_t>& file) {
+    return libjpegDecodeFrom(
+        [&](j_decompress_ptr cinfo) { jpeg_mem_src(cinfo, file.data(), static_cast<unsigned long>(file.size())); });
+}
+
 std::vector<uint8_t> libjpegDecodeFile(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return {};
-    std::vector<uint8_t> out(kBytes);
-    jpeg_decompress_struct cinfo{};
-    JpegErrors errors{};
-    cinfo.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = jpegJump;
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        std::fclose(file);
-        return {};
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, file);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_EXT_RGBA;
-    cinfo.dct_method = JDCT_ISLOW;
-    jpeg_start_decompress(&cinfo);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = out.data() + size_t(cinfo.output_scanline) * kEdge * 4;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
+    auto out = libjpegDecodeFrom([&](j_decompress_ptr cinfo) { jpeg_stdio_src(cinfo, file); });
     std::fclose(file);
     return out;
 }
