@@ -76,6 +76,9 @@ struct Finish {
     bool fullRangeTint = false;
     std::array<uint32_t, 3> tintEven{};  // squares with p = 0: the second colour
     std::array<uint32_t, 3> tintOdd{};   // p = 1: the first colour
+
+    // Neither tracing nor the tint: an opaque composite shows as its high bytes.
+    bool bare() const noexcept { return !tracing.pixels && !mask; }
 };
 
 // Everything one call reads, gathered once; the list is a fixed array.
@@ -290,10 +293,12 @@ constexpr int32_t kPrefetchedLayers = 16;
 static_assert(kTile % kChunk == 0);
 
 // Alpha over a run of pixels: whether any pixel has alpha, whether every pixel has
-// at least 0xFF00 (the plain-copy threshold: its high byte is 0xFF).
+// at least 0xFF00 (the plain-copy threshold: its high byte is 0xFF), whether every
+// pixel is fully opaque.
 struct RunAlpha {
     bool any;
     bool allCopy;
+    bool allOpaque;
 };
 
 inline RunAlpha runAlpha(const uint16_t* p, int32_t n) noexcept {
@@ -310,7 +315,7 @@ inline RunAlpha runAlpha(const uint16_t* p, int32_t n) noexcept {
     uint16_t allAlpha;
     std::memcpy(&anyAlpha, reinterpret_cast<const uint8_t*>(&any) + 6, 2);
     std::memcpy(&allAlpha, reinterpret_cast<const uint8_t*>(&all) + 6, 2);
-    return {anyAlpha != 0, (allAlpha & 0xFF00u) == 0xFF00u};
+    return {anyAlpha != 0, (allAlpha & 0xFF00u) == 0xFF00u, allAlpha == 0xFFFFu};
 }
 
 // Whether every pixel's alpha, scaled by the Layer Mask pixel above where that one has
@@ -341,6 +346,14 @@ public:
     const uint16_t* maskAbove(int32_t k) noexcept {
         const ListedLayer* m = scene_.maskAbove(k);
         return m ? fetch(m->plane, maskTile_) : nullptr;
+    }
+
+    // Layer k's pixels where they stay valid for the whole tile (the plane's own
+    // memory or the merged current layer), else null: a copy in the shared scratch
+    // is overwritten by the next layer's fetch.
+    const uint16_t* lasting(int32_t k) noexcept {
+        const uint16_t* p = layer(k);
+        return p == layerTile_ ? nullptr : p;
     }
 
 private:
@@ -384,6 +397,19 @@ private:
 struct ChunkPlan {
     std::array<int32_t, kChunksPerTile> start{};
     std::array<std::array<uint64_t, (kMaxListed + 63) / 64>, kChunksPerTile> visible{};
+    // The start layer composites each pixel of the chunk to the layer pixel itself,
+    // fully opaque: Normal at full opacity with alpha 65535 (or the bottom layer).
+    std::array<bool, kChunksPerTile> opaqueStart{};
+
+    // Whether no layer above the start is visible in chunk c.
+    bool startAlone(int32_t c) const noexcept {
+        const auto& words = visible[static_cast<size_t>(c)];
+        const auto k = static_cast<size_t>(start[static_cast<size_t>(c)]);
+        // The start's word without the bits of the start and the layers below it.
+        uint64_t above = words[k >> 6] & ~((uint64_t{2} << (k & 63)) - 1);
+        for (size_t w = (k >> 6) + 1; w < words.size(); ++w) above |= words[w];
+        return above == 0;
+    }
 
     bool visits(int32_t c, int32_t k) const noexcept {
         const auto chunk = static_cast<size_t>(c);
@@ -416,6 +442,7 @@ int32_t planChunks(const Scene& s, TileSources& sources, int32_t n, ChunkPlan& p
                 plan.visible[c][k >> 6] |= uint64_t{1} << (k & 63);
                 if (k == 0) {
                     plan.start[c] = 0;
+                    plan.opaqueStart[c] = bottom && copies;
                     --open;
                 }
             }
@@ -434,6 +461,7 @@ int32_t planChunks(const Scene& s, TileSources& sources, int32_t n, ChunkPlan& p
                 k == 0 || (copies && run.allCopy && (!mask || allCopyUnderMask(src + 4 * i0, mask + 4 * i0, m)));
             if (starts) {
                 plan.start[c] = k;
+                plan.opaqueStart[c] = copies && run.allOpaque && !mask;
                 --open;
             }
         }
@@ -461,7 +489,12 @@ void prefetchNextTile(const Scene& s, const Tile& tile) noexcept {
     if (s.currentPosition >= 0) ahead(s.stroke.plane);
 }
 
-void compositeTile(const Scene& s, const Tile& tile, AccumulatorPixel* acc) noexcept {
+// Per chunk of a tile, the layer pixels that are the composite outright, or null
+// where the accumulators hold it.
+using OpaqueChunks = std::array<const uint16_t*, kChunksPerTile>;
+
+void compositeTile(const Scene& s, const Tile& tile, AccumulatorPixel* acc, OpaqueChunks& opaque) noexcept {
+    opaque.fill(nullptr);
     // Every pixel is written by its first layer: the bottom writes every pixel it is
     // composited into, a chunk starting higher starts with copies. Only a walk that
     // starts at another bottom layer, one that may skip pixels, needs the empty start.
@@ -470,8 +503,23 @@ void compositeTile(const Scene& s, const Tile& tile, AccumulatorPixel* acc) noex
     if (s.count <= kPrefetchedLayers) prefetchNextTile(s, tile);
     TileSources sources(s, tile);
     ChunkPlan plan{};
-    const int32_t first = planChunks(s, sources, tile.n, plan);
+    int32_t first = planChunks(s, sources, tile.n, plan);
     const int32_t chunks = (tile.n + kChunk - 1) / kChunk;
+    // A chunk whose only visible layer copies opaque pixels shows those pixels: the
+    // finish reads them and the walk skips the chunk.
+    if (s.finish.bare()) {
+        first = s.count;
+        for (int32_t c = 0; c < chunks; ++c) {
+            const int32_t k = plan.start[c];
+            if (plan.opaqueStart[c] && plan.startAlone(c)) {
+                if (const uint16_t* pixels = sources.lasting(k)) {
+                    opaque[c] = pixels + 4 * c * kChunk;
+                    plan.start[c] = s.count;
+                }
+            }
+            first = std::min(first, plan.start[c]);
+        }
+    }
     const uint32_t o = s.alphaLayerOpacity;
     for (int32_t k = first; k < s.count; ++k) {
         const ListedLayer& layer = s.layers[static_cast<size_t>(k)];
@@ -599,57 +647,63 @@ void renderRowPlain(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy)
     }
 }
 
+// The output bytes of an opaque pixel as one word: the high bytes of blue, green and
+// red, then a spare byte that the next pixel's store overwrites.
+inline uint32_t opaqueWord(uint32_t r, uint32_t g, uint32_t b) noexcept {
+    return (b >> 8) | (g & 0xFF00u) | ((r & 0xFF00u) << 8);
+}
+
 // Steps 6 to 9 for the n composites of a tile: output pixel j at out + j * step
 // shows canvas column column(j) of row cy. An opaque pixel with neither tracing nor
 // tint is just its high bytes, stored as one 32-bit word where the byte after them is
-// written again later in this tile.
+// written again later in this tile. A chunk of opaque layer pixels finishes to the
+// same bytes as their copies in the accumulators would: a 16-bit value taken to a
+// float unit and back may lose one, but never across a multiple of 256.
 template <class Column>
-inline void finishTile(uint8_t* out, int64_t step, const AccumulatorPixel* acc, int32_t n, int32_t cy,
-                       const Finish& f, Column column) noexcept {
+inline void finishTile(uint8_t* out, int64_t step, const AccumulatorPixel* acc, const OpaqueChunks& opaque,
+                       int32_t n, int32_t cy, const Finish& f, Column column) noexcept {
     static_assert(std::endian::native == std::endian::little);
-    const bool bare = !f.tracing.pixels && !f.mask;
-    const auto one = [&](int32_t j) {
-        const WorkPixel c = render_kernels::to16(acc[j]);
-        uint8_t* o = out + j * step;
-        if (bare && c.a >= 65535u) {
-            if (j + 1 < n) {
-                const uint32_t bytes = (c.b >> 8) | (c.g & 0xFF00u) | ((c.r & 0xFF00u) << 8);
-                std::memcpy(o, &bytes, 4);
-            } else {
-                o[0] = static_cast<uint8_t>(c.b >> 8);
-                o[1] = static_cast<uint8_t>(c.g >> 8);
-                o[2] = static_cast<uint8_t>(c.r >> 8);
-            }
+    const bool bare = f.bare();
+    const auto put = [&](int32_t j, uint32_t word) {
+        if (j + 1 < n) {
+            std::memcpy(out + j * step, &word, 4);
         } else {
-            finishPixel(o, c, column(j), cy, f);
+            std::memcpy(out + j * step, &word, 3);
         }
     };
-    int32_t j = 0;
-    if (bare && step == 3) {
-        // Four adjacent opaque pixels at a time; the fourth word's spare byte is the
-        // next pixel's, rewritten after it unless this is the tile's last group.
-        for (; j + 4 <= n; j += 4) {
-            uint32_t words[4];
-            if (!render_kernels::opaqueWords4(acc + j, words)) {
-                for (int32_t i = j; i < j + 4; ++i) one(i);
-                continue;
-            }
-            uint8_t* o = out + 3 * j;
-            std::memcpy(o, &words[0], 4);
-            std::memcpy(o + 3, &words[1], 4);
-            std::memcpy(o + 6, &words[2], 4);
-            if (j + 4 < n) {
-                std::memcpy(o + 9, &words[3], 4);
-            } else {
-                std::memcpy(o + 9, &words[3], 3);
+    const auto one = [&](int32_t j) {
+        const WorkPixel c = render_kernels::to16(acc[j]);
+        if (bare && c.a >= 65535u) {
+            put(j, opaqueWord(c.r, c.g, c.b));
+        } else {
+            finishPixel(out + j * step, c, column(j), cy, f);
+        }
+    };
+    for (int32_t j0 = 0; j0 < n; j0 += kChunk) {
+        const int32_t end = std::min(j0 + kChunk, n);
+        if (const uint16_t* p = opaque[static_cast<size_t>(j0 / kChunk)]) {
+            for (int32_t j = j0; j < end; ++j, p += 4) put(j, opaqueWord(p[0], p[1], p[2]));
+            continue;
+        }
+        int32_t j = j0;
+        if (bare && step == 3) {
+            // Four adjacent opaque pixels at a time.
+            for (; j + 4 <= end; j += 4) {
+                uint32_t words[4];
+                if (!render_kernels::opaqueWords4(acc + j, words)) {
+                    for (int32_t i = j; i < j + 4; ++i) one(i);
+                    continue;
+                }
+                for (int32_t i = 0; i < 4; ++i) put(j + i, words[i]);
             }
         }
+        for (; j < end; ++j) one(j);
     }
-    for (; j < n; ++j) one(j);
 }
 
 void renderRowFast(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy) noexcept {
     AccumulatorPixel acc[kTile];
+    OpaqueChunks opaque;
     if (g.sampling == Sampling::ZoomOut) {
         int32_t xs[kTile];
         Stepper columns{g.scale};
@@ -659,8 +713,8 @@ void renderRowFast(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy) 
                 xs[j] = clampToSpan(columns.offset, g.x, g.w);
                 columns.advance();
             }
-            compositeTile(s, Tile{cy, xs, 0, n}, acc);
-            finishTile(row + 3 * i0, 3, acc, n, cy, s.finish, [&](int32_t j) { return xs[j]; });
+            compositeTile(s, Tile{cy, xs, 0, n}, acc, opaque);
+            finishTile(row + 3 * i0, 3, acc, opaque, n, cy, s.finish, [&](int32_t j) { return xs[j]; });
         }
         return;
     }
@@ -670,9 +724,9 @@ void renderRowFast(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy) 
     for (int64_t c0 = 0; c0 < canvasCols; c0 += kTile) {
         const auto n = static_cast<int32_t>(std::min<int64_t>(kTile, canvasCols - c0));
         const int32_t cx0 = g.x + static_cast<int32_t>(c0);
-        compositeTile(s, Tile{cy, nullptr, cx0, n}, acc);
+        compositeTile(s, Tile{cy, nullptr, cx0, n}, acc, opaque);
         uint8_t* out = row + 3 * c0 * zoom;
-        finishTile(out, 3 * zoom, acc, n, cy, s.finish, [&](int32_t j) { return cx0 + j; });
+        finishTile(out, 3 * zoom, acc, opaque, n, cy, s.finish, [&](int32_t j) { return cx0 + j; });
         if (zoom == 1) continue;
         for (int32_t j = 0; j < n; ++j) {
             uint8_t* first = out + 3 * j * zoom;

@@ -139,7 +139,8 @@ inline void compositeLanes(AccumulatorPixel& acc, F4 colour, uint32_t a, bool cl
     if constexpr (Formula == 18 || Formula == 19) ra = sa + da;
     const F4 rc = laneBlend<Formula>(sca, dca, sa, da, invSa, invDa);
     ra = clampUnit(ra);
-    F4 result = clampUnit4(rc / ra);
+    // Over an opaque accumulator ra is exactly 1, and dividing by it changes nothing.
+    F4 result = clampUnit4(ra == 1.0f ? rc : rc / ra);
     result[3] = ra;
     store(acc, result);
 }

@@ -37,7 +37,9 @@ std::vector<uint16_t> runsPlane(Rng& rng, int w, int h, bool greyish) {
     size_t i = 0;
     while (i < p.size()) {
         const int kind = rng.below(6);
-        const size_t run = std::min<size_t>(static_cast<size_t>(1 + rng.below(48)), (p.size() - i) / 4);
+        // Now and then a run as long as a tile, so that whole stretches are opaque or empty.
+        const int longest = rng.chance(25) ? 160 : 48;
+        const size_t run = std::min<size_t>(static_cast<size_t>(1 + rng.below(longest)), (p.size() - i) / 4);
         uint16_t colour[3];
         for (uint16_t& c : colour) c = static_cast<uint16_t>(rng.next());
         if (greyish || rng.chance(40)) {  // 8-bit colours, or a grey that masks fully
