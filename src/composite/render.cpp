@@ -154,6 +154,20 @@ inline void mergeStroke(const Stroke& st, uint16_t* p, const uint16_t* q, uint32
     p[3] = saturate16(d.a);
 }
 
+// mergeSourcePixel, on the lanes where the formula has them.
+template <int32_t Mode>
+inline bool mergeStrokePixel(WorkPixel& d, WorkPixel src, int32_t opacity, bool alphaLock, uint32_t o) noexcept {
+    constexpr int32_t mode = compositingModeAfterRewrite(Mode);
+    constexpr int32_t formula = formulaIndex(mode);
+    if constexpr (render_kernels::laneFormula(formula)) {
+        if (skipsTransparentSource(Mode, src.a)) return false;
+        rewriteAlpha<Mode>(src, o);
+        return render_kernels::compositeSourceLanes<formula>(d, src, opacity, alphaLock, clearsEmptyDestination(mode));
+    } else {
+        return mergeSourcePixel<Mode>(d, src, opacity, alphaLock, o);
+    }
+}
+
 // mergeStroke over a run of pixels, the paint layer's mode compiled in.
 template <int32_t Mode>
 void mergeStrokeRun(const Stroke& st, uint16_t* p, const uint16_t* q, int32_t n, uint32_t o) noexcept {
@@ -161,7 +175,7 @@ void mergeStrokeRun(const Stroke& st, uint16_t* p, const uint16_t* q, int32_t n,
         const uint32_t sa = (st.preScale * q[3]) >> 8;
         if (skipsTransparentSource(Mode, sa)) continue;
         WorkPixel d{p[0], p[1], p[2], p[3]};
-        if (!mergeSourcePixel<Mode>(d, {q[0], q[1], q[2], sa}, st.opacity, st.alphaLock, o)) continue;
+        if (!mergeStrokePixel<Mode>(d, {q[0], q[1], q[2], sa}, st.opacity, st.alphaLock, o)) continue;
         p[0] = saturate16(d.r);
         p[1] = saturate16(d.g);
         p[2] = saturate16(d.b);

@@ -145,6 +145,42 @@ inline void compositeLanes(AccumulatorPixel& acc, F4 colour, uint32_t a, bool cl
     store(acc, result);
 }
 
+// compositeSource (the integer merge of the stroke into its layer) on the lanes, for
+// the lane formulas: the exact copies as the scalar rule takes them, the blend with
+// each channel's single-precision operations in the scalar order.
+template <int32_t Formula>
+inline bool compositeSourceLanes(WorkPixel& dst, const WorkPixel& src, int32_t opacity, bool alphaLock,
+                                 bool clearsEmpty) noexcept {
+    static_assert(laneFormula(Formula));
+    const uint32_t a = applyOpacity(src.a, opacity);
+    const bool copies = dst.a == 0 ? !clearsEmpty && a != 0 : Formula == kModeNormal && a >= 0xFF00u;
+    if (dst.a == 0 || copies) {
+        dst.r = copies ? src.r : 0;
+        dst.g = copies ? src.g : 0;
+        dst.b = copies ? src.b : 0;
+        if (copies && !alphaLock) dst.a = a;
+        return true;
+    }
+    if (a == 0) return false;
+    const float sa = alphaUnit(a);
+    const float da = alphaUnit(dst.a);
+    const float invSa = 1.0f - sa;
+    const float invDa = 1.0f - da;
+    const F4 sca = channelsOf(src) * sa / 65280.0f;
+    const F4 dca = F4{static_cast<float>(dst.r), static_cast<float>(dst.g), static_cast<float>(dst.b), 0.0f} * da /
+                   65280.0f;
+    float ra = invDa * sa + da;
+    if constexpr (Formula == 18 || Formula == 19) ra = sa + da;
+    const F4 rc = laneBlend<Formula>(sca, dca, sa, da, invSa, invDa);
+    ra = clampUnit(ra);
+    const I4 c = __builtin_convertvector(clampUnit4(rc / ra) * 65280.0f, I4);
+    dst.r = static_cast<uint32_t>(c[0]);
+    dst.g = static_cast<uint32_t>(c[1]);
+    dst.b = static_cast<uint32_t>(c[2]);
+    if (!alphaLock) dst.a = static_cast<uint32_t>(ra * 65535.0f);
+    return true;
+}
+
 // accumulatorTo16 on the lanes. The accumulator is never negative or NaN; it exceeds
 // 1 only after a copy of a colour the rewrite pushed past 16 bits, which the scalar
 // rule saturates to 65535 after an unsigned conversion. Clamping the product to 65535

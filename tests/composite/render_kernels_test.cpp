@@ -1,6 +1,7 @@
-// The render's lane kernels against the scalar accumulator rule, bit for bit: every
-// lane formula over random accumulators and sources (alpha 0, the copy edge, colours
-// the alpha-mode rewrite pushes past 16 bits), and the conversion to 16 bits.
+// The render's lane kernels against the scalar accumulator and merge rules, bit for
+// bit: every lane formula over random accumulators, destinations and sources (alpha
+// 0, the copy edge, colours the alpha-mode rewrite pushes past 16 bits), and the
+// conversion to 16 bits.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -77,18 +78,46 @@ void checkFormula() {
     }
 }
 
+// The stroke's integer merge: destinations empty, opaque and in between.
+template <int32_t Formula>
+void checkMergeFormula() {
+    SCOPED_TRACE(::testing::Message() << "merge formula " << Formula);
+    uint32_t s = 1307u + Formula;
+    static const uint32_t kDestinationAlphas[] = {0, 65535, 1, 0xFF00};
+    for (int i = 0; i < 20000; ++i) {
+        const uint32_t da = nextRandom(s) % 2 ? kDestinationAlphas[nextRandom(s) % 4] : nextRandom(s) & 0xFFFF;
+        const WorkPixel start{nextRandom(s) & 0xFFFF, nextRandom(s) & 0xFFFF, nextRandom(s) & 0xFFFF, da};
+        const WorkPixel src = randomSource(s, i % 2 == 1);
+        const int32_t opacity = nextRandom(s) % 2 ? 256 : static_cast<int32_t>(nextRandom(s) % 257);
+        const bool alphaLock = nextRandom(s) % 4 == 0;
+        const bool clearsEmpty = nextRandom(s) % 4 == 0;
+        WorkPixel scalar = start;
+        const bool scalarWrites = dro::compositeSource<Formula>(scalar, src, opacity, alphaLock, clearsEmpty);
+        WorkPixel lanes = start;
+        const bool lanesWrite =
+            dro::render_kernels::compositeSourceLanes<Formula>(lanes, src, opacity, alphaLock, clearsEmpty);
+        ASSERT_EQ(scalarWrites, lanesWrite) << i;
+        ASSERT_TRUE(scalar.r == lanes.r && scalar.g == lanes.g && scalar.b == lanes.b && scalar.a == lanes.a)
+            << "case " << i << ": scalar " << scalar.r << " " << scalar.g << " " << scalar.b << " " << scalar.a
+            << ", lanes " << lanes.r << " " << lanes.g << " " << lanes.b << " " << lanes.a;
+    }
+}
+
 template <int32_t... F>
 void checkFormulas(std::integer_sequence<int32_t, F...>) {
     (
         [] {
-            if constexpr (dro::render_kernels::laneFormula(F)) checkFormula<F>();
+            if constexpr (dro::render_kernels::laneFormula(F)) {
+                checkFormula<F>();
+                checkMergeFormula<F>();
+            }
         }(),
         ...);
 }
 
 }  // namespace
 
-TEST(RenderLanes, EveryLaneFormulaGivesTheScalarRulesBits) {
+TEST(RenderLanes, EveryLaneFormulaGivesTheScalarRulesBitsOntoAccumulatorsAndInTheMerge) {
     checkFormulas(std::make_integer_sequence<int32_t, dro::kNormalFormulaIndex + 1>{});
 }
 
