@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/cpu_features.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
@@ -275,21 +277,9 @@ alignas(64) constexpr WordIndex kWordIndex = makeWordIndex();
     }
 }
 
-bool hasAvx512() noexcept {
-    static const bool avx512 =
-        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
-    return avx512;
-}
-
-bool hasAvx2() noexcept {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
-}
 #else
 constexpr auto toolNormalAvx2 = toolNormalRowPlain;
 constexpr auto toolNormalAvx512 = toolNormalRowPlain;
-constexpr bool hasAvx2() noexcept { return false; }
-constexpr bool hasAvx512() noexcept { return false; }
 #endif
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <immintrin.h>
 #endif
 
+#include "core/cpu_features.h"
 #include "core/pixel_format.h"
 
 namespace dro {
@@ -144,14 +145,9 @@ void unmaskedDefault(const uint8_t* s, uint16_t* d, int32_t n, bool locked) noex
     loadRowMaskedPlain(src + i * 4, dst + i * 4, coverage + i, n - i, locked);
 }
 
-bool hasAvx2() noexcept {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
-}
 #else
 constexpr auto unmaskedAvx2 = unmaskedDefault;
 constexpr auto maskedAvx2 = loadRowMaskedPlain;
-constexpr bool hasAvx2() noexcept { return false; }
 #endif
 
 }  // namespace
