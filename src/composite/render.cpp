@@ -17,7 +17,14 @@
 #include "composite/render_kernels.h"
 #include "composite/view_state.h"
 #include "core/canvas.h"
+#include "core/cpu_features.h"
 #include "mask/mask_state.h"
+
+// GCC on x86-64 compiles the tiled row path again for AVX2 and for AVX-512 (clang
+// builds keep the baseline one).
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define DROVANE_RENDER_WIDE 1
+#endif
 
 namespace dro {
 namespace {
@@ -31,6 +38,7 @@ constexpr int64_t kParallelPixels = 1 << 16;
 
 bool gFastPath = true;
 bool gThreads = true;
+int gVectorWidth = 512;  // the widest build of the tiled rows allowed
 
 const uint16_t kTransparentPixel[4] = {0, 0, 0, 0};
 
@@ -66,7 +74,6 @@ struct Stroke {
     uint32_t preScale = 0;  // second opacity + 1
     bool alphaLock = false;
     PixelMerge merge = nullptr;
-    void (*run)(const Stroke&, uint16_t*, const uint16_t*, int32_t, uint32_t) noexcept = nullptr;
 };
 
 struct Finish {
@@ -99,9 +106,6 @@ struct Scene {
     }
 };
 
-using StrokeRun = decltype(Stroke::run);
-StrokeRun strokeRunFor(int32_t mode) noexcept;
-
 void buildScene(Scene& s, const LayerSlot& current) noexcept {
     Canvas& c = canvas();
     const LayerSlot& paint = paintLayer().layer;
@@ -122,7 +126,6 @@ void buildScene(Scene& s, const LayerSlot& current) noexcept {
         st.preScale = uint32_t{paintLayer().secondOpacity} + 1;
         st.alphaLock = current.alphaLocked != 0 || toolSettings().toolAlphaLocked != 0;
         st.merge = pixelMergeFor(paint.mode);
-        st.run = strokeRunFor(paint.mode);
     }
     const ViewState& v = viewState();
     const LayerSlot& tracing = c.layerSlots[kTracingSlot];
@@ -154,46 +157,10 @@ inline void mergeStroke(const Stroke& st, uint16_t* p, const uint16_t* q, uint32
     p[3] = saturate16(d.a);
 }
 
-// mergeSourcePixel, on the lanes where the formula has them.
-template <int32_t Mode>
-inline bool mergeStrokePixel(WorkPixel& d, WorkPixel src, int32_t opacity, bool alphaLock, uint32_t o) noexcept {
-    constexpr int32_t mode = compositingModeAfterRewrite(Mode);
-    constexpr int32_t formula = formulaIndex(mode);
-    if constexpr (render_kernels::laneFormula(formula)) {
-        if (skipsTransparentSource(Mode, src.a)) return false;
-        rewriteAlpha<Mode>(src, o);
-        return render_kernels::compositeSourceLanes<formula>(d, src, opacity, alphaLock, clearsEmptyDestination(mode));
-    } else {
-        return mergeSourcePixel<Mode>(d, src, opacity, alphaLock, o);
-    }
-}
-
-// mergeStroke over a run of pixels, the paint layer's mode compiled in.
-template <int32_t Mode>
-void mergeStrokeRun(const Stroke& st, uint16_t* p, const uint16_t* q, int32_t n, uint32_t o) noexcept {
-    for (int32_t i = 0; i < n; ++i, p += 4, q += 4) {
-        const uint32_t sa = (st.preScale * q[3]) >> 8;
-        if (skipsTransparentSource(Mode, sa)) continue;
-        WorkPixel d{p[0], p[1], p[2], p[3]};
-        if (!mergeStrokePixel<Mode>(d, {q[0], q[1], q[2], sa}, st.opacity, st.alphaLock, o)) continue;
-        p[0] = saturate16(d.r);
-        p[1] = saturate16(d.g);
-        p[2] = saturate16(d.b);
-        p[3] = saturate16(d.a);
-    }
-}
-
 // Ids outside 0..53 merge as the unassigned 31 (below) or Alpha Normal (above), as
 // the per-pixel rule reads them.
 constexpr size_t tableIndex(int32_t mode) noexcept {
     return static_cast<size_t>(mode < 0 ? 31 : (mode > kLastMode ? kFirstAlphaMode : mode));
-}
-
-StrokeRun strokeRunFor(int32_t mode) noexcept {
-    static constexpr auto table = []<int32_t... M>(std::integer_sequence<int32_t, M...>) {
-        return std::array<StrokeRun, sizeof...(M)>{{mergeStrokeRun<M>...}};
-    }(std::make_integer_sequence<int32_t, kLastMode + 1>{});
-    return table[tableIndex(mode)];
 }
 
 // Steps 6 to 9 for one output pixel showing canvas (cx, cy): tracing, checkerboard,
@@ -262,303 +229,6 @@ WorkPixel compositePlain(const Scene& s, int32_t cx, int32_t cy) noexcept {
         accumulatorCompositeFor(mode)(acc, src, layer.opacity, clearsEmptyDestination(mode));
     }
     return accumulatorTo16(acc);
-}
-
-// ---- The tiled row path -------------------------------------------------------------
-
-// n canvas pixels of row cy: columns cx0.. when xs is null, else xs[0..n). Returns the
-// plane's own memory when it covers them contiguously, else a copy in tile.
-const uint16_t* fetchTile(const Plane& plane, int32_t cy, const int32_t* xs, int32_t cx0, int32_t n,
-                          uint16_t* tile) noexcept {
-    if (!xs && plane.pixels && cy < plane.height && cx0 + n <= plane.width) {
-        return plane.pixels + static_cast<int64_t>(cy) * plane.rowPitch + int64_t{4} * cx0;
-    }
-    for (int32_t i = 0; i < n; ++i) std::memcpy(tile + 4 * i, plane.at(xs ? xs[i] : cx0 + i, cy), 8);
-    return tile;
-}
-
-using LayerTileComposite = void (*)(AccumulatorPixel*, const uint16_t*, const uint16_t*, int32_t, int32_t,
-                                    uint32_t) noexcept;
-
-template <bool Bottom, int32_t... Modes>
-constexpr std::array<LayerTileComposite, sizeof...(Modes)> layerTileComposites(std::integer_sequence<int32_t, Modes...>) {
-    return {{render_kernels::compositeLayerTile<Modes, Bottom>...}};
-}
-
-constexpr auto kLayerTiles = layerTileComposites<false>(std::make_integer_sequence<int32_t, kLastMode + 1>{});
-constexpr auto kBottomLayerTiles = layerTileComposites<true>(std::make_integer_sequence<int32_t, kLastMode + 1>{});
-
-
-// One tile of a row: n canvas pixels of row cy, columns cx0.. or xs[0..n).
-struct Tile {
-    int32_t cy;
-    const int32_t* xs;
-    int32_t cx0;
-    int32_t n;
-};
-
-// A tile is walked in chunks of kChunk pixels; a layer whose chunk is all transparent
-// is not visited there, and a chunk the layer covers with opaque copies does not
-// visit the layers below.
-constexpr int32_t kChunk = 32;
-constexpr int32_t kChunksPerTile = kTile / kChunk;
-// With more layers than this, hints for all of them would crowd the cache.
-constexpr int32_t kPrefetchedLayers = 16;
-static_assert(kTile % kChunk == 0);
-
-// Alpha over a run of pixels: whether any pixel has alpha, whether every pixel has
-// at least 0xFF00 (the plain-copy threshold: its high byte is 0xFF), whether every
-// pixel is fully opaque.
-struct RunAlpha {
-    bool any;
-    bool allCopy;
-    bool allOpaque;
-};
-
-inline RunAlpha runAlpha(const uint16_t* p, int32_t n) noexcept {
-    uint64_t any = 0;
-    uint64_t all = ~uint64_t{0};
-    for (int32_t i = 0; i < n; ++i) {
-        uint64_t v;
-        std::memcpy(&v, p + 4 * i, sizeof v);
-        any |= v;
-        all &= v;
-    }
-    // Channels are stored in host order; alpha is the fourth 16-bit value.
-    uint16_t anyAlpha;
-    uint16_t allAlpha;
-    std::memcpy(&anyAlpha, reinterpret_cast<const uint8_t*>(&any) + 6, 2);
-    std::memcpy(&allAlpha, reinterpret_cast<const uint8_t*>(&all) + 6, 2);
-    return {anyAlpha != 0, (allAlpha & 0xFF00u) == 0xFF00u, allAlpha == 0xFFFFu};
-}
-
-// Whether every pixel's alpha, scaled by the Layer Mask pixel above where that one has
-// alpha, is at least 0xFF00.
-inline bool allCopyUnderMask(const uint16_t* p, const uint16_t* mask, int32_t n) noexcept {
-    for (int32_t i = 0; i < n; ++i) {
-        uint32_t a = p[4 * i + 3];
-        const uint16_t* m = mask + 4 * i;
-        if (m[3] != 0) a = (((uint32_t{m[0]} + m[1] + m[2]) / 3) * a) >> 16;
-        if (a < 0xFF00u) return false;
-    }
-    return true;
-}
-
-// The pixels a tile reads. Planes are fetched again for each use (a pointer into the
-// plane, or for sampled columns a copy into scratch); the current layer with the
-// stroke in progress merged in is made once per tile.
-class TileSources {
-public:
-    TileSources(const Scene& s, const Tile& t) noexcept : scene_(s), tile_(t) {}
-
-    const uint16_t* layer(int32_t k) noexcept {
-        if (k == scene_.currentPosition) return current();
-        return fetch(scene_.layers[static_cast<size_t>(k)].plane, layerTile_);
-    }
-
-    // The pixels of the Layer Mask layer right above layer k, or null.
-    const uint16_t* maskAbove(int32_t k) noexcept {
-        const ListedLayer* m = scene_.maskAbove(k);
-        return m ? fetch(m->plane, maskTile_) : nullptr;
-    }
-
-    // Layer k's pixels where they stay valid for the whole tile (the plane's own
-    // memory or the merged current layer), else null: a copy in the shared scratch
-    // is overwritten by the next layer's fetch.
-    const uint16_t* lasting(int32_t k) noexcept {
-        const uint16_t* p = layer(k);
-        return p == layerTile_ ? nullptr : p;
-    }
-
-private:
-    const uint16_t* fetch(const Plane& plane, uint16_t* tile) const noexcept {
-        return fetchTile(plane, tile_.cy, tile_.xs, tile_.cx0, tile_.n, tile);
-    }
-
-    // The stroke merges only into chunks where it has pixels to merge: transparent
-    // stroke pixels of a compositing mode leave the layer pixel as it is.
-    const uint16_t* current() noexcept {
-        if (current_) return current_;
-        const int32_t k = scene_.currentPosition;
-        const Stroke& st = scene_.stroke;
-        const uint16_t* src = fetch(scene_.layers[static_cast<size_t>(k)].plane, currentTile_);
-        const uint16_t* q = fetch(st.plane, strokeTile_);
-        const uint32_t o = scene_.alphaLayerOpacity;
-        current_ = src;
-        for (int32_t c0 = 0; c0 < tile_.n; c0 += kChunk) {
-            const int32_t m = std::min(kChunk, tile_.n - c0);
-            if (st.mode < kFirstAlphaMode && !runAlpha(q + 4 * c0, m).any) continue;
-            if (current_ != currentTile_) {
-                if (src != currentTile_) std::memcpy(currentTile_, src, static_cast<size_t>(tile_.n) * 8);
-                current_ = currentTile_;
-            }
-            st.run(st, currentTile_ + 4 * c0, q + 4 * c0, m, o);
-        }
-        return current_;
-    }
-
-    const Scene& scene_;
-    const Tile& tile_;
-    const uint16_t* current_ = nullptr;
-    uint16_t layerTile_[kTile * 4];
-    uint16_t maskTile_[kTile * 4];
-    uint16_t strokeTile_[kTile * 4];
-    uint16_t currentTile_[kTile * 4];
-};
-
-// Per chunk, the list position where the walk starts and which layers above it have
-// pixels there.
-struct ChunkPlan {
-    std::array<int32_t, kChunksPerTile> start{};
-    std::array<std::array<uint64_t, (kMaxListed + 63) / 64>, kChunksPerTile> visible{};
-    // The start layer composites each pixel of the chunk to the layer pixel itself,
-    // fully opaque: Normal at full opacity with alpha 65535 (or the bottom layer).
-    std::array<bool, kChunksPerTile> opaqueStart{};
-
-    // Whether no layer above the start is visible in chunk c.
-    bool startAlone(int32_t c) const noexcept {
-        const auto& words = visible[static_cast<size_t>(c)];
-        const auto k = static_cast<size_t>(start[static_cast<size_t>(c)]);
-        // The start's word without the bits of the start and the layers below it.
-        uint64_t above = words[k >> 6] & ~((uint64_t{2} << (k & 63)) - 1);
-        for (size_t w = (k >> 6) + 1; w < words.size(); ++w) above |= words[w];
-        return above == 0;
-    }
-
-    bool visits(int32_t c, int32_t k) const noexcept {
-        const auto chunk = static_cast<size_t>(c);
-        return k >= start[chunk] && ((visible[chunk][static_cast<size_t>(k >> 6)] >> (k & 63)) & 1u) != 0;
-    }
-};
-
-// Walks the layers from the top. A chunk starts at the topmost layer that copies
-// every pixel of it outright (Normal, full opacity, alpha at least 0xFF00 after its
-// Layer Mask): the copy overwrites the accumulator whatever it holds, so nothing below
-// can change those pixels. A layer is visible in a chunk unless it is a compositing
-// mode with no alpha there (which changes nothing, Layer Mask or not). Returns the
-// lowest start.
-int32_t planChunks(const Scene& s, TileSources& sources, int32_t n, ChunkPlan& plan) noexcept {
-    const int32_t chunks = (n + kChunk - 1) / kChunk;
-    int32_t open = chunks;
-    for (int32_t c = 0; c < chunks; ++c) plan.start[c] = -1;
-    for (int32_t k = s.count - 1; k >= 0 && open > 0; --k) {
-        const ListedLayer& layer = s.layers[static_cast<size_t>(k)];
-        const bool bottom = s.bottomAt(k);
-        // Below 255 opacity scales 65535 to at most 0xFEFF: never a copy.
-        const bool copies = layer.mode == kModeNormal && layer.opacity >= 255;
-        // The bottom and the alpha modes are visible wherever they lie, and position 0
-        // starts every chunk still open: then the pixels are not read here, and their
-        // first read is the composite's own.
-        const bool readsAlpha = !bottom && layer.mode < kFirstAlphaMode;
-        if (!readsAlpha && !(copies && k != 0)) {
-            for (int32_t c = 0; c < chunks; ++c) {
-                if (plan.start[c] >= 0) continue;
-                plan.visible[c][k >> 6] |= uint64_t{1} << (k & 63);
-                if (k == 0) {
-                    plan.start[c] = 0;
-                    plan.opaqueStart[c] = bottom && copies;
-                    --open;
-                }
-            }
-            continue;
-        }
-        const uint16_t* src = sources.layer(k);
-        const uint16_t* mask = copies && !bottom ? sources.maskAbove(k) : nullptr;
-        for (int32_t c = 0; c < chunks; ++c) {
-            if (plan.start[c] >= 0) continue;
-            const int32_t i0 = c * kChunk;
-            const int32_t m = std::min(kChunk, n - i0);
-            const RunAlpha run = runAlpha(src + 4 * i0, m);
-            if (bottom || run.any || layer.mode >= kFirstAlphaMode) plan.visible[c][k >> 6] |= uint64_t{1} << (k & 63);
-            // Position 0 starts every walk that gets down to it.
-            const bool starts =
-                k == 0 || (copies && run.allCopy && (!mask || allCopyUnderMask(src + 4 * i0, mask + 4 * i0, m)));
-            if (starts) {
-                plan.start[c] = k;
-                plan.opaqueStart[c] = copies && run.allOpaque && !mask;
-                --open;
-            }
-        }
-    }
-    int32_t lowest = s.count;
-    for (int32_t c = 0; c < chunks; ++c) lowest = std::min(lowest, plan.start[c]);
-    return lowest;
-}
-
-// Asks for the cache lines of the next tile of every plane the tile reads, so that
-// they arrive while this one is composited. A hint only: it never faults, and the
-// address is formed as an integer so that it may lie past a plane's end.
-void prefetchNextTile(const Scene& s, const Tile& tile) noexcept {
-    if (tile.xs) return;
-    const auto ahead = [&](const Plane& plane) {
-        if (!plane.pixels) return;
-        const uintptr_t from = reinterpret_cast<uintptr_t>(plane.pixels) +
-                               (static_cast<uintptr_t>(tile.cy) * static_cast<uintptr_t>(plane.rowPitch) +
-                                static_cast<uintptr_t>(tile.cx0 + tile.n) * 4u) * sizeof(uint16_t);
-        for (uintptr_t b = 0; b < static_cast<uintptr_t>(kTile) * 8u; b += 64) {
-            __builtin_prefetch(reinterpret_cast<const void*>(from + b));
-        }
-    };
-    for (int32_t k = 0; k < s.count; ++k) ahead(s.layers[static_cast<size_t>(k)].plane);
-    if (s.currentPosition >= 0) ahead(s.stroke.plane);
-}
-
-// Per chunk of a tile, the layer pixels that are the composite outright, or null
-// where the accumulators hold it.
-using OpaqueChunks = std::array<const uint16_t*, kChunksPerTile>;
-
-void compositeTile(const Scene& s, const Tile& tile, AccumulatorPixel* acc, OpaqueChunks& opaque) noexcept {
-    opaque.fill(nullptr);
-    // Every pixel is written by its first layer: the bottom writes every pixel it is
-    // composited into, a chunk starting higher starts with copies. Only a walk that
-    // starts at another bottom layer, one that may skip pixels, needs the empty start.
-    if (!s.backgroundListed) std::fill(acc, acc + tile.n, AccumulatorPixel{0.0f, 0.0f, 0.0f, 0.0f});
-    if (s.count == 0) return;
-    if (s.count <= kPrefetchedLayers) prefetchNextTile(s, tile);
-    TileSources sources(s, tile);
-    ChunkPlan plan{};
-    int32_t first = planChunks(s, sources, tile.n, plan);
-    const int32_t chunks = (tile.n + kChunk - 1) / kChunk;
-    // A chunk whose only visible layer copies opaque pixels shows those pixels: the
-    // finish reads them and the walk skips the chunk.
-    if (s.finish.bare()) {
-        first = s.count;
-        for (int32_t c = 0; c < chunks; ++c) {
-            const int32_t k = plan.start[c];
-            if (plan.opaqueStart[c] && plan.startAlone(c)) {
-                if (const uint16_t* pixels = sources.lasting(k)) {
-                    opaque[c] = pixels + 4 * c * kChunk;
-                    plan.start[c] = s.count;
-                }
-            }
-            first = std::min(first, plan.start[c]);
-        }
-    }
-    const uint32_t o = s.alphaLayerOpacity;
-    for (int32_t k = first; k < s.count; ++k) {
-        const ListedLayer& layer = s.layers[static_cast<size_t>(k)];
-        const bool bottom = s.bottomAt(k);
-        const LayerTileComposite composite = (bottom ? kBottomLayerTiles : kLayerTiles)[tableIndex(layer.mode)];
-        const uint16_t* src = nullptr;
-        const uint16_t* mask = nullptr;
-        // Runs of consecutive chunks this layer is composited into.
-        for (int32_t c = 0; c < chunks;) {
-            if (!plan.visits(c, k)) {
-                ++c;
-                continue;
-            }
-            int32_t end = c + 1;
-            while (end < chunks && plan.visits(end, k)) ++end;
-            if (!src) {
-                src = sources.layer(k);
-                mask = bottom ? nullptr : sources.maskAbove(k);
-            }
-            const int32_t i0 = c * kChunk;
-            const int32_t m = std::min(end * kChunk, tile.n) - i0;
-            composite(acc + i0, src + 4 * i0, mask ? mask + 4 * i0 : nullptr, m, layer.opacity, o);
-            c = end;
-        }
-    }
 }
 
 // ---- Geometry -----------------------------------------------------------------------
@@ -661,93 +331,39 @@ void renderRowPlain(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy)
     }
 }
 
-// The output bytes of an opaque pixel as one word: the high bytes of blue, green and
-// red, then a spare byte that the next pixel's store overwrites.
-inline uint32_t opaqueWord(uint32_t r, uint32_t g, uint32_t b) noexcept {
-    return (b >> 8) | (g & 0xFF00u) | ((r & 0xFF00u) << 8);
-}
+// ---- The tiled row path -------------------------------------------------------------
 
-// Steps 6 to 9 for the n composites of a tile: output pixel j at out + j * step
-// shows canvas column column(j) of row cy. An opaque pixel with neither tracing nor
-// tint is just its high bytes, stored as one 32-bit word where the byte after them is
-// written again later in this tile. A chunk of opaque layer pixels finishes to the
-// same bytes as their copies in the accumulators would: a 16-bit value taken to a
-// float unit and back may lose one, but never across a multiple of 256.
-template <class Column>
-inline void finishTile(uint8_t* out, int64_t step, const AccumulatorPixel* acc, const OpaqueChunks& opaque,
-                       int32_t n, int32_t cy, const Finish& f, Column column) noexcept {
-    static_assert(std::endian::native == std::endian::little);
-    const bool bare = f.bare();
-    const auto put = [&](int32_t j, uint32_t word) {
-        if (j + 1 < n) {
-            std::memcpy(out + j * step, &word, 4);
-        } else {
-            std::memcpy(out + j * step, &word, 3);
-        }
-    };
-    const auto one = [&](int32_t j) {
-        const WorkPixel c = render_kernels::to16(acc[j]);
-        if (bare && c.a >= 65535u) {
-            put(j, opaqueWord(c.r, c.g, c.b));
-        } else {
-            finishPixel(out + j * step, c, column(j), cy, f);
-        }
-    };
-    for (int32_t j0 = 0; j0 < n; j0 += kChunk) {
-        const int32_t end = std::min(j0 + kChunk, n);
-        if (const uint16_t* p = opaque[static_cast<size_t>(j0 / kChunk)]) {
-            for (int32_t j = j0; j < end; ++j, p += 4) put(j, opaqueWord(p[0], p[1], p[2]));
-            continue;
-        }
-        int32_t j = j0;
-        if (bare && step == 3) {
-            // Four adjacent opaque pixels at a time.
-            for (; j + 4 <= end; j += 4) {
-                uint32_t words[4];
-                if (!render_kernels::opaqueWords4(acc + j, words)) {
-                    for (int32_t i = j; i < j + 4; ++i) one(i);
-                    continue;
-                }
-                for (int32_t i = 0; i < 4; ++i) put(j + i, words[i]);
-            }
-        }
-        for (; j < end; ++j) one(j);
-    }
-}
+// Compiled once for any processor of the architecture and, with GCC on x86-64, once
+// each for processors with AVX2 and with AVX-512; renderRows takes the widest copy the
+// running processor can run. The compiler may not fuse multiplies and adds (the build
+// says so), so every copy gives the same bits.
+namespace baseline {
+#include "composite/render_tiled_rows.inc"
+}  // namespace baseline
 
-void renderRowFast(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy) noexcept {
-    AccumulatorPixel acc[kTile];
-    OpaqueChunks opaque;
-    if (g.sampling == Sampling::ZoomOut) {
-        int32_t xs[kTile];
-        Stepper columns{g.scale};
-        for (int64_t i0 = 0; i0 < g.cols; i0 += kTile) {
-            const auto n = static_cast<int32_t>(std::min<int64_t>(kTile, g.cols - i0));
-            for (int32_t j = 0; j < n; ++j) {
-                xs[j] = clampToSpan(columns.offset, g.x, g.w);
-                columns.advance();
-            }
-            compositeTile(s, Tile{cy, xs, 0, n}, acc, opaque);
-            finishTile(row + 3 * i0, 3, acc, opaque, n, cy, s.finish, [&](int32_t j) { return xs[j]; });
-        }
-        return;
-    }
-    const int64_t zoom = g.sampling == Sampling::ZoomIn ? g.zoom : 1;
-    // Each canvas pixel is composited once and written to its zoom copies.
-    const int64_t canvasCols = (g.cols + zoom - 1) / zoom;
-    for (int64_t c0 = 0; c0 < canvasCols; c0 += kTile) {
-        const auto n = static_cast<int32_t>(std::min<int64_t>(kTile, canvasCols - c0));
-        const int32_t cx0 = g.x + static_cast<int32_t>(c0);
-        compositeTile(s, Tile{cy, nullptr, cx0, n}, acc, opaque);
-        uint8_t* out = row + 3 * c0 * zoom;
-        finishTile(out, 3 * zoom, acc, opaque, n, cy, s.finish, [&](int32_t j) { return cx0 + j; });
-        if (zoom == 1) continue;
-        for (int32_t j = 0; j < n; ++j) {
-            uint8_t* first = out + 3 * j * zoom;
-            const int64_t copies = std::min<int64_t>(zoom, g.cols - (c0 + j) * zoom);
-            for (int64_t r = 1; r < copies; ++r) std::memcpy(first + 3 * r, first, 3);
-        }
-    }
+#if defined(DROVANE_RENDER_WIDE)
+#pragma GCC push_options
+#pragma GCC target("avx2")
+namespace avx2 {
+#include "composite/render_tiled_rows.inc"
+}  // namespace avx2
+#pragma GCC pop_options
+#pragma GCC push_options
+#pragma GCC target("avx2,avx512f,avx512bw,avx512vl")
+namespace avx512 {
+#include "composite/render_tiled_rows.inc"
+}  // namespace avx512
+#pragma GCC pop_options
+#endif
+
+using TiledRow = void (*)(const Scene&, const Geometry&, uint8_t*, int32_t) noexcept;
+
+TiledRow tiledRowForThisProcessor() noexcept {
+#if defined(DROVANE_RENDER_WIDE)
+    if (gVectorWidth >= 512 && hasAvx512()) return avx512::renderRowFast;
+    if (gVectorWidth >= 256 && hasAvx2()) return avx2::renderRowFast;
+#endif
+    return baseline::renderRowFast;
 }
 
 // Output rows [k0, k1).
@@ -756,6 +372,7 @@ void renderRows(const Scene& s, const Geometry& g, uint8_t* out, int64_t stride,
     if (g.sampling == Sampling::ZoomOut) {
         for (int64_t k = 0; k < k0; ++k) rows.advance();
     }
+    const TiledRow tiledRow = tiledRowForThisProcessor();
     int32_t previousRow = -1;
     const uint8_t* previous = nullptr;
     for (int64_t k = k0; k < k1; ++k) {
@@ -776,7 +393,7 @@ void renderRows(const Scene& s, const Geometry& g, uint8_t* out, int64_t stride,
             if (row != previous) std::memmove(row, previous, static_cast<size_t>(g.cols) * 3);
             continue;
         }
-        renderRowFast(s, g, row, cy);
+        tiledRow(s, g, row, cy);
         previousRow = cy;
         previous = row;
     }
@@ -851,6 +468,15 @@ void setTracingMode(uint8_t mode) noexcept { viewState().tracingMode = mode; }
 namespace testhooks {
 void setRenderFastPath(bool on) noexcept { gFastPath = on; }
 void setRenderThreads(bool on) noexcept { gThreads = on; }
+void setRenderVectorWidth(int bits) noexcept { gVectorWidth = bits; }
+int renderVectorWidth() noexcept {
+    const TiledRow row = tiledRowForThisProcessor();
+#if defined(DROVANE_RENDER_WIDE)
+    if (row == avx512::renderRowFast) return 512;
+    if (row == avx2::renderRowFast) return 256;
+#endif
+    return row == baseline::renderRowFast ? 128 : 0;
+}
 }  // namespace testhooks
 
 }  // namespace dro

@@ -26,6 +26,10 @@ namespace testhooks {
 void setRenderFastPath(bool on) noexcept;
 // Off: the render stays on the calling thread whatever its size.
 void setRenderThreads(bool on) noexcept;
+// The widest vectors (128, 256 or 512 bits) the tiled row path may use, and the width
+// of the build it runs on this processor under that limit.
+void setRenderVectorWidth(int bits) noexcept;
+int renderVectorWidth() noexcept;
 }  // namespace testhooks
 
 }  // namespace dro

@@ -221,47 +221,4 @@ inline bool opaqueWords4(const AccumulatorPixel* p, uint32_t (&words)[4]) noexce
     return (opaque[0] & opaque[1] & opaque[2] & opaque[3]) != 0;
 }
 
-// One layer onto the accumulators of a tile; the mode and the opaque bottom are
-// compile-time, so the loop holds no switch on them.
-template <int32_t Mode, bool Bottom>
-void compositeLayerTile(AccumulatorPixel* acc, const uint16_t* src, const uint16_t* mask, int32_t n,
-                        int32_t opacity, uint32_t o) noexcept {
-    constexpr int32_t mode = compositingModeAfterRewrite(Mode);
-    constexpr int32_t formula = formulaIndex(mode);
-    constexpr bool clearsEmpty = clearsEmptyDestination(mode);
-    for (int32_t i = 0; i < n; ++i) {
-        const uint16_t* p = src + 4 * i;
-        uint32_t a = p[3];
-        if constexpr (Bottom) {
-            a = 65535;  // the background is drawn opaque, whatever its mask
-        } else {
-            // Without alpha a compositing-mode pixel changes nothing, whichever layer
-            // it belongs to.
-            if (Mode < kFirstAlphaMode && a == 0) continue;
-            if (mask) {
-                const uint16_t* m = mask + 4 * i;
-                if (m[3] != 0) a = (((uint32_t{m[0]} + m[1] + m[2]) / 3) * a) >> 16;
-            }
-        }
-        // The bottom layer is the first in the list: it composites onto an empty
-        // accumulator, which is not read, and writes every pixel.
-        AccumulatorPixel empty{0.0f, 0.0f, 0.0f, 0.0f};
-        AccumulatorPixel& d = Bottom ? empty : acc[i];
-        if constexpr (isAlphaMode(Mode)) {
-            WorkPixel s{p[0], p[1], p[2], a};
-            rewriteAlpha<Mode>(s, o);
-            if constexpr (laneFormula(formula)) {
-                compositeLanes<formula>(d, channelsOf(s), applyOpacity(s.a, opacity), clearsEmpty);
-            } else {
-                compositeOntoAccumulator<formula>(d, s, opacity, clearsEmpty);
-            }
-        } else if constexpr (laneFormula(formula)) {
-            compositeLanes<formula>(d, channelsOf(p), applyOpacity(a, opacity), clearsEmpty);
-        } else {
-            compositeOntoAccumulator<formula>(d, WorkPixel{p[0], p[1], p[2], a}, opacity, clearsEmpty);
-        }
-        if constexpr (Bottom) acc[i] = empty;
-    }
-}
-
 }  // namespace dro::render_kernels

@@ -15,6 +15,7 @@ protected:
     void TearDown() override {
         dro::testhooks::setRenderFastPath(true);
         dro::testhooks::setRenderThreads(true);
+        dro::testhooks::setRenderVectorWidth(512);
         EngineTest::TearDown();
     }
 

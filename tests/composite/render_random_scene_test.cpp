@@ -179,9 +179,15 @@ TEST_F(RenderTest, FastPathMatchesThePlainWalkOnRandomScenes) {
                                               << ", zoom " << zoom << " scale " << scale << ", rect " << x << ","
                                               << y << " " << cw << "x" << ch << ", out " << outW << "x" << outH
                                               << (upward ? " upward" : ""));
-            const Frame fast = renderFrame(outW, outH, upward, pad, x, y, cw, ch, true);
             const Frame plain = renderFrame(outW, outH, upward, pad, x, y, cw, ch, false);
-            ASSERT_EQ(fast.bytes, plain.bytes);
+            // Every build of the tiled rows this processor runs.
+            for (const int bits : {512, 256, 128}) {
+                dro::testhooks::setRenderVectorWidth(bits);
+                if (dro::testhooks::renderVectorWidth() != bits) continue;
+                const Frame fast = renderFrame(outW, outH, upward, pad, x, y, cw, ch, true);
+                dro::testhooks::setRenderVectorWidth(512);
+                ASSERT_EQ(fast.bytes, plain.bytes) << bits << "-bit build";
+            }
         }
     }
 }
