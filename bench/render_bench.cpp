@@ -102,6 +102,8 @@ void BM_Render(benchmark::State& state, bool blendModes) {
     const bool allThreads = state.range(0) != 0;
     buildScene(blendModes);
     dro::testhooks::setRenderThreads(allThreads);
+    dro::testhooks::setRenderVectorWidth(static_cast<int>(state.range(1)));
+    state.counters["vector_bits"] = dro::testhooks::renderVectorWidth();
     std::vector<uint8_t> out(kOutputBytes, 0);
     DRO_Render(out.data(), kWidth * 3, 0, 0, kWidth, kHeight);  // faults the output in
     const drobench::WallClock clock;
@@ -112,6 +114,7 @@ void BM_Render(benchmark::State& state, bool blendModes) {
     }
     const double seconds = clock.seconds();
     dro::testhooks::setRenderThreads(true);
+    dro::testhooks::setRenderVectorWidth(512);
     drobench::closeCanvas();
     if (seconds <= 0) return;
     const double fps = static_cast<double>(state.iterations()) / seconds;
@@ -125,7 +128,11 @@ void BM_Render(benchmark::State& state, bool blendModes) {
 }  // namespace
 
 BENCHMARK(BM_RenderOutputMemcpy)->ArgName("all_threads")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
+// Arguments: all OpenMP threads or one; the widest vectors the render may use (the
+// counter vector_bits says what this processor ran).
 BENCHMARK_CAPTURE(BM_Render, normal_4_layers_and_stroke, false)
-    ->ArgName("all_threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->ArgNames({"all_threads", "max_bits"})->ArgsProduct({{0, 1}, {512}})->Args({0, 256})->Args({0, 128})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Render, multiply_overlay_4_layers, true)
-    ->ArgName("all_threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->ArgNames({"all_threads", "max_bits"})->ArgsProduct({{0, 1}, {512}})->Args({0, 256})->Args({0, 128})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();

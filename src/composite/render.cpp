@@ -338,6 +338,7 @@ void renderRowPlain(const Scene& s, const Geometry& g, uint8_t* row, int32_t cy)
 // running processor can run. The compiler may not fuse multiplies and adds (the build
 // says so), so every copy gives the same bits.
 namespace baseline {
+constexpr int32_t kCopiedPerStep = 1;
 #include "composite/render_tiled_rows.inc"
 }  // namespace baseline
 
@@ -345,12 +346,14 @@ namespace baseline {
 #pragma GCC push_options
 #pragma GCC target("avx2")
 namespace avx2 {
+constexpr int32_t kCopiedPerStep = 2;
 #include "composite/render_tiled_rows.inc"
 }  // namespace avx2
 #pragma GCC pop_options
 #pragma GCC push_options
 #pragma GCC target("avx2,avx512f,avx512bw,avx512vl")
 namespace avx512 {
+constexpr int32_t kCopiedPerStep = 4;
 #include "composite/render_tiled_rows.inc"
 }  // namespace avx512
 #pragma GCC pop_options
