@@ -242,11 +242,16 @@ struct HighMode {
 
 // ---- The row loop ---------------------------------------------------------------------
 
+// The shape row that canvas row y of the dab samples.
+uint32_t shapeRowAt(const DabJob& j, int32_t y) noexcept {
+    const int32_t k = y - j.sq.top + j.sq.skipY;
+    return std::min(static_cast<uint32_t>(j.scale[k]), static_cast<uint32_t>(j.side - 1));
+}
+
 template <class Combine>
 void dabRow(const DabJob& j, int32_t y) {
-    const int32_t k = y - j.sq.top + j.sq.skipY;
     const uint32_t lastSample = static_cast<uint32_t>(j.side - 1);
-    const uint32_t shapeRow = std::min(static_cast<uint32_t>(j.scale[k]), lastSample);
+    const uint32_t shapeRow = shapeRowAt(j, y);
 
     ByteCursor colors{j.colorTable, j.colorTableLength};
     ByteCursor lums{j.lumTable, j.lumTableLength};
@@ -446,8 +451,7 @@ int32_t lastCovered(const uint16_t* cov, int32_t n) noexcept {
 }
 
 void toolNormalDabRow(const DabJob& j, int32_t y) {
-    const int32_t k = y - j.sq.top + j.sq.skipY;
-    const uint32_t shapeRow = std::min(static_cast<uint32_t>(j.scale[k]), static_cast<uint32_t>(j.side - 1));
+    const uint32_t shapeRow = shapeRowAt(j, y);
     const int32_t n = j.sq.right - j.sq.left;
     std::array<uint16_t, kScaleTableLength> scratch;
     const uint16_t* cov = coverageRow(j, y, shapeRow, scratch.data(), n);
@@ -476,8 +480,7 @@ void toolNormalDabRow(const DabJob& j, int32_t y) {
 // columns a pixel reads what the one before it picked up.
 template <bool PickUp>
 void bufferNormalDabRow(const DabJob& j, int32_t y) {
-    const int32_t k = y - j.sq.top + j.sq.skipY;
-    const uint32_t shapeRow = std::min(static_cast<uint32_t>(j.scale[k]), static_cast<uint32_t>(j.side - 1));
+    const uint32_t shapeRow = shapeRowAt(j, y);
     const int32_t n = j.sq.right - j.sq.left;
     std::array<uint16_t, kScaleTableLength> scratch;
     const uint16_t* cov = coverageRow(j, y, shapeRow, scratch.data(), n);
