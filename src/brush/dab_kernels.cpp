@@ -276,7 +276,6 @@ alignas(64) constexpr WordIndex kWordIndex = makeWordIndex();
                 static_cast<__mmask16>((1u << (count - i)) - 1));
     }
 }
-
 #else
 constexpr auto toolNormalAvx2 = toolNormalRowPlain;
 constexpr auto toolNormalAvx512 = toolNormalRowPlain;

@@ -144,17 +144,21 @@ void buildScene(Scene& s, const LayerSlot& current) noexcept {
 
 inline uint16_t saturate16(uint32_t v) noexcept { return static_cast<uint16_t>(std::min(v, 65535u)); }
 
+// A merged pixel back into the 16-bit layer pixel p.
+inline void storeSaturated(uint16_t* p, const WorkPixel& d) noexcept {
+    p[0] = saturate16(d.r);
+    p[1] = saturate16(d.g);
+    p[2] = saturate16(d.b);
+    p[3] = saturate16(d.a);
+}
+
 // The stroke pixel q merged onto the layer pixel p (in place) with the paint layer's
 // mode, opacities and the alpha lock, as DRO_MergePixel merges it.
 inline void mergeStroke(const Stroke& st, uint16_t* p, const uint16_t* q, uint32_t o) noexcept {
     const uint32_t sa = (st.preScale * q[3]) >> 8;
     if (skipsTransparentSource(st.mode, sa)) return;
     WorkPixel d{p[0], p[1], p[2], p[3]};
-    if (!st.merge(d, {q[0], q[1], q[2], sa}, st.opacity, st.alphaLock, o)) return;
-    p[0] = saturate16(d.r);
-    p[1] = saturate16(d.g);
-    p[2] = saturate16(d.b);
-    p[3] = saturate16(d.a);
+    if (st.merge(d, {q[0], q[1], q[2], sa}, st.opacity, st.alphaLock, o)) storeSaturated(p, d);
 }
 
 // Ids outside 0..53 merge as the unassigned 31 (below) or Alpha Normal (above), as

@@ -105,6 +105,22 @@ inline F4 laneBlend(F4 s, F4 d, float sa, float da, float invSa, float invDa) no
     }
 }
 
+// The lane formula's colour before the division by the new alpha, and that alpha
+// clamped, from premultiplied source and destination and their alphas.
+struct LaneBlend {
+    F4 rc;
+    float ra;
+};
+
+template <int32_t Formula>
+inline LaneBlend blendOnLanes(F4 sca, F4 dca, float sa, float da) noexcept {
+    const float invSa = 1.0f - sa;
+    const float invDa = 1.0f - da;
+    float ra = invDa * sa + da;
+    if constexpr (Formula == 18 || Formula == 19) ra = sa + da;
+    return {laneBlend<Formula>(sca, dca, sa, da, invSa, invDa), clampUnit(ra)};
+}
+
 // compositeOntoAccumulator on the lanes. colour holds the source colour as floats;
 // a is the source alpha after opacity.
 template <int32_t Formula>
@@ -131,14 +147,7 @@ inline void compositeLanes(AccumulatorPixel& acc, F4 colour, uint32_t a, bool cl
         }
     }
     const float sa = alphaUnit(a);
-    const float invSa = 1.0f - sa;
-    const float invDa = 1.0f - da;
-    const F4 sca = colour * sa / 65280.0f;
-    const F4 dca = load(acc) * da;
-    float ra = invDa * sa + da;
-    if constexpr (Formula == 18 || Formula == 19) ra = sa + da;
-    const F4 rc = laneBlend<Formula>(sca, dca, sa, da, invSa, invDa);
-    ra = clampUnit(ra);
+    const auto [rc, ra] = blendOnLanes<Formula>(colour * sa / 65280.0f, load(acc) * da, sa, da);
     // Over an opaque accumulator ra is exactly 1, and dividing by it changes nothing.
     F4 result = clampUnit4(ra == 1.0f ? rc : rc / ra);
     result[3] = ra;
@@ -164,15 +173,8 @@ inline bool compositeSourceLanes(WorkPixel& dst, const WorkPixel& src, int32_t o
     if (a == 0) return false;
     const float sa = alphaUnit(a);
     const float da = alphaUnit(dst.a);
-    const float invSa = 1.0f - sa;
-    const float invDa = 1.0f - da;
-    const F4 sca = channelsOf(src) * sa / 65280.0f;
-    const F4 dca = F4{static_cast<float>(dst.r), static_cast<float>(dst.g), static_cast<float>(dst.b), 0.0f} * da /
-                   65280.0f;
-    float ra = invDa * sa + da;
-    if constexpr (Formula == 18 || Formula == 19) ra = sa + da;
-    const F4 rc = laneBlend<Formula>(sca, dca, sa, da, invSa, invDa);
-    ra = clampUnit(ra);
+    const F4 dc{static_cast<float>(dst.r), static_cast<float>(dst.g), static_cast<float>(dst.b), 0.0f};
+    const auto [rc, ra] = blendOnLanes<Formula>(channelsOf(src) * sa / 65280.0f, dc * da / 65280.0f, sa, da);
     const I4 c = __builtin_convertvector(clampUnit4(rc / ra) * 65280.0f, I4);
     dst.r = static_cast<uint32_t>(c[0]);
     dst.g = static_cast<uint32_t>(c[1]);

@@ -144,7 +144,6 @@ void unmaskedDefault(const uint8_t* s, uint16_t* d, int32_t n, bool locked) noex
     }
     loadRowMaskedPlain(src + i * 4, dst + i * 4, coverage + i, n - i, locked);
 }
-
 #else
 constexpr auto unmaskedAvx2 = unmaskedDefault;
 constexpr auto maskedAvx2 = loadRowMaskedPlain;
