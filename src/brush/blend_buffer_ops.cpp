@@ -154,7 +154,7 @@ constexpr std::array<MixRowFunction, mix::kMixModeCount + 1> kMixRows = {
 #undef DRO_MIX_BUFFER_ROW
 
 MixRowFunction mixRowFor(int32_t mode) noexcept {
-    if (mode == 33) return &mixRow<MixMultiply>;
+    if (mode == mix::mixId(mix::MixMode::Multiply)) return &mixRow<MixMultiply>;
     return kMixRows[static_cast<size_t>(mix::mixModeIndex(mode))];
 }
 

@@ -23,6 +23,8 @@ namespace {
 
 using mix::limit16;
 
+constexpr int32_t kMixNormal = mix::mixId(mix::MixMode::Normal);
+
 // A random byte table walked pixel by pixel. Reads wrap at its end, so a row longer
 // than the table (a brush above maxBrushSize) never reads past it.
 struct ByteCursor {
@@ -151,7 +153,7 @@ struct LowMode {
     }
 };
 
-// Mode 32 from the blend buffer: the buffer colour laid over by coverage alone.
+// Mix mode Normal from the blend buffer: the buffer colour laid over by coverage alone.
 struct BufferNormal {
     static void combine(const DabJob&, const Pixel& s, const Pixel& d, uint32_t v, Pixel& o) noexcept {
         const uint32_t i = 65536 - v;
@@ -168,7 +170,7 @@ struct Erase {
     }
 };
 
-// Mode 32, the tool colour over the destination; colour sums masked to the high half
+// Mix mode Normal, the tool colour over the destination; colour sums masked to the high half
 // before the division by the new alpha.
 struct Normal {
     static void combine(const DabJob&, const Pixel& s, const Pixel& d, uint32_t v, Pixel& o) noexcept {
@@ -580,10 +582,10 @@ constexpr std::array<RowFunction, mix::kMixModeCount + 1> kHighRows = {
 #undef DRO_MIX_ROW
 
 RowFunction rowFunctionFor(const DabJob& j, int32_t mixMode) noexcept {
-    if (mixMode >= 34) return kHighRows[static_cast<size_t>(mix::mixModeIndex(mixMode))];
-    if (j.fromBuffer && mixMode == 32) return &dabRow<LowMode<BufferNormal>>;
+    if (mixMode >= mix::kFirstListedMixMode) return kHighRows[static_cast<size_t>(mix::mixModeIndex(mixMode))];
+    if (j.fromBuffer && mixMode == kMixNormal) return &dabRow<LowMode<BufferNormal>>;
     if (j.erase) return &dabRow<LowMode<Erase>>;
-    if (mixMode == 32) return &dabRow<LowMode<Normal>>;
+    if (mixMode == kMixNormal) return &dabRow<LowMode<Normal>>;
     return &dabRow<LowMode<Multiply>>;
 }
 
@@ -738,7 +740,7 @@ void drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
     if (canSample && rows > 0 && j.sq.right > j.sq.left) {
         RowFunction rowFn = rowFunctionFor(j, t.mixMode);
         const bool varies = (j.pixColorVary > 0 && j.colorTable) || (j.pixLumVary > 0 && j.lumTable);
-        if (testhooks::dabRowKernels() && t.mixMode == 32 && !j.fromBuffer && !j.erase && !j.rotate && !varies &&
+        if (testhooks::dabRowKernels() && t.mixMode == kMixNormal && !j.fromBuffer && !j.erase && !j.rotate && !varies &&
             listColumns(j)) {
             j.normal.source[0] = j.dab[0], j.normal.source[1] = j.dab[1];
             j.normal.source[2] = j.dab[2], j.normal.source[3] = j.dab[3];
@@ -747,7 +749,7 @@ void drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
             j.normal.blobLocked = j.blobLocked;
             j.normal.alphaLevel = j.alphaLevel > 0 ? static_cast<uint32_t>(j.alphaLevel) : 0;
             rowFn = &toolNormalDabRow;
-        } else if (testhooks::dabRowKernels() && t.mixMode == 32 && j.fromBuffer && !j.erase && !j.rotate && !varies &&
+        } else if (testhooks::dabRowKernels() && t.mixMode == kMixNormal && j.fromBuffer && !j.erase && !j.rotate && !varies &&
                    listColumns(j)) {
             rowFn = j.pickUp ? &bufferNormalDabRow<true> : &bufferNormalDabRow<false>;
         }

@@ -318,6 +318,22 @@ inline constexpr std::array<int32_t, kMixModeCount> kMixModeIds = {
 #undef DRO_MIX_ID
 };
 
+// Mix mode ids, a type of their own: mix mode 32 (Normal) is not blend mode 32. The
+// two below 34 are the dab's own rules; the rest come from the list.
+enum class MixMode : int32_t {
+    Normal = 32,
+    Multiply = 33,
+#define DRO_MIX_ENUM(id, name) name = id,
+    DRO_MIX_MODE_LIST(DRO_MIX_ENUM)
+#undef DRO_MIX_ENUM
+};
+
+constexpr int32_t mixId(MixMode mode) noexcept { return static_cast<int32_t>(mode); }
+
+// The first id with a mode function; ids below it combine by the low rules.
+inline constexpr int32_t kFirstListedMixMode = mixId(MixMode::Screen);
+static_assert(kMixModeIds.front() == kFirstListedMixMode);
+
 // Position of a mode id in the list, or kMixModeCount (Plain) when it has no formula.
 constexpr int mixModeIndex(int32_t mode) noexcept {
     for (int i = 0; i < kMixModeCount; ++i) {
@@ -325,8 +341,5 @@ constexpr int mixModeIndex(int32_t mode) noexcept {
     }
     return kMixModeCount;
 }
-
-// The mode result for one pixel, chosen by id at run time (tests, the blend-buffer mix).
-Outcome applyMixMode(int32_t mode, const Rgb& s, const Rgb& d, Rgb& c, const Context& x) noexcept;
 
 }  // namespace dro::mix

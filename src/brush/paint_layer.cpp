@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "brush/tool_settings.h"
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "composite/merge_block.h"
 #include "core/allocation.h"
 #include "core/canvas.h"

@@ -7,6 +7,7 @@
 #include "brush/brush_buffers.h"
 #include "brush/brush_shape.h"
 #include "brush/grain.h"
+#include "brush/mix_modes.h"
 #include "core/canvas.h"
 #include "core/frame_state.h"
 #include "core/last_error.h"
@@ -164,7 +165,7 @@ void setTool(const ToolDescription& d) {
     t.invertShape = static_cast<uint8_t>(d.invertShape);
     t.unusedArg13 = static_cast<uint8_t>(d.unused13);
     t.shapeParam = d.shapeParam;
-    t.mixMode = 32;
+    t.mixMode = mix::mixId(mix::MixMode::Normal);
 
     if (t.grainCellSize != 0) {
         buildRandomGrain();

@@ -12,7 +12,7 @@
 #include <array>
 #include <cstdint>
 
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "composite/work_pixel.h"
 
 namespace dro {
@@ -192,31 +192,44 @@ inline void luminanceAlphaInvert(WorkPixel& p, uint32_t) noexcept {
 
 }  // namespace alpha_mode
 
-// Indexed by id − kFirstAlphaMode.
-inline constexpr std::array<AlphaRewrite, kLastMode - kFirstAlphaMode + 1> kAlphaRewrites = {{
-    alpha_mode::normal,                                                     // 32
-    alpha_mode::filter,                                                     // 33
-    alpha_mode::blackOutline,                                               // 34
-    alpha_mode::outlineTint,                                                // 35
-    alpha_mode::outlineTint,                                                // 36
-    alpha_mode::invert,                                                     // 37
-    alpha_mode::shader,                                                     // 38
-    alpha_mode::shaderColour,                                               // 39
-    alpha_mode::shaderColour,                                               // 40
-    alpha_mode::highlightTexture,                                           // 41
-    alpha_mode::smooth,                                                     // 42
-    alpha_mode::smooth2,                                                    // 43
-    alpha_mode::smoothLum<alpha_mode::kLum, alpha_mode::lumAlpha>,          // 44
-    alpha_mode::smoothLum<alpha_mode::kLum2, alpha_mode::lumAlpha>,         // 45
-    alpha_mode::smoothLum<alpha_mode::kLum3, alpha_mode::lumAlpha>,         // 46
-    alpha_mode::smoothLum<alpha_mode::kLum3, alpha_mode::lumRampAlpha>,     // 47
-    alpha_mode::smoothLum<alpha_mode::kLum, alpha_mode::lumRampAlpha>,      // 48
-    alpha_mode::blackOutline,                                               // 49
-    alpha_mode::highlight,                                                  // 50
-    alpha_mode::layerMask,                                                  // 51
-    alpha_mode::luminanceAlpha,                                             // 52
-    alpha_mode::luminanceAlphaInvert,                                       // 53
+struct AlphaRewriteEntry {
+    BlendMode mode;
+    AlphaRewrite rewrite;
+};
+
+// Keyed by mode, in id order from kFirstAlphaMode; the check below keeps it so.
+inline constexpr std::array<AlphaRewriteEntry, kLastMode - kFirstAlphaMode + 1> kAlphaRewrites = {{
+    {BlendMode::AlphaNormal, alpha_mode::normal},
+    {BlendMode::AlphaFilter, alpha_mode::filter},
+    {BlendMode::AlphaBlackOutline, alpha_mode::blackOutline},
+    {BlendMode::AlphaOutlineTint1, alpha_mode::outlineTint},
+    {BlendMode::AlphaOutlineTint2, alpha_mode::outlineTint},
+    {BlendMode::AlphaInvert, alpha_mode::invert},
+    {BlendMode::AlphaShader, alpha_mode::shader},
+    {BlendMode::AlphaShaderColor, alpha_mode::shaderColour},
+    {BlendMode::AlphaShaderTexture2, alpha_mode::shaderColour},
+    {BlendMode::AlphaHighlightTexture2, alpha_mode::highlightTexture},
+    {BlendMode::AlphaSmooth, alpha_mode::smooth},
+    {BlendMode::AlphaSmooth2, alpha_mode::smooth2},
+    {BlendMode::AlphaSmoothLum, alpha_mode::smoothLum<alpha_mode::kLum, alpha_mode::lumAlpha>},
+    {BlendMode::AlphaSmoothLum2, alpha_mode::smoothLum<alpha_mode::kLum2, alpha_mode::lumAlpha>},
+    {BlendMode::AlphaSmoothLum3, alpha_mode::smoothLum<alpha_mode::kLum3, alpha_mode::lumAlpha>},
+    {BlendMode::AlphaSmoothLum4, alpha_mode::smoothLum<alpha_mode::kLum3, alpha_mode::lumRampAlpha>},
+    {BlendMode::AlphaSmoothLum5, alpha_mode::smoothLum<alpha_mode::kLum, alpha_mode::lumRampAlpha>},
+    {BlendMode::AlphaOverlayOutline, alpha_mode::blackOutline},
+    {BlendMode::AlphaHighlight, alpha_mode::highlight},
+    {BlendMode::LayerMask, alpha_mode::layerMask},
+    {BlendMode::LuminanceAlpha, alpha_mode::luminanceAlpha},
+    {BlendMode::LuminanceAlphaInvert, alpha_mode::luminanceAlphaInvert},
 }};
+
+constexpr bool rewritesKeyedById() noexcept {
+    for (size_t i = 0; i < kAlphaRewrites.size(); ++i) {
+        if (modeId(kAlphaRewrites[i].mode) != kFirstAlphaMode + static_cast<int32_t>(i)) return false;
+    }
+    return true;
+}
+static_assert(rewritesKeyedById());
 
 constexpr bool isAlphaMode(int32_t mode) noexcept { return mode >= kFirstAlphaMode && mode <= kLastMode; }
 
@@ -224,13 +237,15 @@ constexpr bool isAlphaMode(int32_t mode) noexcept { return mode >= kFirstAlphaMo
 // Texturize2 only matters when s != 0: with s = 0 the pixel has no alpha and both
 // modes give the same result.
 constexpr int32_t compositingModeAfterRewrite(int32_t mode) noexcept {
-    return (mode == 40 || mode == 41) ? kModeTexturize2 : mode;
+    return (mode == modeId(BlendMode::AlphaShaderTexture2) || mode == modeId(BlendMode::AlphaHighlightTexture2))
+               ? kModeTexturize2
+               : mode;
 }
 
 template <int32_t Mode>
 inline void rewriteAlpha(WorkPixel& p, uint32_t o) noexcept {
     if constexpr (isAlphaMode(Mode)) {
-        constexpr AlphaRewrite rewrite = kAlphaRewrites[Mode - kFirstAlphaMode];
+        constexpr AlphaRewrite rewrite = kAlphaRewrites[Mode - kFirstAlphaMode].rewrite;
         rewrite(p, o);
     }
 }
@@ -238,7 +253,7 @@ inline void rewriteAlpha(WorkPixel& p, uint32_t o) noexcept {
 // Rewrites p for any id (no-op outside 32..53) and returns the compositing mode.
 inline int32_t rewriteAlpha(int32_t mode, WorkPixel& p, uint32_t o) noexcept {
     if (!isAlphaMode(mode)) return mode;
-    kAlphaRewrites[static_cast<size_t>(mode - kFirstAlphaMode)](p, o);
+    kAlphaRewrites[static_cast<size_t>(mode - kFirstAlphaMode)].rewrite(p, o);
     return compositingModeAfterRewrite(mode);
 }
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/blend_mode_table.h"
 #include "composite/hsl.h"
 
 namespace dro {
@@ -36,7 +37,7 @@ struct BlendResult {
 using BlendFormula = void (*)(const BlendTerms&, BlendResult&) noexcept;
 using ChannelFormula = float (*)(float sca, float dca, const BlendTerms&) noexcept;
 
-inline constexpr int32_t kNormalFormulaIndex = 31;
+inline constexpr int32_t kNormalFormulaIndex = kUnassignedMode;
 
 // Formula index of a compositing mode: 0..30 themselves, everything else Normal.
 constexpr int32_t formulaIndex(int32_t mode) noexcept {
@@ -249,39 +250,53 @@ inline void texturize3(const BlendTerms& t, BlendResult& r) noexcept {
 
 }  // namespace blend
 
-inline constexpr std::array<BlendFormula, kNormalFormulaIndex + 1> kBlendFormulas = {{
-    blend::perChannel<blend::normal>,                                      // 0 Normal
-    blend::perChannel<blend::multiply>,                                    // 1 Multiply
-    blend::perChannel<blend::screen>,                                      // 2 Screen
-    blend::perChannel<blend::darken>,                                      // 3 Darken
-    blend::perChannel<blend::lighten>,                                     // 4 Lighten
-    blend::perChannel<blend::difference>,                                  // 5 Difference
-    blend::perChannel<blend::exclusion>,                                   // 6 Negation
-    blend::perChannel<blend::exclusion>,                                   // 7 Exclusion
-    blend::perChannel<blend::bitwise<std::bit_and<int32_t>>>,              // 8 AND
-    blend::perChannel<blend::bitwise<std::bit_or<int32_t>>>,               // 9 OR
-    blend::perChannel<blend::bitwise<std::bit_xor<int32_t>>>,              // 10 XOR
-    blend::perChannel<blend::overlay>,                                     // 11 Overlay
-    blend::perChannel<blend::hardLight>,                                   // 12 Hard Light
-    blend::perChannel<blend::softLight>,                                   // 13 Soft Light
-    blend::perChannel<blend::dodge>,                                       // 14 Dodge
-    blend::perChannel<blend::burn>,                                        // 15 Burn
-    blend::perChannel<blend::normal>,                                      // 16 Reflect
-    blend::perChannel<blend::normal>,                                      // 17 Glow
-    blend::perChannelSumAlpha<blend::add>,                                 // 18 Add
-    blend::perChannelSumAlpha<blend::subtract>,                            // 19 Subtract
-    blend::colour<false>,                                                  // 20 Color
-    blend::colour<true>,                                                   // 21 Hard Color
-    blend::colorize,                                                       // 22 Colorize
-    blend::hslBlend<blend::From::S, blend::From::D, blend::From::D>,       // 23 HSL Hue
-    blend::hslBlend<blend::From::D, blend::From::S, blend::From::D>,       // 24 HSL Sat
-    blend::hslBlend<blend::From::D, blend::From::D, blend::From::S>,       // 25 HSL Lum
-    blend::hslBlend<blend::From::S, blend::From::S, blend::From::D>,       // 26 HSL Color
-    blend::texturize,                                                      // 27 Texturize
-    blend::texturize2,                                                     // 28 Texturize2
-    blend::texturize3,                                                     // 29 Texturize3
-    blend::perChannel<blend::normal>,                                      // 30 Silhoulette
-    blend::perChannel<blend::normal>,                                      // 31 and up
+// Keyed by id; the check below keeps each formula at its mode's index.
+struct FormulaEntry {
+    int32_t mode;
+    BlendFormula formula;
+};
+
+inline constexpr std::array<FormulaEntry, kNormalFormulaIndex + 1> kBlendFormulas = {{
+    {modeId(BlendMode::Normal), blend::perChannel<blend::normal>},
+    {modeId(BlendMode::Multiply), blend::perChannel<blend::multiply>},
+    {modeId(BlendMode::Screen), blend::perChannel<blend::screen>},
+    {modeId(BlendMode::Darken), blend::perChannel<blend::darken>},
+    {modeId(BlendMode::Lighten), blend::perChannel<blend::lighten>},
+    {modeId(BlendMode::Difference), blend::perChannel<blend::difference>},
+    {modeId(BlendMode::Negation), blend::perChannel<blend::exclusion>},
+    {modeId(BlendMode::Exclusion), blend::perChannel<blend::exclusion>},
+    {modeId(BlendMode::BitAnd), blend::perChannel<blend::bitwise<std::bit_and<int32_t>>>},
+    {modeId(BlendMode::BitOr), blend::perChannel<blend::bitwise<std::bit_or<int32_t>>>},
+    {modeId(BlendMode::BitXor), blend::perChannel<blend::bitwise<std::bit_xor<int32_t>>>},
+    {modeId(BlendMode::Overlay), blend::perChannel<blend::overlay>},
+    {modeId(BlendMode::HardLight), blend::perChannel<blend::hardLight>},
+    {modeId(BlendMode::SoftLight), blend::perChannel<blend::softLight>},
+    {modeId(BlendMode::Dodge), blend::perChannel<blend::dodge>},
+    {modeId(BlendMode::Burn), blend::perChannel<blend::burn>},
+    {modeId(BlendMode::Reflect), blend::perChannel<blend::normal>},
+    {modeId(BlendMode::Glow), blend::perChannel<blend::normal>},
+    {modeId(BlendMode::Add), blend::perChannelSumAlpha<blend::add>},
+    {modeId(BlendMode::Subtract), blend::perChannelSumAlpha<blend::subtract>},
+    {modeId(BlendMode::Color), blend::colour<false>},
+    {modeId(BlendMode::HardColor), blend::colour<true>},
+    {modeId(BlendMode::Colorize), blend::colorize},
+    {modeId(BlendMode::HSLHue), blend::hslBlend<blend::From::S, blend::From::D, blend::From::D>},
+    {modeId(BlendMode::HSLSat), blend::hslBlend<blend::From::D, blend::From::S, blend::From::D>},
+    {modeId(BlendMode::HSLLum), blend::hslBlend<blend::From::D, blend::From::D, blend::From::S>},
+    {modeId(BlendMode::HSLColor), blend::hslBlend<blend::From::S, blend::From::S, blend::From::D>},
+    {modeId(BlendMode::Texturize), blend::texturize},
+    {modeId(BlendMode::Texturize2), blend::texturize2},
+    {modeId(BlendMode::Texturize3), blend::texturize3},
+    {modeId(BlendMode::Silhouette), blend::perChannel<blend::normal>},
+    {kUnassignedMode, blend::perChannel<blend::normal>},  // and every id above
 }};
+
+constexpr bool formulasKeyedByIndex() noexcept {
+    for (size_t i = 0; i < kBlendFormulas.size(); ++i) {
+        if (kBlendFormulas[i].mode != static_cast<int32_t>(i)) return false;
+    }
+    return true;
+}
+static_assert(formulasKeyedByIndex());
 
 }  // namespace dro

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "composite/merge_block.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
@@ -27,7 +27,7 @@ MergeBlockCall layerCall(int32_t index, const LayerSlot& source) noexcept {
         const LayerSlot& mask = canvas().layerSlots[static_cast<size_t>(maskIndex)];
         if (mask.width == source.width && mask.height == source.height) {
             call.mask = mask.pixels.get();
-            call.maskMode = kMaskModeLayerMask;
+            call.maskMode = kModeLayerMask;
         }
     }
     return call;

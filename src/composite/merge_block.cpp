@@ -20,17 +20,19 @@ enum class SameModeAction {
 
 constexpr SameModeAction sameModeAction(int32_t mode, uint32_t s) noexcept {
     using enum SameModeAction;
+    using M = BlendMode;
     if (mode < kFirstAlphaMode || mode > kLastMode) return Composite;
-    if ((mode >= 32 && mode <= 42) || mode == 49) return s != 0 ? Replace : Composite;
-    if (mode == 43) return s < 0x1FFF ? Clear : (s >= 0x23FF ? Replace : Multiply);
-    if (mode >= 44 && mode <= 46) return s > 0x1FFE ? Replace : Clear;
-    if (mode == 47 || mode == 48) return s > 0x1FFE ? (s >= 0x23FF ? Replace : Multiply) : Clear;
-    if (mode == 50) return s < 0x7F01 ? Clear : Replace;
-    if (mode == kModeLayerMask) return Clear;
-    return Rewrite;  // 52, 53
+    const auto id = static_cast<BlendMode>(mode);
+    if ((id >= M::AlphaNormal && id <= M::AlphaSmooth) || id == M::AlphaOverlayOutline) return s != 0 ? Replace : Composite;
+    if (id == M::AlphaSmooth2) return s < 0x1FFF ? Clear : (s >= 0x23FF ? Replace : Multiply);
+    if (id >= M::AlphaSmoothLum && id <= M::AlphaSmoothLum3) return s > 0x1FFE ? Replace : Clear;
+    if (id == M::AlphaSmoothLum4 || id == M::AlphaSmoothLum5) return s > 0x1FFE ? (s >= 0x23FF ? Replace : Multiply) : Clear;
+    if (id == M::AlphaHighlight) return s < 0x7F01 ? Clear : Replace;
+    if (id == M::LayerMask) return Clear;
+    return Rewrite;  // the luminance alphas
 }
 
-constexpr int32_t kMultiply = 1;
+constexpr int32_t kMultiply = modeId(BlendMode::Multiply);
 
 template <int32_t Mode>
 bool sameModePixel(WorkPixel& dst, WorkPixel src, const MergeBlockCall& call, bool clearsEmpty, uint32_t o) noexcept {
@@ -58,7 +60,7 @@ bool sameModePixel(WorkPixel& dst, WorkPixel src, const MergeBlockCall& call, bo
 // time, so the loop holds no switch on them.
 template <int32_t Mode, bool SameMode>
 void mergeRows(const MergeBlockCall& call, uint32_t o) noexcept {
-    const bool useMask = call.mask && call.maskMode == kMaskModeLayerMask;
+    const bool useMask = call.mask && call.maskMode == kModeLayerMask;
     // The empty-destination list is tested against the mode as passed.
     constexpr bool clearsEmpty = clearsEmptyDestination(Mode);
     const uint32_t preScale = static_cast<uint32_t>(call.preOpacity) + 1;
@@ -104,17 +106,11 @@ constexpr std::array<RowMerge, sizeof...(Modes)> rowMerges(std::integer_sequence
 constexpr auto kRowMerges = rowMerges<false>(std::make_integer_sequence<int32_t, kLastMode + 1>{});
 constexpr auto kSameModeRowMerges = rowMerges<true>(std::make_integer_sequence<int32_t, kLastMode + 1>{});
 
-// Ids outside 0..53 merge as the unassigned 31 (below) or as Alpha Normal (above),
-// which is how the per-pixel rule reads them.
-constexpr int32_t tableIndex(int32_t mode) noexcept {
-    return mode < 0 ? 31 : (mode > kLastMode ? kFirstAlphaMode : mode);
-}
-
 }  // namespace
 
 void MergeBlock(const MergeBlockCall& call) noexcept {
     if (!call.source || !call.destination || call.width <= 0 || call.height <= 0) return;
-    const auto index = static_cast<size_t>(tableIndex(call.mode));
+    const auto index = static_cast<size_t>(modeTableIndex(call.mode));
     const RowMerge merge = call.sameMode ? kSameModeRowMerges[index] : kRowMerges[index];
     merge(call, canvas().alphaLayerOpacity);
 }

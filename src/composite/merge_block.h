@@ -7,8 +7,6 @@
 
 namespace dro {
 
-inline constexpr int32_t kMaskModeLayerMask = 51;
-
 struct MergeBlockCall {
     const uint16_t* source = nullptr;  // RGBA64; nothing is done when null
     int32_t sourceX = 0;
@@ -22,7 +20,7 @@ struct MergeBlockCall {
     int32_t destinationY = 0;
     int32_t destinationStride = 0;     // in 16-bit values
     int32_t mode = 0;
-    int32_t maskMode = 0;              // 51 to use the mask
+    int32_t maskMode = 0;              // kModeLayerMask to use the mask
     int32_t opacity = 256;             // 0..256, after the rewrite
     int32_t preOpacity = 255;          // 0..255, before the rewrite
     bool alphaLock = false;

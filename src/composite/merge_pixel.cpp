@@ -23,16 +23,11 @@ constexpr std::array<SourceComposite, sizeof...(Formulas)> sourceComposites(
 constexpr auto kPixelMerges = pixelMerges(std::make_integer_sequence<int32_t, kLastMode + 1>{});
 constexpr auto kSourceComposites = sourceComposites(std::make_integer_sequence<int32_t, kNormalFormulaIndex + 1>{});
 
-constexpr int32_t kUnassignedMode = 31;
 static_assert(!isAlphaMode(kUnassignedMode) && formulaIndex(kUnassignedMode) == kNormalFormulaIndex);
 
 }  // namespace
 
-PixelMerge pixelMergeFor(int32_t mode) noexcept {
-    if (mode < 0) return kPixelMerges[kUnassignedMode];
-    if (mode > kLastMode) return kPixelMerges[kFirstAlphaMode];  // Alpha Normal rewrites nothing
-    return kPixelMerges[static_cast<size_t>(mode)];
-}
+PixelMerge pixelMergeFor(int32_t mode) noexcept { return kPixelMerges[static_cast<size_t>(modeTableIndex(mode))]; }
 
 SourceComposite sourceCompositeFor(int32_t mode) noexcept {
     return kSourceComposites[static_cast<size_t>(formulaIndex(mode))];

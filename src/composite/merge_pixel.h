@@ -15,7 +15,7 @@
 
 #include "composite/alpha_modes.h"
 #include "composite/blend_formulas.h"
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "composite/work_pixel.h"
 
 namespace dro {
@@ -29,7 +29,11 @@ constexpr bool skipsTransparentSource(int32_t mode, uint32_t s) noexcept {
 // Modes that turn a transparent destination pixel into transparent black instead of
 // copying the source onto it. Tested against the mode a pixel composites with.
 constexpr bool clearsEmptyDestination(int32_t mode) noexcept {
-    return mode == 20 || mode == 21 || mode == 27 || mode == 28 || mode == 29;
+    using enum BlendMode;
+    for (const BlendMode m : {Color, HardColor, Texturize, Texturize2, Texturize3}) {
+        if (mode == modeId(m)) return true;
+    }
+    return false;
 }
 
 // Opacity 0..255 scales alpha by (opacity + 1)/256; 255 and above leave it. Unsigned
@@ -90,7 +94,7 @@ inline bool compositeSource(WorkPixel& dst, const WorkPixel& src, int32_t opacit
 
     BlendResult r;
     r.ra = t.invDa * t.sa + t.da;
-    constexpr BlendFormula formula = kBlendFormulas[Formula];
+    constexpr BlendFormula formula = kBlendFormulas[Formula].formula;
     formula(t, r);
 
     // Ra > 0 here: either a > 0 enters the union, or Ra = Da with d > 0.

@@ -11,7 +11,7 @@
 #include "brush/paint_layer.h"
 #include "brush/tool_settings.h"
 #include "composite/alpha_modes.h"
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "composite/merge_pixel.h"
 #include "composite/render_accumulator.h"
 #include "composite/render_kernels.h"
@@ -161,11 +161,7 @@ inline void mergeStroke(const Stroke& st, uint16_t* p, const uint16_t* q, uint32
     if (st.merge(d, {q[0], q[1], q[2], sa}, st.opacity, st.alphaLock, o)) storeSaturated(p, d);
 }
 
-// Ids outside 0..53 merge as the unassigned 31 (below) or Alpha Normal (above), as
-// the per-pixel rule reads them.
-constexpr size_t tableIndex(int32_t mode) noexcept {
-    return static_cast<size_t>(mode < 0 ? 31 : (mode > kLastMode ? kFirstAlphaMode : mode));
-}
+constexpr size_t tableIndex(int32_t mode) noexcept { return static_cast<size_t>(modeTableIndex(mode)); }
 
 // Steps 6 to 9 for one output pixel showing canvas (cx, cy): tracing, checkerboard,
 // mask tint, and the three bytes blue, green, red.

@@ -75,7 +75,7 @@ inline void compositeOntoAccumulator(AccumulatorPixel& d, const WorkPixel& src, 
     }
     BlendResult r;
     r.ra = t.invDa * t.sa + t.da;
-    constexpr BlendFormula formula = kBlendFormulas[Formula];
+    constexpr BlendFormula formula = kBlendFormulas[Formula].formula;
     formula(t, r);
 
     const float ra = clampUnit(r.ra);

@@ -1,5 +1,6 @@
 #include "core/layer_alpha.h"
 
+#include "core/blend_mode_table.h"
 #include "core/canvas.h"
 #include "core/pixel_format.h"
 
@@ -88,7 +89,7 @@ void setLayerAlpha(int32_t index, int32_t alpha16) noexcept {
 
 void normalizeLayerAlpha(int32_t index) noexcept {
     LayerSlot* slot = filledSlotAt(index);
-    if (!slot || slot->mode > 31) return;
+    if (!slot || slot->mode > kUnassignedMode) return;
     const uint32_t opacity = slot->opacity;
     forEachOwnPixel(*slot, [opacity](uint16_t* px) { px[3] = static_cast<uint16_t>((px[3] * opacity) >> 8); });
     slot->opacity = 256;

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "brush/texture_map.h"
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
 #include "core/plane_copy.h"

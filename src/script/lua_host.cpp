@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "core/canvas.h"
 #include "core/transfer_load.h"
 #include "imaging/working_buffers.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <random>
 
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "composite/hsl.h"
 #include "composite/merge_pixel.h"
 #include "core/canvas.h"

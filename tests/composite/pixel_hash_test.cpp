@@ -12,7 +12,7 @@
 
 #include "brush/dab_fixture.h"
 #include "brush/mix_modes.h"
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "composite/render.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "brush/tool_settings.h"
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "composite/render_fixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "brush/tool_settings.h"
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 #include "mask/mask_state.h"
 #include "script/fast_pixel_api.h"
 #include "script/lua_host.h"

@@ -1,4 +1,4 @@
-#include "composite/blend_mode_table.h"
+#include "core/blend_mode_table.h"
 
 namespace dro {
 
