@@ -15,14 +15,18 @@
 
 #include "core/blend_mode_table.h"
 #include "composite/hsl.h"
+#include "composite/lanes.h"
 
 namespace dro {
 
-struct BlendTerms {
+struct AlphaTerms {
     float sa;
     float da;
     float invSa;  // 1 − Sa
     float invDa;  // 1 − Da
+};
+
+struct BlendTerms : AlphaTerms {
     std::array<float, 3> sca;
     std::array<float, 3> dca;
     std::array<uint32_t, 3> sc;  // source colour, not normalised
@@ -35,7 +39,7 @@ struct BlendResult {
 };
 
 using BlendFormula = void (*)(const BlendTerms&, BlendResult&) noexcept;
-using ChannelFormula = float (*)(float sca, float dca, const BlendTerms&) noexcept;
+using LaneFormula = F4 (*)(F4 sca, F4 dca, const AlphaTerms&) noexcept;
 
 inline constexpr int32_t kNormalFormulaIndex = kUnassignedMode;
 
@@ -54,107 +58,141 @@ inline int32_t truncSaturated(float v) noexcept {
     return static_cast<int32_t>(v);
 }
 
+// Rules that run on either number type V: a float channel or the lanes of F4, with
+// the alphas as floats. Each is one struct so that a table can name it for both.
+
 // Sca + Dca·(1 − Sa)
-inline float normal(float s, float d, const BlendTerms& t) noexcept { return s + d * t.invSa; }
+struct Normal {
+    template <class V>
+    static V apply(V s, V d, const AlphaTerms& t) noexcept { return s + d * t.invSa; }
+};
 
 // Sca·Dca + Sca·(1 − Da) + Dca·(1 − Sa)
-inline float multiply(float s, float d, const BlendTerms& t) noexcept {
-    return s * d + s * t.invDa + d * t.invSa;
-}
+struct Multiply {
+    template <class V>
+    static V apply(V s, V d, const AlphaTerms& t) noexcept { return s * d + s * t.invDa + d * t.invSa; }
+};
 
 // Sca + Dca − Sca·Dca
-inline float screen(float s, float d, const BlendTerms&) noexcept { return s + d - s * d; }
+struct Screen {
+    template <class V>
+    static V apply(V s, V d, const AlphaTerms&) noexcept { return s + d - s * d; }
+};
 
 // Dca·Sa ≤ Sca·Da ? Dca + Sca·(1 − Da) : Sca + Dca·(1 − Sa)
-inline float darken(float s, float d, const BlendTerms& t) noexcept {
-    return d * t.sa <= s * t.da ? d + s * t.invDa : s + d * t.invSa;
-}
+struct Darken {
+    template <class V>
+    static V apply(V s, V d, const AlphaTerms& t) noexcept {
+        return pick(d * t.sa <= s * t.da, d + s * t.invDa, s + d * t.invSa);
+    }
+};
 
 // Sca·Da ≤ Dca·Sa ? Dca + Sca·(1 − Da) : Sca + Dca·(1 − Sa)
-inline float lighten(float s, float d, const BlendTerms& t) noexcept {
-    return s * t.da <= d * t.sa ? d + s * t.invDa : s + d * t.invSa;
-}
+struct Lighten {
+    template <class V>
+    static V apply(V s, V d, const AlphaTerms& t) noexcept {
+        return pick(s * t.da <= d * t.sa, d + s * t.invDa, s + d * t.invSa);
+    }
+};
 
 // Sca + Dca − 2·min(Sca·Da, Dca·Sa)
-inline float difference(float s, float d, const BlendTerms& t) noexcept {
-    return s + d - 2.0f * std::min(s * t.da, d * t.sa);
-}
+struct Difference {
+    template <class V>
+    static V apply(V s, V d, const AlphaTerms& t) noexcept { return s + d - 2.0f * minOf<V>(s * t.da, d * t.sa); }
+};
 
 // Sca·Da + Dca·Sa − 2·Sca·Dca + Sca·(1 − Da) + Dca·(1 − Sa)   (Negation and Exclusion)
-inline float exclusion(float s, float d, const BlendTerms& t) noexcept {
-    return s * t.da + d * t.sa - 2.0f * s * d + s * t.invDa + d * t.invSa;
-}
-
-// (trunc(Sca·Sa·65535) op trunc(Dca·65535)) / 65535; the source is weighted by Sa twice.
-template <class Op>
-inline float bitwise(float s, float d, const BlendTerms& t) noexcept {
-    const int32_t src = truncSaturated(s * t.sa * 65535.0f);
-    const int32_t dst = truncSaturated(d * 65535.0f);
-    return static_cast<float>(Op{}(src, dst)) / 65535.0f;
-}
+struct Exclusion {
+    template <class V>
+    static V apply(V s, V d, const AlphaTerms& t) noexcept {
+        return s * t.da + d * t.sa - 2.0f * s * d + s * t.invDa + d * t.invSa;
+    }
+};
 
 // Overlay when the test is on Dca, Hard Light when it is on Sca:
 // dark ? 2·Sca·Dca + Sca·(1 − Da) + Dca·(1 − Sa)
 //      : Sa·Da − 2·(Da − Dca)·(Sa − Sca) + Sca·(1 − Da) + Dca·(1 − Sa)
-inline float overlayCore(float s, float d, const BlendTerms& t, bool dark) noexcept {
-    if (dark) return 2.0f * s * d + s * t.invDa + d * t.invSa;
-    return t.sa * t.da - 2.0f * (t.da - d) * (t.sa - s) + s * t.invDa + d * t.invSa;
-}
+template <bool TestOnSource>
+struct OverlayRule {
+    template <class V>
+    static V apply(V s, V d, const AlphaTerms& t) noexcept {
+        const V dark = 2.0f * s * d + s * t.invDa + d * t.invSa;
+        const V light = t.sa * t.da - 2.0f * (t.da - d) * (t.sa - s) + s * t.invDa + d * t.invSa;
+        if constexpr (TestOnSource) return pick(2.0f * s < t.sa, dark, light);  // 2·Sca < Sa
+        else return pick(2.0f * d < t.da, dark, light);                         // 2·Dca < Da
+    }
+};
+using Overlay = OverlayRule<false>;
+using HardLight = OverlayRule<true>;
 
-// test 2·Dca < Da
-inline float overlay(float s, float d, const BlendTerms& t) noexcept {
-    return overlayCore(s, d, t, 2.0f * d < t.da);
-}
+// Sca + Dca
+struct Add {
+    template <class V>
+    static V apply(V s, V d, const AlphaTerms&) noexcept { return s + d; }
+};
 
-// test 2·Sca < Sa
-inline float hardLight(float s, float d, const BlendTerms& t) noexcept {
-    return overlayCore(s, d, t, 2.0f * s < t.sa);
-}
+// Sca + Dca − Sa·Da
+struct Subtract {
+    template <class V>
+    static V apply(V s, V d, const AlphaTerms& t) noexcept { return s + d - t.sa * t.da; }
+};
+
+// Float-only rules: each reads its channel alone, so the lanes keep the scalar code.
+
+// (trunc(Sca·Sa·65535) op trunc(Dca·65535)) / 65535; the source is weighted by Sa twice.
+template <class Op>
+struct Bitwise {
+    static float apply(float s, float d, const AlphaTerms& t) noexcept {
+        const int32_t src = truncSaturated(s * t.sa * 65535.0f);
+        const int32_t dst = truncSaturated(d * 65535.0f);
+        return static_cast<float>(Op{}(src, dst)) / 65535.0f;
+    }
+};
 
 // m = Dca/Da;
 // 2·Sca < Sa:  Dca·(Sa + (2·Sca − Sa)·(1 − m)) + Sca·(1 − Da) + Dca·(1 − Sa)
 // 8·Dca ≤ Da:  Dca·(Sa + (2·Sca − Sa)·(1 − m)·(3 − 8·m)) + Sca·(1 − Da) + Dca·(1 − Sa)
 // otherwise:   Dca·Sa + (2·Sca − Sa)·(√m·Da − Dca) + Sca·(1 − Da) + Dca·(1 − Sa)
-inline float softLight(float s, float d, const BlendTerms& t) noexcept {
-    const float m = d / t.da;
-    if (2.0f * s < t.sa) return d * (t.sa + (2.0f * s - t.sa) * (1.0f - m)) + s * t.invDa + d * t.invSa;
-    if (8.0f * d <= t.da) {
-        return d * (t.sa + (2.0f * s - t.sa) * (1.0f - m) * (3.0f - 8.0f * m)) + s * t.invDa + d * t.invSa;
+struct SoftLight {
+    static float apply(float s, float d, const AlphaTerms& t) noexcept {
+        const float m = d / t.da;
+        if (2.0f * s < t.sa) return d * (t.sa + (2.0f * s - t.sa) * (1.0f - m)) + s * t.invDa + d * t.invSa;
+        if (8.0f * d <= t.da) {
+            return d * (t.sa + (2.0f * s - t.sa) * (1.0f - m) * (3.0f - 8.0f * m)) + s * t.invDa + d * t.invSa;
+        }
+        return d * t.sa + (2.0f * s - t.sa) * (std::sqrt(m) * t.da - d) + s * t.invDa + d * t.invSa;
     }
-    return d * t.sa + (2.0f * s - t.sa) * (std::sqrt(m) * t.da - d) + s * t.invDa + d * t.invSa;
-}
+};
 
 // Sca·Da + Dca·Sa ≥ Sa·Da ? Sa·Da + Sca·(1 − Da) + Dca·(1 − Sa)
 //                         : Dca·Sa / (1 − Sca/Sa) + Sca·(1 − Da) + Dca·(1 − Sa)
-inline float dodge(float s, float d, const BlendTerms& t) noexcept {
-    if (s * t.da + d * t.sa >= t.sa * t.da) return t.sa * t.da + s * t.invDa + d * t.invSa;
-    return d * t.sa / (1.0f - s / t.sa) + s * t.invDa + d * t.invSa;
-}
+struct Dodge {
+    static float apply(float s, float d, const AlphaTerms& t) noexcept {
+        if (s * t.da + d * t.sa >= t.sa * t.da) return t.sa * t.da + s * t.invDa + d * t.invSa;
+        return d * t.sa / (1.0f - s / t.sa) + s * t.invDa + d * t.invSa;
+    }
+};
 
 // Sca·Da + Dca·Sa > Sa·Da ? Sa·(Sca·Da + Dca·Sa − Sa·Da) / Sca + Sca·(1 − Da) + Dca·(1 − Sa)
 //                        : Sca·(1 − Da) + Dca·(1 − Sa)
-inline float burn(float s, float d, const BlendTerms& t) noexcept {
-    if (s * t.da + d * t.sa > t.sa * t.da) {
-        return t.sa * (s * t.da + d * t.sa - t.sa * t.da) / s + s * t.invDa + d * t.invSa;
+struct Burn {
+    static float apply(float s, float d, const AlphaTerms& t) noexcept {
+        if (s * t.da + d * t.sa > t.sa * t.da) {
+            return t.sa * (s * t.da + d * t.sa - t.sa * t.da) / s + s * t.invDa + d * t.invSa;
+        }
+        return s * t.invDa + d * t.invSa;
     }
-    return s * t.invDa + d * t.invSa;
-}
+};
 
-// Sca + Dca
-inline float add(float s, float d, const BlendTerms&) noexcept { return s + d; }
-
-// Sca + Dca − Sa·Da
-inline float subtract(float s, float d, const BlendTerms& t) noexcept { return s + d - t.sa * t.da; }
-
-template <ChannelFormula F>
+template <class Rule>
 inline void perChannel(const BlendTerms& t, BlendResult& r) noexcept {
-    for (int i = 0; i < 3; ++i) r.rc[i] = F(t.sca[i], t.dca[i], t);
+    for (size_t i = 0; i < 3; ++i) r.rc[i] = Rule::apply(t.sca[i], t.dca[i], t);
 }
 
 // Ra = Sa + Da (the finish clamps it back to 1).
-template <ChannelFormula F>
+template <class Rule>
 inline void perChannelSumAlpha(const BlendTerms& t, BlendResult& r) noexcept {
-    perChannel<F>(t, r);
+    perChannel<Rule>(t, r);
     r.ra = t.sa + t.da;
 }
 
@@ -250,33 +288,49 @@ inline void texturize3(const BlendTerms& t, BlendResult& r) noexcept {
 
 }  // namespace blend
 
-// Keyed by id; the check below keeps each formula at its mode's index.
+// Keyed by id; the check below keeps each formula at its mode's index. A formula
+// whose channel rule runs on either number type names it for the lanes too.
 struct FormulaEntry {
     int32_t mode;
     BlendFormula formula;
+    LaneFormula lanes = nullptr;  // null: the lanes keep the scalar formula
+    bool sumsAlpha = false;       // Ra = Sa + Da instead of the union
 };
 
+template <class Rule>
+constexpr FormulaEntry channelEntry(BlendMode mode) noexcept {
+    return {modeId(mode), blend::perChannel<Rule>, &Rule::template apply<F4>};
+}
+template <class Rule>
+constexpr FormulaEntry sumAlphaEntry(BlendMode mode) noexcept {
+    return {modeId(mode), blend::perChannelSumAlpha<Rule>, &Rule::template apply<F4>, true};
+}
+template <class Rule>
+constexpr FormulaEntry floatChannelEntry(BlendMode mode) noexcept {
+    return {modeId(mode), blend::perChannel<Rule>};
+}
+
 inline constexpr std::array<FormulaEntry, kNormalFormulaIndex + 1> kBlendFormulas = {{
-    {modeId(BlendMode::Normal), blend::perChannel<blend::normal>},
-    {modeId(BlendMode::Multiply), blend::perChannel<blend::multiply>},
-    {modeId(BlendMode::Screen), blend::perChannel<blend::screen>},
-    {modeId(BlendMode::Darken), blend::perChannel<blend::darken>},
-    {modeId(BlendMode::Lighten), blend::perChannel<blend::lighten>},
-    {modeId(BlendMode::Difference), blend::perChannel<blend::difference>},
-    {modeId(BlendMode::Negation), blend::perChannel<blend::exclusion>},
-    {modeId(BlendMode::Exclusion), blend::perChannel<blend::exclusion>},
-    {modeId(BlendMode::BitAnd), blend::perChannel<blend::bitwise<std::bit_and<int32_t>>>},
-    {modeId(BlendMode::BitOr), blend::perChannel<blend::bitwise<std::bit_or<int32_t>>>},
-    {modeId(BlendMode::BitXor), blend::perChannel<blend::bitwise<std::bit_xor<int32_t>>>},
-    {modeId(BlendMode::Overlay), blend::perChannel<blend::overlay>},
-    {modeId(BlendMode::HardLight), blend::perChannel<blend::hardLight>},
-    {modeId(BlendMode::SoftLight), blend::perChannel<blend::softLight>},
-    {modeId(BlendMode::Dodge), blend::perChannel<blend::dodge>},
-    {modeId(BlendMode::Burn), blend::perChannel<blend::burn>},
-    {modeId(BlendMode::Reflect), blend::perChannel<blend::normal>},
-    {modeId(BlendMode::Glow), blend::perChannel<blend::normal>},
-    {modeId(BlendMode::Add), blend::perChannelSumAlpha<blend::add>},
-    {modeId(BlendMode::Subtract), blend::perChannelSumAlpha<blend::subtract>},
+    channelEntry<blend::Normal>(BlendMode::Normal),
+    channelEntry<blend::Multiply>(BlendMode::Multiply),
+    channelEntry<blend::Screen>(BlendMode::Screen),
+    channelEntry<blend::Darken>(BlendMode::Darken),
+    channelEntry<blend::Lighten>(BlendMode::Lighten),
+    channelEntry<blend::Difference>(BlendMode::Difference),
+    channelEntry<blend::Exclusion>(BlendMode::Negation),
+    channelEntry<blend::Exclusion>(BlendMode::Exclusion),
+    floatChannelEntry<blend::Bitwise<std::bit_and<int32_t>>>(BlendMode::BitAnd),
+    floatChannelEntry<blend::Bitwise<std::bit_or<int32_t>>>(BlendMode::BitOr),
+    floatChannelEntry<blend::Bitwise<std::bit_xor<int32_t>>>(BlendMode::BitXor),
+    channelEntry<blend::Overlay>(BlendMode::Overlay),
+    channelEntry<blend::HardLight>(BlendMode::HardLight),
+    floatChannelEntry<blend::SoftLight>(BlendMode::SoftLight),
+    floatChannelEntry<blend::Dodge>(BlendMode::Dodge),
+    floatChannelEntry<blend::Burn>(BlendMode::Burn),
+    channelEntry<blend::Normal>(BlendMode::Reflect),
+    channelEntry<blend::Normal>(BlendMode::Glow),
+    sumAlphaEntry<blend::Add>(BlendMode::Add),
+    sumAlphaEntry<blend::Subtract>(BlendMode::Subtract),
     {modeId(BlendMode::Color), blend::colour<false>},
     {modeId(BlendMode::HardColor), blend::colour<true>},
     {modeId(BlendMode::Colorize), blend::colorize},
@@ -287,8 +341,8 @@ inline constexpr std::array<FormulaEntry, kNormalFormulaIndex + 1> kBlendFormula
     {modeId(BlendMode::Texturize), blend::texturize},
     {modeId(BlendMode::Texturize2), blend::texturize2},
     {modeId(BlendMode::Texturize3), blend::texturize3},
-    {modeId(BlendMode::Silhouette), blend::perChannel<blend::normal>},
-    {kUnassignedMode, blend::perChannel<blend::normal>},  // and every id above
+    channelEntry<blend::Normal>(BlendMode::Silhouette),
+    {kUnassignedMode, blend::perChannel<blend::Normal>, &blend::Normal::apply<F4>},  // and every id above
 }};
 
 constexpr bool formulasKeyedByIndex() noexcept {

@@ -8,13 +8,15 @@
 //   skipsTransparentSource(mode, s)                         the skip
 //   rewriteAlpha<Mode>(source, o)                           alpha_modes.h
 //   compositeSource<formulaIndex(m)>(dst, src, opacity, alphaLock, clearsEmpty)
-//                                                           opacity to the finish
+//                                                           opacity to the finish,
+//                                                           composite_frame.h
 #pragma once
 
 #include <cstdint>
 
 #include "composite/alpha_modes.h"
 #include "composite/blend_formulas.h"
+#include "composite/composite_frame.h"
 #include "core/blend_mode_table.h"
 #include "composite/work_pixel.h"
 
@@ -36,15 +38,47 @@ constexpr bool clearsEmptyDestination(int32_t mode) noexcept {
     return false;
 }
 
-// Opacity 0..255 scales alpha by (opacity + 1)/256; 255 and above leave it. Unsigned
-// 32-bit product, as everywhere in channel arithmetic.
-inline uint32_t applyOpacity(uint32_t a, int32_t opacity) noexcept {
-    if (opacity >= 255) return a;
-    return (static_cast<uint32_t>(opacity + 1) * a) >> 8;
-}
+// A 16-bit layer pixel as the frame's destination, worked a channel at a time.
+struct WorkPixelDestination {
+    WorkPixel& dst;
+    const WorkPixel& src;
+    bool alphaLock;
 
-// Clamp to [0, 1]; NaN (0/0 in Dodge and Burn at the extremes) counts as 0.
-inline float clampUnit(float v) noexcept { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
+    bool empty() const noexcept { return dst.a == 0; }
+    // With alphaLock the destination's 0 stays; else it was 0 already.
+    void clear() noexcept { dst.r = dst.g = dst.b = 0; }
+    void copy(uint32_t a) noexcept {
+        dst.r = src.r;
+        dst.g = src.g;
+        dst.b = src.b;
+        if (!alphaLock) dst.a = a;
+    }
+    template <int32_t Formula>
+    void blend(uint32_t a) noexcept {
+        BlendTerms t;
+        t.sa = static_cast<float>(a) / 65535.0f;
+        t.da = static_cast<float>(dst.a) / 65535.0f;
+        t.invSa = 1.0f - t.sa;
+        t.invDa = 1.0f - t.da;
+        t.sc = {src.r, src.g, src.b};
+        const std::array<uint32_t, 3> dc = {dst.r, dst.g, dst.b};
+        for (size_t i = 0; i < 3; ++i) {
+            t.sca[i] = static_cast<float>(t.sc[i]) * t.sa / 65280.0f;
+            t.dca[i] = static_cast<float>(dc[i]) * t.da / 65280.0f;
+        }
+        BlendResult r;
+        r.ra = t.invDa * t.sa + t.da;
+        constexpr BlendFormula formula = kBlendFormulas[Formula].formula;
+        formula(t, r);
+
+        // Ra > 0 here: either a > 0 enters the union, or Ra = Da with d > 0.
+        const float ra = clampUnit(r.ra);
+        dst.r = static_cast<uint32_t>(clampUnit(r.rc[0] / ra) * 65280.0f);
+        dst.g = static_cast<uint32_t>(clampUnit(r.rc[1] / ra) * 65280.0f);
+        dst.b = static_cast<uint32_t>(clampUnit(r.rc[2] / ra) * 65280.0f);
+        if (!alphaLock) dst.a = static_cast<uint32_t>(ra * 65535.0f);
+    }
+};
 
 // From opacity to the finish, for a source already rewritten: src.a is its alpha
 // before opacity. Formula is formulaIndex() of the compositing mode. Writes the
@@ -53,57 +87,8 @@ inline float clampUnit(float v) noexcept { return v > 0.0f ? (v < 1.0f ? v : 1.0
 template <int32_t Formula>
 inline bool compositeSource(WorkPixel& dst, const WorkPixel& src, int32_t opacity, bool alphaLock,
                             bool clearsEmpty) noexcept {
-    static_assert(Formula >= 0 && Formula <= kNormalFormulaIndex);
-    const uint32_t a = applyOpacity(src.a, opacity);
-
-    // Nothing to blend with: no float arithmetic, the result is exact. The alpha
-    // written here is 0 or a; with alphaLock the destination's 0 stays.
-    if (dst.a == 0) {
-        if (clearsEmpty || a == 0) {
-            dst.r = dst.g = dst.b = 0;
-        } else {
-            dst.r = src.r;
-            dst.g = src.g;
-            dst.b = src.b;
-            if (!alphaLock) dst.a = a;
-        }
-        return true;
-    }
-    if (a == 0) return false;
-    if constexpr (Formula == kModeNormal) {
-        if (a >= 0xFF00u) {  // opaque Normal: a plain copy, alpha not unioned
-            dst.r = src.r;
-            dst.g = src.g;
-            dst.b = src.b;
-            if (!alphaLock) dst.a = a;
-            return true;
-        }
-    }
-
-    BlendTerms t;
-    t.sa = static_cast<float>(a) / 65535.0f;
-    t.da = static_cast<float>(dst.a) / 65535.0f;
-    t.invSa = 1.0f - t.sa;
-    t.invDa = 1.0f - t.da;
-    t.sc = {src.r, src.g, src.b};
-    const std::array<uint32_t, 3> dc = {dst.r, dst.g, dst.b};
-    for (int i = 0; i < 3; ++i) {
-        t.sca[i] = static_cast<float>(t.sc[i]) * t.sa / 65280.0f;
-        t.dca[i] = static_cast<float>(dc[i]) * t.da / 65280.0f;
-    }
-
-    BlendResult r;
-    r.ra = t.invDa * t.sa + t.da;
-    constexpr BlendFormula formula = kBlendFormulas[Formula].formula;
-    formula(t, r);
-
-    // Ra > 0 here: either a > 0 enters the union, or Ra = Da with d > 0.
-    const float ra = clampUnit(r.ra);
-    dst.r = static_cast<uint32_t>(clampUnit(r.rc[0] / ra) * 65280.0f);
-    dst.g = static_cast<uint32_t>(clampUnit(r.rc[1] / ra) * 65280.0f);
-    dst.b = static_cast<uint32_t>(clampUnit(r.rc[2] / ra) * 65280.0f);
-    if (!alphaLock) dst.a = static_cast<uint32_t>(ra * 65535.0f);
-    return true;
+    WorkPixelDestination d{dst, src, alphaLock};
+    return compositeFrame<Formula>(d, applyOpacity(src.a, opacity), clearsEmpty);
 }
 
 // The whole rule for one mode id 0..53; o is the alpha-layer opacity.

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "composite/blend_formulas.h"
+#include "composite/composite_frame.h"
 #include "composite/merge_pixel.h"
 #include "composite/work_pixel.h"
 
@@ -42,47 +43,49 @@ inline AccumulatorPixel accumulatorCopy(const WorkPixel& src, uint32_t a) noexce
     return {colourUnit(src.r), colourUnit(src.g), colourUnit(src.b), alphaUnit(a)};
 }
 
+// The accumulator as the frame's destination, worked a channel at a time. Alpha 0 in
+// the accumulator always comes with colour 0, so a source without alpha never
+// changes it.
+struct AccumulatorDestination {
+    AccumulatorPixel& d;
+    const WorkPixel& src;
+
+    bool empty() const noexcept { return d.a == 0.0f; }
+    void clear() noexcept { d = AccumulatorPixel{0.0f, 0.0f, 0.0f, 0.0f}; }
+    void copy(uint32_t a) noexcept { d = accumulatorCopy(src, a); }
+    template <int32_t Formula>
+    void blend(uint32_t a) noexcept {
+        BlendTerms t;
+        t.sa = alphaUnit(a);
+        t.da = d.a;
+        t.invSa = 1.0f - t.sa;
+        t.invDa = 1.0f - t.da;
+        t.sc = {src.r, src.g, src.b};
+        const std::array<float, 3> dc = {d.r, d.g, d.b};
+        for (size_t i = 0; i < 3; ++i) {
+            t.sca[i] = static_cast<float>(t.sc[i]) * t.sa / 65280.0f;
+            t.dca[i] = dc[i] * t.da;
+        }
+        BlendResult r;
+        r.ra = t.invDa * t.sa + t.da;
+        constexpr BlendFormula formula = kBlendFormulas[Formula].formula;
+        formula(t, r);
+
+        const float ra = clampUnit(r.ra);
+        d.r = clampUnit(r.rc[0] / ra);
+        d.g = clampUnit(r.rc[1] / ra);
+        d.b = clampUnit(r.rc[2] / ra);
+        d.a = ra;
+    }
+};
+
 // src is rewritten already; src.a is its alpha before opacity. Formula is the
-// formulaIndex() of the mode the pixel composites with. Alpha 0 in the accumulator
-// always comes with colour 0, so a source without alpha never changes it.
+// formulaIndex() of the mode the pixel composites with.
 template <int32_t Formula>
 inline void compositeOntoAccumulator(AccumulatorPixel& d, const WorkPixel& src, int32_t opacity,
                                      bool clearsEmpty) noexcept {
-    static_assert(Formula >= 0 && Formula <= kNormalFormulaIndex);
-    const uint32_t a = applyOpacity(src.a, opacity);
-    if (d.a == 0.0f) {
-        d = (clearsEmpty || a == 0) ? AccumulatorPixel{0.0f, 0.0f, 0.0f, 0.0f} : accumulatorCopy(src, a);
-        return;
-    }
-    if (a == 0) return;
-    if constexpr (Formula == kModeNormal) {
-        if (a >= 0xFF00u) {
-            d = accumulatorCopy(src, a);
-            return;
-        }
-    }
-
-    BlendTerms t;
-    t.sa = alphaUnit(a);
-    t.da = d.a;
-    t.invSa = 1.0f - t.sa;
-    t.invDa = 1.0f - t.da;
-    t.sc = {src.r, src.g, src.b};
-    const std::array<float, 3> dc = {d.r, d.g, d.b};
-    for (int i = 0; i < 3; ++i) {
-        t.sca[i] = static_cast<float>(t.sc[i]) * t.sa / 65280.0f;
-        t.dca[i] = dc[i] * t.da;
-    }
-    BlendResult r;
-    r.ra = t.invDa * t.sa + t.da;
-    constexpr BlendFormula formula = kBlendFormulas[Formula].formula;
-    formula(t, r);
-
-    const float ra = clampUnit(r.ra);
-    d.r = clampUnit(r.rc[0] / ra);
-    d.g = clampUnit(r.rc[1] / ra);
-    d.b = clampUnit(r.rc[2] / ra);
-    d.a = ra;
+    AccumulatorDestination dst{d, src};
+    compositeFrame<Formula>(dst, applyOpacity(src.a, opacity), clearsEmpty);
 }
 
 using AccumulatorComposite = void (*)(AccumulatorPixel&, const WorkPixel&, int32_t, bool) noexcept;

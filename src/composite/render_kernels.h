@@ -10,16 +10,14 @@
 #include <cstring>
 
 #include "composite/alpha_modes.h"
+#include "composite/composite_frame.h"
+#include "composite/lanes.h"
 #include "composite/merge_pixel.h"
 #include "composite/render_accumulator.h"
 
 namespace dro::render_kernels {
 
-using F4 = float __attribute__((vector_size(16)));
-using I4 = int32_t __attribute__((vector_size(16)));
-using U16x4 = uint16_t __attribute__((vector_size(8)));
-
-inline F4 broadcast(float v) noexcept { return F4{v, v, v, v}; }
+using dro::laneFormula;
 
 inline F4 load(const AccumulatorPixel& p) noexcept {
     F4 v;
@@ -28,11 +26,6 @@ inline F4 load(const AccumulatorPixel& p) noexcept {
 }
 
 inline void store(AccumulatorPixel& p, F4 v) noexcept { std::memcpy(&p, &v, sizeof v); }
-
-// Lanes of a where mask is set (all ones), else of b.
-inline F4 select(I4 mask, F4 a, F4 b) noexcept {
-    return reinterpret_cast<F4>((reinterpret_cast<I4>(a) & mask) | (reinterpret_cast<I4>(b) & ~mask));
-}
 
 // clampUnit per lane: NaN and negatives to 0, above 1 to 1.
 inline F4 clampUnit4(F4 v) noexcept {
@@ -61,126 +54,60 @@ inline F4 copyOf(F4 colour, uint32_t a) noexcept {
     return colour / F4{65280.0f, 65280.0f, 65280.0f, 65535.0f};
 }
 
-// Formulas that run on the lanes; the others keep the scalar per-channel code.
-constexpr bool laneFormula(int32_t formula) noexcept {
-    switch (formula) {
-    case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 11: case 12:
-    case 16: case 17: case 18: case 19: case 30: case kNormalFormulaIndex:
-        return true;
-    default:
-        return false;
-    }
-}
+// The accumulator as the frame's destination, on the lanes; colour holds the source
+// colour as floats.
+struct LaneAccumulatorDestination {
+    AccumulatorPixel& acc;
+    F4 colour;
 
-// Rc per lane for the lane formulas, each written as its scalar twin in
-// blend_formulas.h and evaluated in the same order.
-template <int32_t Formula>
-inline F4 laneBlend(F4 s, F4 d, float sa, float da, float invSa, float invDa) noexcept {
-    const F4 two = broadcast(2.0f);
-    if constexpr (Formula == 1) {
-        return s * d + s * invDa + d * invSa;
-    } else if constexpr (Formula == 2) {
-        return s + d - s * d;
-    } else if constexpr (Formula == 3) {
-        return select(d * sa <= s * da, d + s * invDa, s + d * invSa);
-    } else if constexpr (Formula == 4) {
-        return select(s * da <= d * sa, d + s * invDa, s + d * invSa);
-    } else if constexpr (Formula == 5) {
-        const F4 x = s * da;
-        const F4 y = d * sa;
-        return s + d - two * select(y < x, y, x);  // std::min(x, y)
-    } else if constexpr (Formula == 6 || Formula == 7) {
-        return s * da + d * sa - two * s * d + s * invDa + d * invSa;
-    } else if constexpr (Formula == 11 || Formula == 12) {
-        const F4 dark = two * s * d + s * invDa + d * invSa;
-        const F4 light = sa * da - two * (da - d) * (sa - s) + s * invDa + d * invSa;
-        if constexpr (Formula == 11) return select(two * d < da, dark, light);
-        else return select(two * s < sa, dark, light);
-    } else if constexpr (Formula == 18) {
-        return s + d;
-    } else if constexpr (Formula == 19) {
-        return s + d - sa * da;
-    } else {
-        return s + d * invSa;  // Normal and every mode that composites as it
+    bool empty() const noexcept { return acc.a == 0.0f; }
+    void clear() noexcept { store(acc, broadcast(0.0f)); }
+    void copy(uint32_t a) noexcept { store(acc, copyOf(colour, a)); }
+    template <int32_t Formula>
+    void blend(uint32_t a) noexcept {
+        const float da = acc.a;
+        const float sa = alphaUnit(a);
+        const auto [rc, ra] = blendOnLanes<Formula>(colour * sa / 65280.0f, load(acc) * da, sa, da);
+        // Over an opaque accumulator ra is exactly 1, and dividing by it changes nothing.
+        F4 result = clampUnit4(ra == 1.0f ? rc : rc / ra);
+        result[3] = ra;
+        store(acc, result);
     }
-}
-
-// The lane formula's colour before the division by the new alpha, and that alpha
-// clamped, from premultiplied source and destination and their alphas.
-struct LaneBlend {
-    F4 rc;
-    float ra;
 };
 
-template <int32_t Formula>
-inline LaneBlend blendOnLanes(F4 sca, F4 dca, float sa, float da) noexcept {
-    const float invSa = 1.0f - sa;
-    const float invDa = 1.0f - da;
-    float ra = invDa * sa + da;
-    if constexpr (Formula == 18 || Formula == 19) ra = sa + da;
-    return {laneBlend<Formula>(sca, dca, sa, da, invSa, invDa), clampUnit(ra)};
-}
-
-// compositeOntoAccumulator on the lanes. colour holds the source colour as floats;
-// a is the source alpha after opacity.
+// compositeOntoAccumulator on the lanes, for the lane formulas; a is the source alpha
+// after opacity.
 template <int32_t Formula>
 inline void compositeLanes(AccumulatorPixel& acc, F4 colour, uint32_t a, bool clearsEmpty) noexcept {
     static_assert(laneFormula(Formula));
-    if constexpr (Formula == kModeNormal) {
-        // An opaque Normal pixel is copied whatever lies below, an empty accumulator
-        // included (Normal never clears it); the accumulator is not even read.
-        if (a >= 0xFF00u && !clearsEmpty) {
-            store(acc, copyOf(colour, a));
-            return;
-        }
-    }
-    const float da = acc.a;
-    if (da == 0.0f) {
-        store(acc, (clearsEmpty || a == 0) ? broadcast(0.0f) : copyOf(colour, a));
-        return;
-    }
-    if (a == 0) return;
-    if constexpr (Formula == kModeNormal) {
-        if (a >= 0xFF00u) {
-            store(acc, copyOf(colour, a));
-            return;
-        }
-    }
-    const float sa = alphaUnit(a);
-    const auto [rc, ra] = blendOnLanes<Formula>(colour * sa / 65280.0f, load(acc) * da, sa, da);
-    // Over an opaque accumulator ra is exactly 1, and dividing by it changes nothing.
-    F4 result = clampUnit4(ra == 1.0f ? rc : rc / ra);
-    result[3] = ra;
-    store(acc, result);
+    LaneAccumulatorDestination dst{acc, colour};
+    compositeFrame<Formula>(dst, a, clearsEmpty);
 }
 
-// compositeSource (the integer merge of the stroke into its layer) on the lanes, for
-// the lane formulas: the exact copies as the scalar rule takes them, the blend with
-// each channel's single-precision operations in the scalar order.
+// A 16-bit layer pixel as the frame's destination, on the lanes: the integer merge of
+// the stroke into its layer.
+struct LaneWorkPixelDestination : WorkPixelDestination {
+    template <int32_t Formula>
+    void blend(uint32_t a) noexcept {
+        const float sa = alphaUnit(a);
+        const float da = alphaUnit(dst.a);
+        const F4 dc{static_cast<float>(dst.r), static_cast<float>(dst.g), static_cast<float>(dst.b), 0.0f};
+        const auto [rc, ra] = blendOnLanes<Formula>(channelsOf(src) * sa / 65280.0f, dc * da / 65280.0f, sa, da);
+        const I4 c = __builtin_convertvector(clampUnit4(rc / ra) * 65280.0f, I4);
+        dst.r = static_cast<uint32_t>(c[0]);
+        dst.g = static_cast<uint32_t>(c[1]);
+        dst.b = static_cast<uint32_t>(c[2]);
+        if (!alphaLock) dst.a = static_cast<uint32_t>(ra * 65535.0f);
+    }
+};
+
+// compositeSource on the lanes, for the lane formulas.
 template <int32_t Formula>
 inline bool compositeSourceLanes(WorkPixel& dst, const WorkPixel& src, int32_t opacity, bool alphaLock,
                                  bool clearsEmpty) noexcept {
     static_assert(laneFormula(Formula));
-    const uint32_t a = applyOpacity(src.a, opacity);
-    const bool copies = dst.a == 0 ? !clearsEmpty && a != 0 : Formula == kModeNormal && a >= 0xFF00u;
-    if (dst.a == 0 || copies) {
-        dst.r = copies ? src.r : 0;
-        dst.g = copies ? src.g : 0;
-        dst.b = copies ? src.b : 0;
-        if (copies && !alphaLock) dst.a = a;
-        return true;
-    }
-    if (a == 0) return false;
-    const float sa = alphaUnit(a);
-    const float da = alphaUnit(dst.a);
-    const F4 dc{static_cast<float>(dst.r), static_cast<float>(dst.g), static_cast<float>(dst.b), 0.0f};
-    const auto [rc, ra] = blendOnLanes<Formula>(channelsOf(src) * sa / 65280.0f, dc * da / 65280.0f, sa, da);
-    const I4 c = __builtin_convertvector(clampUnit4(rc / ra) * 65280.0f, I4);
-    dst.r = static_cast<uint32_t>(c[0]);
-    dst.g = static_cast<uint32_t>(c[1]);
-    dst.b = static_cast<uint32_t>(c[2]);
-    if (!alphaLock) dst.a = static_cast<uint32_t>(ra * 65535.0f);
-    return true;
+    LaneWorkPixelDestination d{{dst, src, alphaLock}};
+    return compositeFrame<Formula>(d, applyOpacity(src.a, opacity), clearsEmpty);
 }
 
 // accumulatorTo16 on the lanes. The accumulator is never negative or NaN; it exceeds
