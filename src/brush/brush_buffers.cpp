@@ -1,5 +1,7 @@
 #include "brush/brush_buffers.h"
 
+#include <cstring>
+
 #include "core/allocation.h"
 
 namespace dro {
@@ -11,18 +13,22 @@ BrushBuffers& brushBuffers() noexcept {
 
 void resetBrushBuffers() noexcept { brushBuffers() = BrushBuffers{}; }
 
+// Zeroed: a dab drawn before the first tool reads them, and must not read the heap.
 bool allocateBrushBuffers(int32_t maxBrush) {
     BrushBuffers& b = brushBuffers();
     const uint64_t edge = maxBrush > 0 ? static_cast<uint64_t>(maxBrush) : 0;
+    const uint64_t grainBytes = (edge + kGrainMargin) * (edge + kGrainMargin);
     bool complete = true;
     for (auto& grain : b.grain) {
-        grain = adoptBuffer(x_NewCharUndoReduce((edge + kGrainMargin) * (edge + kGrainMargin)));
+        grain = adoptBuffer(x_NewCharUndoReduce(grainBytes));
+        if (grain) std::memset(grain.get(), 0, grainBytes);
         complete = complete && grain;
     }
     b.grainEdge = static_cast<int32_t>(edge);
     b.grainBuffer = kGrainBufferCount - 1;
     b.grainOffset = 0;
     b.brushPlane = adoptBuffer(x_NewShortUndoReduce(edge * edge));
+    if (b.brushPlane) std::memset(b.brushPlane.get(), 0, edge * edge * sizeof(uint16_t));
     return complete && b.brushPlane;
 }
 

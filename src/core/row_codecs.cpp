@@ -36,6 +36,9 @@ template <size_t RecordBytes, class Write>
 void decodeRuns(const uint8_t* code, size_t codeBytes, int32_t count, Write write) {
     int32_t done = 0;
     for (size_t at = 0; done < count && at <= codeBytes && codeBytes - at >= RecordBytes; at += RecordBytes) {
+        // Runs are 1..255: a 0 is not a record but the end of a code that is shorter
+        // than the row (often the zeros of a host's block), so nothing past it is read.
+        if (code[at] == 0) return;
         const int32_t length = std::min<int32_t>(code[at], count - done);
         for (int32_t k = 0; k < length; ++k) write(done + k, code + at + 1);
         done += length;

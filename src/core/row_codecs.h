@@ -1,6 +1,6 @@
 // Run-length codes of one row at 8 bits: RGBA records of 5 bytes (run, R, G, B, A)
-// and mask records of 2 bytes (run, value). Runs are 1..255 long; a run of 0 decodes
-// to nothing. Both keep only the high byte of each 16-bit value.
+// and mask records of 2 bytes (run, value). Runs are 1..255 long; a run of 0 ends the
+// decoding of the row. Both keep only the high byte of each 16-bit value.
 #pragma once
 
 #include <cstddef>
@@ -14,8 +14,8 @@ namespace dro {
 int32_t encodeRGBA64Row(const uint16_t* pixels, uint8_t* out, int32_t count) noexcept;
 int32_t encodeG16Row(const uint16_t* values, uint8_t* out, int32_t count) noexcept;
 
-// Decoders write exactly count items (fewer when the code ends first) and read no
-// more than codeBytes bytes of code.
+// Decoders write exactly count items (fewer when the code ends first or meets a run
+// of 0) and read no more than codeBytes bytes of code.
 inline constexpr size_t kUnboundedCode = SIZE_MAX;
 void decodeRGBA32Row(const uint8_t* code, size_t codeBytes, uint16_t* pixels, int32_t count) noexcept;
 void decodeG8Row(const uint8_t* code, size_t codeBytes, uint16_t* values, int32_t count) noexcept;

@@ -97,24 +97,35 @@ void getRGBA64LayerRect(uint16_t* destination, int32_t destinationPitch, int32_t
                   int64_t{slot->rowPitch} * 2, (right - left) * 8, bottom - top);
 }
 
-void rgba64RectToRGBA32(const uint16_t* block, int32_t x, int32_t y, int32_t width, int32_t height,
-                        int32_t blockWidth, uint8_t* destination) {
-    if (!block || !destination) return;
+namespace {
+
+// The rectangle held to the canvas: a negative corner moves to 0 and the far edges
+// stop at the canvas, so no row or column outside it is read. False when nothing is left.
+bool clipRectToCanvas(int32_t& x, int32_t& y, int32_t& width, int32_t& height) noexcept {
     const Canvas& c = canvas();
     if (x < 0) x = 0;
     if (y < 0) y = 0;
     if (int64_t{x} + width > c.width) width = c.width - x;
     if (int64_t{y} + height > c.height) height = c.height - y;
-    if (width <= 0 || height <= 0) return;
+    return width > 0 && height > 0;
+}
+
+}  // namespace
+
+void rgba64RectToRGBA32(const uint16_t* block, int32_t x, int32_t y, int32_t width, int32_t height,
+                        int32_t blockWidth, uint8_t* destination) {
+    if (!block || !destination || !clipRectToCanvas(x, y, width, height)) return;
     for (int64_t j = 0; j < height; ++j) {
         const uint16_t* src = block + ((y + j) * int64_t{blockWidth} + x) * 4;
         narrowRowRGBA(src, destination + j * width * 4, width);
     }
 }
 
+// Clipped like its RGBA32 twin: an unclipped rectangle off the canvas read far
+// outside any block a host could hold.
 void rgba64RectToRGB24(const uint16_t* block, int32_t x, int32_t y, int32_t width, int32_t height,
                        int32_t blockWidth, uint8_t* destination) {
-    if (!block || !destination || width <= 0 || height <= 0) return;
+    if (!block || !destination || !clipRectToCanvas(x, y, width, height)) return;
     for (int64_t j = 0; j < height; ++j) {
         const uint16_t* src = block + ((y + j) * int64_t{blockWidth} + x) * 4;
         narrowRowRGB(src, destination + j * width * 3, width);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "brush/brush_buffers.h"
@@ -30,6 +32,22 @@ protected:
         return brushBuffers().grain[buffer][static_cast<size_t>(row) * M + column];
     }
 };
+
+// A dab may come before the first tool: what it reads then is zero, not whatever the
+// heap held. The heap is first filled with blocks of the buffers' sizes and freed.
+TEST_F(GrainTest, NewBuffersAreZeroWhateverTheHeapHeld) {
+    constexpr int kMax = 40;
+    for (size_t bytes : {size_t(kMax + dro::kGrainMargin) * (kMax + dro::kGrainMargin), size_t(kMax) * kMax * 2}) {
+        std::vector<void*> blocks;
+        for (int i = 0; i < 2 * dro::kGrainBufferCount; ++i) blocks.push_back(std::memset(std::malloc(bytes), 0xA5, bytes));
+        for (void* p : blocks) std::free(p);
+    }
+    open(kMax, 15);
+    for (int b = 0; b < dro::kGrainBufferCount; ++b) {
+        for (int64_t i = 0; i < dro::grainBufferBytes(); ++i) ASSERT_EQ(brushBuffers().grain[b][i], 0) << b;
+    }
+    for (int i = 0; i < kMax * kMax; ++i) ASSERT_EQ(brushBuffers().brushPlane[i], 0) << i;
+}
 
 TEST_F(GrainTest, NoCellBelowAZeroThreshold) {
     open(40, 15);

@@ -34,7 +34,7 @@ TEST_F(RowCodecTest, ShortRowsWriteOneRecord) {
     EXPECT_EQ(DRO_RLECompressG16ToG8(px, nullptr, 1), 0);
 }
 
-TEST_F(RowCodecTest, DecodingStopsAtTheCountAndSkipsEmptyRuns) {
+TEST_F(RowCodecTest, DecodingStopsAtTheCountAndAtARunOfZero) {
     const uint8_t code[] = {3, 10, 20, 30, 40};
     std::vector<uint16_t> out(3 * 4, 7);
     DRO_RLEUncompressRGBA32ToRGBA64(code, out.data(), 2);
@@ -42,14 +42,16 @@ TEST_F(RowCodecTest, DecodingStopsAtTheCountAndSkipsEmptyRuns) {
               (std::vector<uint16_t>{2560, 5120, 7680, 10240, 2560, 5120, 7680, 10240}));
     EXPECT_EQ(out[8], 7);
 
-    const uint8_t withEmpty[] = {0, 9, 9, 9, 9, 2, 1, 1, 1, 1};
+    // A run of 0 is no record: the row ends there, whatever follows it.
+    const uint8_t withEmpty[] = {1, 3, 3, 3, 3, 0, 9, 9, 9, 9, 2, 1, 1, 1, 1};
     DRO_RLEUncompressRGBA32ToRGBA64(withEmpty, out.data(), 2);
-    EXPECT_EQ((std::vector<uint16_t>(out.begin(), out.begin() + 8)), std::vector<uint16_t>(8, 256));
+    EXPECT_EQ((std::vector<uint16_t>(out.begin(), out.begin() + 8)),
+              (std::vector<uint16_t>{768, 768, 768, 768, 2560, 5120, 7680, 10240}));
 
-    const uint8_t maskCode[] = {0, 5, 2, 9, 200, 1};
+    const uint8_t maskCode[] = {2, 9, 0, 5, 200, 1};
     std::vector<uint16_t> values(3, 7);
     DRO_RLEUncompressG8ToG16(maskCode, values.data(), 3);
-    EXPECT_EQ(values, (std::vector<uint16_t>{9 << 8, 9 << 8, 1 << 8}));
+    EXPECT_EQ(values, (std::vector<uint16_t>{9 << 8, 9 << 8, 7}));
     DRO_RLEUncompressG8ToG16(maskCode, values.data(), 0);
     DRO_RLEUncompressG8ToG16(nullptr, values.data(), 3);
 }

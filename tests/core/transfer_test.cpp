@@ -235,6 +235,30 @@ TEST_F(TransferTest, RectToRGBA32ClipsToTheCanvas) {
     EXPECT_EQ(rgb[3], static_cast<uint8_t>((4 + 2) * 4));
 }
 
+// The RGB24 twin reads exactly the pixels the RGBA32 form reads, however far off the
+// canvas the rectangle lies, and reads nothing without a canvas.
+TEST_F(TransferTest, RectToRGB24ClipsExactlyAsRGBA32Does) {
+    std::vector<uint16_t> block(4 * 3 * 4);
+    for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint16_t>(i << 8);
+    const std::array<std::array<int32_t, 4>, 6> rects = {{
+        {-2, 2, 9, 9}, {1, 1, 2, 1}, {100000, 0, 5, 5}, {0, 100000, 5, 5}, {3, -7, 1, 100}, {0, 0, 0, 3}}};
+    auto compare = [&] {
+        for (const auto& r : rects) {
+            std::vector<uint8_t> rgba(4 * 3 * 4, 0xEE), rgb(4 * 3 * 3, 0xEE);
+            DRO_RGBA64RectToRGBA32(block.data(), r[0], r[1], r[2], r[3], 4, 0, rgba.data());
+            DRO_RGBA64RectToRGBA24(block.data(), r[0], r[1], r[2], r[3], 4, 0, rgb.data());
+            for (size_t p = 0; p < 12; ++p) {
+                for (size_t c = 0; c < 3; ++c) ASSERT_EQ(rgb[p * 3 + c], rgba[p * 4 + c]) << r[0] << "," << r[1];
+            }
+        }
+    };
+    compare();  // no canvas: nothing is read
+    openCanvas(4, 3, 1, 1);
+    compare();
+    DRO_DeleteImage();
+    compare();
+}
+
 TEST_F(TransferTest, SetRGBA64LayerCopiesUnchanged) {
     openCanvas(2, 2, 2, 2);
     std::vector<uint16_t> block(2 * 2 * 4);
