@@ -486,6 +486,14 @@ DRO_API void DRO_CALL DRO_IPLImageProcess(int32_t unused, const char* effect, in
                                           int32_t slider6, int32_t style1, int32_t style2, uint8_t flag1,
                                           uint8_t flag2, uint8_t flag3, uint8_t flag4, uint8_t flag5, uint8_t flag6,
                                           int32_t red, int32_t green, int32_t blue, const char* path);
+/* Extension: describes effect number index (0..187, in dispatch order) as text, cut to
+ * fit bufferSize (always terminated when bufferSize > 0). First line: name, family,
+ * "built" or "not built", summary, separated by tabs; then one line per control:
+ * control ("slider1".."slider6", "style1", "style2", "flag1".."flag6", "color",
+ * "variant", "path"), default, minimum, maximum, meaning. Returns the full length without
+ * the terminator, or -1 for an index out of range. An effect that is not built makes
+ * DRO_IPLImageProcess record "IPLImageProc: effect not built: NAME" as the last error. */
+DRO_API int32_t DRO_CALL DRO_DescribeEffect(int32_t index, char* buffer, int32_t bufferSize);
 
 /* ---- Undo store ---------------------------------------------------------------- */
 

@@ -77,4 +77,8 @@ DRO_API void DRO_CALL DRO_IPLImageProcess(int32_t /*unused*/, const char* effect
     });
 }
 
+DRO_API int32_t DRO_CALL DRO_DescribeEffect(int32_t index, char* buffer, int32_t bufferSize) {
+    return guarded(kNoFailureText, int32_t{-1}, [&] { return describeEffectInto(index, buffer, bufferSize); });
+}
+
 }  // extern "C"

@@ -31,8 +31,10 @@ Image sweepReference(Image im, Pair pair) {
     return im;
 }
 
+// Weights summing to 65536, rounded: equal inputs stay equal (the form with 65535 − w
+// and three truncating shifts lost a level on every mix of equal pixels).
 int mix16(unsigned w, unsigned next, unsigned cur) {
-    return clampByte(static_cast<long>(((w * next >> 8) + ((65535u - w) * cur >> 8)) >> 8));
+    return clampByte(static_cast<long>((w * next + (65536u - w) * cur + 32768u) >> 16));
 }
 
 TEST(FilterReference, ValueBlurFollowsTheEightSweeps) {

@@ -54,10 +54,13 @@ TEST_F(ImageProcess, EveryRegisteredNameIsARealEffect) {
     // A second registration of a name, or a name that is no effect, is refused.
     dro::EffectRegistry scratch;
     const auto noop = [](const dro::EffectArgs&) {};
-    EXPECT_TRUE(scratch.add("Glow", noop));
-    EXPECT_FALSE(scratch.add("Glow", noop));
-    EXPECT_FALSE(scratch.add("glow", noop));
-    EXPECT_EQ(scratch.rejectedCount(), 2);
+    EXPECT_TRUE(scratch.add("Glow", "Test", "", noop));
+    EXPECT_FALSE(scratch.add("Glow", "Test", "", noop));
+    EXPECT_FALSE(scratch.add("glow", "Test", "", noop));
+    // A control named twice would make the table contradict itself.
+    EXPECT_FALSE(scratch.add("Blur", "Test", "", noop, {dro::slider(1, 0, "a"), dro::slider(1, 5, "b")}));
+    EXPECT_EQ(scratch.rejectedCount(), 3);
+    EXPECT_FALSE(scratch.find("Blur"));
 }
 
 TEST_F(ImageProcess, EveryRegisteredEffectRunsOnSmallImages) {
@@ -101,6 +104,11 @@ TEST_F(ImageProcess, UnimplementedAndUnknownNamesOnlyMarkTheCanvas) {
         process(name, {500});
         EXPECT_EQ(layer(), picture) << name;
         EXPECT_EQ(dirty(), (dro::Rect{0, 0, 3, 3})) << name;
+        // The host can tell that nothing ran, and why.
+        const std::string error = DRO_GetLastError();
+        const bool known = dro::effectIndex(name).has_value();
+        EXPECT_EQ(error, std::string(known ? "IPLImageProc: effect not built: " : "IPLImageProc: unknown effect: ") +
+                             name);
     }
 }
 

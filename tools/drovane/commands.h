@@ -19,6 +19,7 @@ struct Command {
 int runInfo(const Words& words);
 int runConvert(const Words& words);
 int runFilter(const Words& words);
+int runEffects(const Words& words);
 int runLua(const Words& words);
 int runPaint(const Words& words);
 int runRender(const Words& words);

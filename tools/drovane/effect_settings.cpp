@@ -35,16 +35,15 @@ std::vector<std::string> effectValueOptions() {
 
 std::vector<std::string> effectFlagOptions() { return numbered("--flag", 6); }
 
-EffectSettings readEffectSettings(const Arguments& args) {
-    EffectSettings s;
+EffectSettings readEffectSettings(const Arguments& args, EffectSettings s) {
     for (size_t i = 0; i < s.sliders.size(); ++i) {
         s.sliders[i] = args.integer("--slider" + std::to_string(i + 1), s.sliders[i], 0, 100000);
         s.flags[i] = args.has("--flag" + std::to_string(i + 1)) ? 1 : 0;
     }
     for (size_t i = 0; i < s.styles.size(); ++i)
-        s.styles[i] = args.integer("--style" + std::to_string(i + 1), 0, 0, 1000);
+        s.styles[i] = args.integer("--style" + std::to_string(i + 1), s.styles[i], 0, 1000);
     if (args.has("--color")) s.color = parseColor(args.text("--color"));
-    s.variant = args.integer("--variant", 0, 0, 1000);
+    s.variant = args.integer("--variant", s.variant, 0, 1000);
     return s;
 }
 

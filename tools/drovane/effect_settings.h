@@ -23,6 +23,7 @@ struct EffectSettings {
 std::vector<std::string> effectValueOptions();
 std::vector<std::string> effectFlagOptions();
 
-EffectSettings readEffectSettings(const Arguments& args);
+// Settings not given keep the defaults in s.
+EffectSettings readEffectSettings(const Arguments& args, EffectSettings s = {});
 
 }  // namespace cli

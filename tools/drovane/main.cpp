@@ -23,10 +23,15 @@ constexpr std::array kCommands{
             cli::runConvert},
     Command{"filter",
             "NAME [--slider1..6 N] [--flag1..6] [--style1 N] [--style2 N] [--color R,G,B] IN OUT",
-            "Runs an image effect by its exact name on IN and writes OUT. Sliders take 0..1000\n"
-            "(500 is the middle), styles are choices from 0, flags switch options on.\n"
-            "`drovane filter --list` prints the effect names.",
+            "Runs an image effect by its exact name on IN and writes OUT. Sliders take 0..1000,\n"
+            "styles are choices from 0, flags switch options on; settings left out take the\n"
+            "effect's defaults (drovane effects --markdown shows them). --path names a script.\n"
+            "A name the engine knows but does not run yet fails with exit status 1.",
             cli::runFilter},
+    Command{"effects", "[--all] [--markdown]",
+            "Lists the effects the engine runs: name, family, what it does. --all adds the names\n"
+            "not built yet; --markdown prints the effects page (docs/effects.md) with every control.",
+            cli::runEffects},
     Command{"lua", "SCRIPT [--slider1..6 N] [--flag1..6] [--style1 N] [--style2 N] [--variant N] IN OUT",
             "Runs a Lua filter script on IN and writes OUT. The script sees the picture through\n"
             "get_rgb/set_rgb and friends, and the settings as sliderVal1..6 (given 0..1000, seen\n"

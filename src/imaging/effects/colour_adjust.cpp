@@ -26,8 +26,12 @@ void shiftColours(const EffectArgs& args) {
 }  // namespace
 
 void registerColourAdjustEffects(EffectRegistry& r) {
-    r.add("Adjust HSL", shiftColours<processBufferHslAdjust>);
-    r.add("Adjust HSV", shiftColours<processBufferHsvAdjust>);
+    r.add("Adjust HSL", "Colour", "shifts hue, saturation and lightness", shiftColours<processBufferHslAdjust>,
+          {slider(1, 500, "hue: 500 = none, 0..1000 = −180..180 degrees"), slider(2, 500, "saturation: 500 = none"),
+           slider(3, 500, "lightness: 500 = none")});
+    r.add("Adjust HSV", "Colour", "shifts hue, saturation and value", shiftColours<processBufferHsvAdjust>,
+          {slider(1, 500, "hue: 500 = none, 0..1000 = −180..180 degrees"), slider(2, 500, "saturation: 500 = none"),
+           slider(3, 500, "value: 500 = none")});
 }
 
 }  // namespace dro

@@ -38,9 +38,16 @@ void maskGenerateHsl(const EffectArgs& args) {
 }  // namespace
 
 void registerMaskEffects(EffectRegistry& r) {
-    r.add("Mask Generate HSL", maskGenerateHsl);
-    r.add("Mask Detail", maskFilter);
-    r.add("Mask High Low", maskFilter);
+    constexpr std::string_view kMask = "Mask";
+    r.add("Mask Generate HSL", kMask, "selects the pixels near an HSL colour", maskGenerateHsl,
+          {slider(1, 0, "hue: value × 0.36 degrees"), slider(2, 500, "saturation"), slider(3, 500, "lightness"),
+           slider(4, 100, "hue tolerance (1000 = 180 degrees)"), slider(5, 200, "saturation tolerance"),
+           slider(6, 200, "lightness tolerance")});
+    r.add("Mask Detail", kMask, "marks pixels that differ from their neighbours", maskFilter,
+          {slider(1, 100, "difference: value × 0.255 levels"), slider(2, 0, "mask value: 1000 = editable"),
+           flag(2, "against all eight neighbours")});
+    r.add("Mask High Low", kMask, "masks by brightness above and below two levels", maskFilter,
+          {slider(1, 800, "high level"), slider(2, 200, "low level")});
 }
 
 }  // namespace dro

@@ -58,10 +58,11 @@ int32_t weightOf(double fraction) noexcept {
     return w >= 65535.0 ? 65535 : static_cast<int32_t>(w);
 }
 
-// 16-bit weighted mix with three >> 8 steps: W = 65535 keeps next (almost), small W
-// copies current into next.
+// 16-bit weighted mix: W = 65535 keeps next (almost), small W copies current into
+// next. The two weights sum to 65536 and the result rounds, so equal inputs stay equal:
+// a flat opaque image keeps its colour and its alpha.
 inline uint8_t mixChannel(uint32_t current, uint32_t next, uint32_t weight) noexcept {
-    const uint32_t v = (((weight * next) >> 8) + (((65535u - weight) * current) >> 8)) >> 8;
+    const uint32_t v = (weight * next + (65536u - weight) * current + 32768u) >> 16;
     return static_cast<uint8_t>(v > 255 ? 255 : v);
 }
 

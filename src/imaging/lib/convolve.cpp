@@ -1,0 +1,134 @@
+#include "imaging/lib/convolve.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace dro {
+namespace {
+
+bool valid(const uint8_t* s, int32_t w, int32_t h, int32_t bpp, int32_t stride, const uint8_t* d) noexcept {
+    return s && d && w > 0 && h > 0 && (bpp == 3 || bpp == 4) && stride >= w * bpp;
+}
+
+// Separable binomial: rows into a 16-bit buffer, then columns, edge pixels extended.
+template <int Radius>
+bool binomial(const uint8_t* source, int32_t w, int32_t h, int32_t bpp, int32_t stride, uint8_t* destination,
+              const int (&taps)[2 * Radius + 1], int shift) noexcept {
+    if (!valid(source, w, h, bpp, stride, destination)) return false;
+    const size_t rowValues = static_cast<size_t>(w) * static_cast<size_t>(bpp);
+    std::vector<uint16_t> across(rowValues * static_cast<size_t>(h));
+    for (int32_t y = 0; y < h; ++y) {
+        const uint8_t* row = source + static_cast<size_t>(y) * static_cast<size_t>(stride);
+        uint16_t* out = across.data() + static_cast<size_t>(y) * rowValues;
+        for (int32_t x = 0; x < w; ++x)
+            for (int32_t c = 0; c < bpp; ++c) {
+                int sum = 0;
+                for (int k = -Radius; k <= Radius; ++k) sum += taps[k + Radius] * row[std::clamp(x + k, 0, w - 1) * bpp + c];
+                out[static_cast<size_t>(x * bpp + c)] = static_cast<uint16_t>(sum);
+            }
+    }
+    const int total = 1 << shift;
+    for (int32_t y = 0; y < h; ++y) {
+        uint8_t* out = destination + static_cast<size_t>(y) * static_cast<size_t>(stride);
+        for (size_t i = 0; i < rowValues; ++i) {
+            int sum = 0;
+            for (int k = -Radius; k <= Radius; ++k)
+                sum += taps[k + Radius] * across[static_cast<size_t>(std::clamp(y + k, 0, h - 1)) * rowValues + i];
+            out[i] = static_cast<uint8_t>((sum + total / 2) >> shift);
+        }
+    }
+    return true;
+}
+
+struct Sampler {
+    const uint8_t* source;
+    int32_t w, h, bpp, stride;
+    bool smooth;
+
+    void add(double x, double y, double* sum) const noexcept {
+        if (!smooth) {
+            const int32_t ix = std::clamp(static_cast<int32_t>(std::lround(x)), 0, w - 1);
+            const int32_t iy = std::clamp(static_cast<int32_t>(std::lround(y)), 0, h - 1);
+            const uint8_t* p = source + static_cast<size_t>(iy) * static_cast<size_t>(stride) + ix * bpp;
+            for (int32_t c = 0; c < bpp; ++c) sum[c] += p[c];
+            return;
+        }
+        x = std::clamp(x, 0.0, static_cast<double>(w - 1));
+        y = std::clamp(y, 0.0, static_cast<double>(h - 1));
+        const int32_t x0 = static_cast<int32_t>(x), y0 = static_cast<int32_t>(y);
+        const int32_t x1 = std::min(x0 + 1, w - 1), y1 = std::min(y0 + 1, h - 1);
+        const double fx = x - x0, fy = y - y0;
+        const uint8_t* r0 = source + static_cast<size_t>(y0) * static_cast<size_t>(stride);
+        const uint8_t* r1 = source + static_cast<size_t>(y1) * static_cast<size_t>(stride);
+        for (int32_t c = 0; c < bpp; ++c) {
+            const double top = r0[x0 * bpp + c] + (r0[x1 * bpp + c] - r0[x0 * bpp + c]) * fx;
+            const double bottom = r1[x0 * bpp + c] + (r1[x1 * bpp + c] - r1[x0 * bpp + c]) * fx;
+            sum[c] += top + (bottom - top) * fy;
+        }
+    }
+};
+
+constexpr int kMaxSamples = 256;
+
+}  // namespace
+
+bool IS3BlurImage(const uint8_t* source, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
+                  uint8_t* destination) noexcept {
+    static constexpr int kTaps[3] = {1, 2, 1};
+    return binomial<1>(source, width, height, bytesPerPixel, stride, destination, kTaps, 4);
+}
+
+bool ISE40_BlurImage(const uint8_t* source, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
+                     uint8_t* destination) noexcept {
+    static constexpr int kTaps[5] = {1, 4, 6, 4, 1};
+    return binomial<2>(source, width, height, bytesPerPixel, stride, destination, kTaps, 8);
+}
+
+bool ISE3MotionBlur(const uint8_t* source, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
+                    uint8_t* destination, MotionMode mode, double angle, double length, double centreX,
+                    double centreY, bool smooth) noexcept {
+    if (!valid(source, width, height, bytesPerPixel, stride, destination) || !std::isfinite(angle) ||
+        !std::isfinite(length) || !std::isfinite(centreX) || !std::isfinite(centreY))
+        return false;
+    const Sampler sampler{source, width, height, bytesPerPixel, stride, smooth};
+    const double radians = angle * std::numbers::pi / 180.0;
+    const double dx = std::cos(radians), dy = -std::sin(radians);
+    const int lineSamples = std::clamp(static_cast<int>(std::ceil(std::abs(length))), 1, kMaxSamples);
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* out = destination + static_cast<size_t>(y) * static_cast<size_t>(stride);
+        for (int32_t x = 0; x < width; ++x) {
+            double sum[4] = {};
+            int n = 1;
+            if (mode == MotionMode::linear) {
+                n = lineSamples;
+                for (int i = 0; i < n; ++i) {
+                    const double t = n == 1 ? 0.0 : (i / static_cast<double>(n - 1) - 0.5) * length;
+                    sampler.add(x + dx * t, y + dy * t, sum);
+                }
+            } else {
+                const double rx = x - centreX, ry = y - centreY;
+                const double reach = mode == MotionMode::radial ? std::hypot(rx, ry) * std::abs(radians)
+                                                                : std::hypot(rx, ry) * std::abs(length) * 0.01;
+                n = std::clamp(static_cast<int>(std::ceil(reach)), 1, kMaxSamples);
+                for (int i = 0; i < n; ++i) {
+                    const double t = n == 1 ? 0.0 : i / static_cast<double>(n - 1);
+                    if (mode == MotionMode::radial) {
+                        const double a = (t - 0.5) * radians;
+                        const double c = std::cos(a), s = std::sin(a);
+                        sampler.add(centreX + rx * c - ry * s, centreY + rx * s + ry * c, sum);
+                    } else {
+                        const double scale = 1.0 - t * length * 0.01;
+                        sampler.add(centreX + rx * scale, centreY + ry * scale, sum);
+                    }
+                }
+            }
+            for (int32_t c = 0; c < bytesPerPixel; ++c)
+                out[x * bytesPerPixel + c] = static_cast<uint8_t>(std::min(255.0, sum[c] / n + 0.5));
+        }
+    }
+    return true;
+}
+
+}  // namespace dro
