@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -93,6 +95,88 @@ TEST(Resample, RefusesBadArgumentsWithoutWriting) {
     EXPECT_FALSE(is5_ResizeImage(source.data(), 2, 2, 4, out.data(), 2, 2, 8, 4, 8, 0));  // stride too small
     EXPECT_FALSE(IS3ResizeImage(source.data(), 2, 2, 8, out.data(), 1 << 30, 1 << 30, 8, 4));
     EXPECT_EQ(out, untouched);
+}
+
+// Resampling is a weighted average whose weights sum to one, so the excess of a
+// small bump over a mid-grey field keeps its total (scaled by the area ratio).
+TEST(Resample, ABumpKeepsItsIntegralForEveryFilter) {
+    struct Case {
+        int w, h, nw, nh, bump;  // bump: side of the square bump
+    };
+    const Case cases[] = {{15, 13, 30, 26, 1}, {15, 15, 45, 45, 1}, {33, 30, 11, 10, 6}, {31, 17, 13, 9, 5}};
+    for (int code : kAllCodes)
+        for (const auto& c : cases) {
+            std::vector<uint8_t> source(static_cast<size_t>(c.w) * c.h, 128);
+            for (int y = 0; y < c.bump; ++y)
+                for (int x = 0; x < c.bump; ++x) source[(c.h / 2 - c.bump / 2 + y) * c.w + c.w / 2 - c.bump / 2 + x] = 228;
+            // Nearest neighbour samples points when shrinking; it keeps no integral there.
+            if (code == 18 && c.nw < c.w) continue;
+            std::vector<uint8_t> out(static_cast<size_t>(c.nw) * c.nh);
+            ASSERT_TRUE(is5_ResizeImage(source.data(), c.w, c.h, c.w, out.data(), c.nw, c.nh, c.nw, 1, code, 0));
+            double excess = 0.0;
+            for (uint8_t v : out) excess += v - 128.0;
+            const double expected = 100.0 * c.bump * c.bump * c.nw * c.nh / (c.w * c.h);
+            EXPECT_NEAR(excess, expected, (code == 0 ? 0.1 : 0.06) * expected + 4.0) << "code " << code << " to " << c.nw << "x" << c.nh;
+        }
+}
+
+TEST(Resample, AGradientShrunkAndEnlargedComesBackClose) {
+    const int w = 63, h = 47;
+    std::vector<uint8_t> source(static_cast<size_t>(w) * h * 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int ch = 0; ch < 3; ++ch) source[(y * w + x) * 3 + ch] = static_cast<uint8_t>(20 + 2 * x + y + 10 * ch);
+    for (int code : kAllCodes) {
+        std::vector<uint8_t> small(31 * 23 * 3), back(source.size());
+        ASSERT_TRUE(is5_ResizeImage(source.data(), w, h, w * 3, small.data(), 31, 23, 31 * 3, 3, code, 0));
+        ASSERT_TRUE(is5_ResizeImage(small.data(), 31, 23, 31 * 3, back.data(), w, h, w * 3, 3, code, 0));
+        // Away from the edges, where repeating the edge sample bends the ramp.
+        int worst = 0;
+        for (int y = 6; y < h - 6; ++y)
+            for (int x = 6; x < w - 6; ++x)
+                for (int ch = 0; ch < 3; ++ch)
+                    worst = std::max(worst, std::abs(back[(y * w + x) * 3 + ch] - source[(y * w + x) * 3 + ch]));
+        EXPECT_LE(worst, code == 18 || code == 0 || code == 15 ? 5 : 2) << "code " << code;
+    }
+}
+
+// Overshoot at a hard edge must saturate, never wrap around.
+TEST(Resample, RingingAtAHardEdgeSaturates) {
+    const int w = 16;
+    std::vector<uint8_t> source(w * 2);
+    for (int x = 0; x < w; ++x) source[x] = source[w + x] = x < w / 2 ? 0 : 255;
+    for (int code : kAllCodes)
+        for (int nw : {7, 41}) {
+            std::vector<uint8_t> out(static_cast<size_t>(nw) * 3);
+            ASSERT_TRUE(is5_ResizeImage(source.data(), w, 2, w, out.data(), nw, 3, nw, 1, code, 0));
+            for (int x = 0; x < nw; ++x) {
+                const double at = (x + 0.5) * w / nw;  // source position of this pixel
+                if (at < w / 2 - 4) EXPECT_LT(out[x], 40) << "code " << code;
+                if (at > w / 2 + 4) EXPECT_GT(out[x], 215) << "code " << code;
+            }
+        }
+}
+
+// Colour under zero alpha must not bleed into the partly transparent rim.
+TEST(Resample, TransparentPixelsLendNoColour) {
+    const int w = 12, h = 4;
+    std::vector<uint8_t> source(static_cast<size_t>(w) * h * 4);
+    for (int i = 0; i < w * h; ++i) {
+        const bool opaque = (i % w) < w / 2;
+        source[i * 4 + 0] = opaque ? 255 : 0;
+        source[i * 4 + 1] = opaque ? 0 : 255;
+        source[i * 4 + 3] = opaque ? 255 : 0;
+    }
+    for (int code : kAllCodes)
+        for (int nw : {5, 29}) {
+            std::vector<uint8_t> out(static_cast<size_t>(nw) * 3 * 4);
+            ASSERT_TRUE(is5_ResizeImage(source.data(), w, h, w * 4, out.data(), nw, 3, nw * 4, 4, code, 0));
+            for (int i = 0; i < nw * 3; ++i)
+                if (out[i * 4 + 3] > 0 && code != 18) {
+                    EXPECT_EQ(out[i * 4 + 1], 0) << "code " << code;
+                    EXPECT_EQ(out[i * 4 + 0], 255) << "code " << code;
+                }
+        }
 }
 
 }  // namespace

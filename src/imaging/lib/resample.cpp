@@ -6,88 +6,14 @@
 #include <vector>
 
 #include "imaging/lib/codecs/codec_types.h"
+#include "imaging/lib/resample_contributions.h"
 #include "imaging/lib/resample_kernels.h"
 
 namespace {
 
-using dro::resample::Kernel;
+using dro::resample::AxisWeights;
 
 constexpr int32_t kAreaAverageCode = 15;
-
-// The source samples and weights that make one destination sample along one axis.
-struct Contribution {
-    int32_t first = 0;
-    std::vector<float> weights;
-};
-
-void normalise(Contribution& c) {
-    float sum = 0.0f;
-    for (float w : c.weights) sum += w;
-    if (sum == 0.0f) {
-        c.weights.assign(1, 1.0f);
-        return;
-    }
-    for (float& w : c.weights) w /= sum;
-}
-
-// Weights of source pixel j for destination pixel i: the length of [j, j + 1] that
-// lies under the destination pixel's footprint in source coordinates.
-std::vector<Contribution> areaContributions(int32_t sourceSize, int32_t targetSize) {
-    std::vector<Contribution> out(static_cast<size_t>(targetSize));
-    const double scale = static_cast<double>(sourceSize) / targetSize;
-    for (int32_t i = 0; i < targetSize; ++i) {
-        const double lo = i * scale;
-        const double hi = std::min<double>(sourceSize, (i + 1) * scale);
-        auto& c = out[static_cast<size_t>(i)];
-        c.first = std::clamp(static_cast<int32_t>(std::floor(lo)), 0, sourceSize - 1);
-        const int32_t last = std::clamp(static_cast<int32_t>(std::ceil(hi)) - 1, c.first, sourceSize - 1);
-        for (int32_t j = c.first; j <= last; ++j)
-            c.weights.push_back(static_cast<float>(std::min<double>(hi, j + 1) - std::max<double>(lo, j)));
-        normalise(c);
-    }
-    return out;
-}
-
-std::vector<Contribution> nearestContributions(int32_t sourceSize, int32_t targetSize) {
-    std::vector<Contribution> out(static_cast<size_t>(targetSize));
-    const double scale = static_cast<double>(sourceSize) / targetSize;
-    for (int32_t i = 0; i < targetSize; ++i) {
-        auto& c = out[static_cast<size_t>(i)];
-        c.first = std::clamp(static_cast<int32_t>((i + 0.5) * scale), 0, sourceSize - 1);
-        c.weights.assign(1, 1.0f);
-    }
-    return out;
-}
-
-// Samples outside the source take the nearest edge sample, so a flat image stays flat.
-std::vector<Contribution> kernelContributions(int32_t sourceSize, int32_t targetSize, Kernel kernel) {
-    std::vector<Contribution> out(static_cast<size_t>(targetSize));
-    const double scale = static_cast<double>(sourceSize) / targetSize;
-    const double stretch = std::max(1.0, scale);
-    const double support = kernel.support * stretch;
-    for (int32_t i = 0; i < targetSize; ++i) {
-        const double centre = (i + 0.5) * scale - 0.5;
-        const int32_t lo = static_cast<int32_t>(std::ceil(centre - support));
-        const int32_t hi = static_cast<int32_t>(std::floor(centre + support));
-        auto& c = out[static_cast<size_t>(i)];
-        c.first = std::clamp(lo, 0, sourceSize - 1);
-        const int32_t last = std::clamp(hi, 0, sourceSize - 1);
-        c.weights.assign(static_cast<size_t>(last - c.first + 1), 0.0f);
-        for (int32_t j = lo; j <= hi; ++j) {
-            const int32_t at = std::clamp(j, 0, sourceSize - 1);
-            c.weights[static_cast<size_t>(at - c.first)] +=
-                static_cast<float>(kernel.weight((j - centre) / stretch));
-        }
-        normalise(c);
-    }
-    return out;
-}
-
-std::vector<Contribution> contributionsFor(int32_t code, int32_t sourceSize, int32_t targetSize) {
-    if (code == kAreaAverageCode) return areaContributions(sourceSize, targetSize);
-    if (code == dro::resample::kNearestCode) return nearestContributions(sourceSize, targetSize);
-    return kernelContributions(sourceSize, targetSize, dro::resample::kernelForCode(code));
-}
 
 uint8_t toByte(float v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
 
@@ -97,6 +23,74 @@ bool validBlock(const uint8_t* block, int32_t width, int32_t height, int32_t str
            dro::codecs::checkedImageBytes(width, height, bytesPerPixel).has_value();
 }
 
+// Premultiplying changes nothing when every pixel has the same alpha (the factor
+// cancels), and would lose the colour of a uniformly transparent image; it is used
+// only where alpha actually varies.
+bool alphaVaries(const uint8_t* source, int32_t width, int32_t height, int32_t stride) {
+    const uint8_t first = source[3];
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* row = source + static_cast<ptrdiff_t>(y) * stride;
+        for (int32_t x = 0; x < width; ++x)
+            if (row[x * 4 + 3] != first) return true;
+    }
+    return false;
+}
+
+// One source row resampled across into floats (premultiplied colour when asked).
+template <int Bpp, bool Premultiplied>
+void resampleRow(const uint8_t* in, float* out, const AxisWeights& columns, int32_t bpp) {
+    const int32_t channels = Bpp > 0 ? Bpp : bpp;
+    const int32_t taps = columns.taps;
+    for (int32_t x = 0; x < columns.count(); ++x) {
+        const float* w = columns.weightsOf(x);
+        const uint8_t* p = in + static_cast<ptrdiff_t>(columns.first[static_cast<size_t>(x)]) * channels;
+        float acc[8] = {};
+        for (int32_t t = 0; t < taps; ++t, p += channels) {
+            if constexpr (Premultiplied) {
+                const float wa = w[t] * p[3];
+                acc[0] += wa * p[0];
+                acc[1] += wa * p[1];
+                acc[2] += wa * p[2];
+                acc[3] += wa;
+            } else {
+                for (int32_t ch = 0; ch < channels; ++ch) acc[ch] += w[t] * p[ch];
+            }
+        }
+        for (int32_t ch = 0; ch < channels; ++ch) out[static_cast<size_t>(x) * channels + ch] = acc[ch];
+    }
+}
+
+using RowFunction = void (*)(const uint8_t*, float*, const AxisWeights&, int32_t);
+
+RowFunction rowFunctionFor(int32_t bpp, bool premultiplied) {
+    if (premultiplied) return resampleRow<4, true>;
+    switch (bpp) {
+        case 1: return resampleRow<1, false>;
+        case 3: return resampleRow<3, false>;
+        case 4: return resampleRow<4, false>;
+        default: return resampleRow<0, false>;
+    }
+}
+
+void storeRow(const float* sums, uint8_t* out, int32_t width, int32_t bpp, bool premultiplied) {
+    if (!premultiplied) {
+        for (size_t i = 0; i < static_cast<size_t>(width) * bpp; ++i) out[i] = toByte(sums[i]);
+        return;
+    }
+    for (int32_t x = 0; x < width; ++x) {
+        const float* s = sums + static_cast<size_t>(x) * 4;
+        uint8_t* o = out + static_cast<size_t>(x) * 4;
+        const uint8_t alpha = toByte(s[3]);
+        o[3] = alpha;
+        // Colour of a pixel that ends up fully transparent carries no meaning.
+        const float inverse = alpha == 0 ? 0.0f : 1.0f / s[3];
+        for (int ch = 0; ch < 3; ++ch) o[ch] = toByte(s[ch] * inverse);
+    }
+}
+
+// Output rows are made down each column from a small ring of rows already resampled
+// across, so the working memory is a few rows whatever the image size; each thread
+// keeps its own ring over its own band of output rows.
 bool resampleWith(int32_t code, const uint8_t* source, int32_t width, int32_t height, int32_t sourceStride,
                   uint8_t* destination, int32_t newWidth, int32_t newHeight, int32_t destinationStride,
                   int32_t bpp) {
@@ -104,45 +98,53 @@ bool resampleWith(int32_t code, const uint8_t* source, int32_t width, int32_t he
         !validBlock(destination, newWidth, newHeight, destinationStride, bpp))
         return false;
     try {
-        const auto columns = contributionsFor(code, width, newWidth);
-        const auto rows = contributionsFor(code, height, newHeight);
+        const AxisWeights columns = dro::resample::axisWeights(code, width, newWidth);
+        const AxisWeights rows = dro::resample::axisWeights(code, height, newHeight);
+        // Nearest neighbour mixes no pixels, so it copies them whole, colour under zero alpha too.
+        const bool premultiplied = bpp == 4 && code != dro::resample::kNearestCode &&
+                                   alphaVaries(source, width, height, sourceStride);
+        const RowFunction across = rowFunctionFor(bpp, premultiplied);
         const size_t rowFloats = static_cast<size_t>(newWidth) * static_cast<size_t>(bpp);
-        std::vector<float> horizontal(rowFloats * static_cast<size_t>(height));
+        const int32_t ringRows = rows.taps;
+        bool failed = false;
 
-        // Across each row first, into floats, then down each column.
-#pragma omp parallel for schedule(static) if (static_cast<int64_t>(height) * newWidth > 65536)
-        for (int32_t y = 0; y < height; ++y) {
-            const uint8_t* in = source + static_cast<ptrdiff_t>(y) * sourceStride;
-            float* out = horizontal.data() + rowFloats * static_cast<size_t>(y);
-            for (int32_t x = 0; x < newWidth; ++x) {
-                const auto& c = columns[static_cast<size_t>(x)];
-                for (int32_t ch = 0; ch < bpp; ++ch) {
-                    float sum = 0.0f;
-                    const uint8_t* p = in + static_cast<ptrdiff_t>(c.first) * bpp + ch;
-                    for (float w : c.weights) {
-                        sum += w * *p;
-                        p += bpp;
+#pragma omp parallel if (static_cast<int64_t>(newHeight) * newWidth > 65536)
+        {
+            std::vector<float> ring;
+            std::vector<int32_t> ringTag;
+            std::vector<float> sums;
+            try {
+                ring.resize(rowFloats * static_cast<size_t>(ringRows));
+                ringTag.assign(static_cast<size_t>(ringRows), -1);
+                sums.resize(rowFloats);
+            } catch (...) {
+#pragma omp atomic write
+                failed = true;
+            }
+            const bool ready = !ring.empty();
+#pragma omp for schedule(static)
+            for (int32_t y = 0; y < newHeight; ++y) {
+                if (!ready) continue;
+                const float* w = rows.weightsOf(y);
+                const int32_t first = rows.first[static_cast<size_t>(y)];
+                std::fill(sums.begin(), sums.end(), 0.0f);
+                for (int32_t t = 0; t < rows.taps; ++t) {
+                    const int32_t sourceRow = first + t;
+                    const size_t slot = static_cast<size_t>(sourceRow % ringRows);
+                    float* across_ = ring.data() + rowFloats * slot;
+                    if (ringTag[slot] != sourceRow) {
+                        across(source + static_cast<ptrdiff_t>(sourceRow) * sourceStride, across_, columns, bpp);
+                        ringTag[slot] = sourceRow;
                     }
-                    out[static_cast<size_t>(x) * bpp + ch] = sum;
+                    if (w[t] == 0.0f) continue;
+                    const float weight = w[t];
+                    for (size_t i = 0; i < rowFloats; ++i) sums[i] += weight * across_[i];
                 }
+                storeRow(sums.data(), destination + static_cast<ptrdiff_t>(y) * destinationStride, newWidth, bpp,
+                         premultiplied);
             }
         }
-
-#pragma omp parallel for schedule(static) if (static_cast<int64_t>(newHeight) * newWidth > 65536)
-        for (int32_t y = 0; y < newHeight; ++y) {
-            const auto& c = rows[static_cast<size_t>(y)];
-            uint8_t* out = destination + static_cast<ptrdiff_t>(y) * destinationStride;
-            for (size_t i = 0; i < rowFloats; ++i) {
-                float sum = 0.0f;
-                const float* p = horizontal.data() + rowFloats * static_cast<size_t>(c.first) + i;
-                for (float w : c.weights) {
-                    sum += w * *p;
-                    p += rowFloats;
-                }
-                out[i] = toByte(sum);
-            }
-        }
-        return true;
+        return !failed;
     } catch (...) {
         return false;
     }
