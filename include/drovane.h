@@ -536,6 +536,69 @@ DRO_API void DRO_CALL DRO_SetMessageCallback(DRO_MessageCallback callback, void*
  * it once. Safe to call from another thread while a script runs. */
 DRO_API void DRO_CALL DRO_PressEscape(void);
 
+/* ---- Fill, shape and selection tools ---------------------------------------------- */
+
+/* Tolerance 0..50000 (50000 = 100 %); opacity and strength in percent. Each marks the
+ * whole canvas changed (a fill or wand clicked outside the canvas does nothing). */
+DRO_API void DRO_CALL DRO_IPLFloodFill(int32_t red, int32_t green, int32_t blue, int32_t x, int32_t y,
+                                       int32_t tolerance, const char* mode);
+DRO_API void DRO_CALL DRO_IPLRectangle(int32_t red, int32_t green, int32_t blue, int32_t x0, int32_t y0, int32_t x1,
+                                       int32_t y1, int32_t opacity);
+DRO_API void DRO_CALL DRO_IPLEllipse(int32_t red, int32_t green, int32_t blue, int32_t x0, int32_t y0, int32_t x1,
+                                     int32_t y1, int32_t opacity);
+DRO_API void DRO_CALL DRO_IPLGradient(int32_t r1, int32_t g1, int32_t b1, int32_t r2, int32_t g2, int32_t b2,
+                                      int32_t r3, int32_t g3, int32_t b3, int32_t r4, int32_t g4, int32_t b4,
+                                      int32_t count, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                                      const char* type);
+DRO_API void DRO_CALL DRO_IPLMaskRectangle(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t strength,
+                                           int32_t black, const char* operation);
+DRO_API void DRO_CALL DRO_IPLMaskEllipse(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t strength,
+                                         int32_t black, const char* operation);
+DRO_API void DRO_CALL DRO_IPLMaskWand(int32_t x, int32_t y, int32_t tolerance, int32_t strength, const char* mode);
+
+/* ---- Image brushes ---------------------------------------------------------------- */
+
+/* The master picture fits the brush box (maxBrushSize) on both sides; positions of a
+ * strip run 0.0..1.0 (beyond, NaN and infinities take the nearer end frame). */
+DRO_API void DRO_CALL DRO_FillImageBrush(int32_t red, int32_t green, int32_t blue);
+DRO_API void DRO_CALL DRO_ColorImageBrush(int32_t red, int32_t green, int32_t blue);
+DRO_API void DRO_CALL DRO_CopyToImageBrush(void);
+DRO_API void DRO_CALL DRO_LoadImageBrush(const char* path);
+DRO_API void DRO_CALL DRO_LoadImageBrushFromRGBA32(const uint8_t* pixels, int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_LoadImageBrushArray(const char* path);
+DRO_API void DRO_CALL DRO_CopyFromImageBrushArray(float position);
+DRO_API void DRO_CALL DRO_SizeImageBrush(void);
+DRO_API void DRO_CALL DRO_RotateImageBrush(int32_t angle);
+DRO_API void DRO_CALL DRO_CopyFromImageBrush(int32_t keepPercent);
+DRO_API void DRO_CALL DRO_CopyFromImageBrushRotate(int32_t keepPercent);
+DRO_API void DRO_CALL DRO_SaveImageBrush(const char* path);
+
+/* ---- Tablet input and stroke geometry ---------------------------------------------- */
+
+/* DRO_InitTablet returns 0 when there is no tablet. Packet functions take an index
+ * below the count of the last DRO_ReadTabletPackets; others give 0. On Linux the first
+ * evdev pen device is read (positions in its own units). */
+DRO_API int32_t DRO_CALL DRO_InitTablet(void* window);
+DRO_API void DRO_CALL DRO_SetTabletOrigin(void);
+DRO_API void DRO_CALL DRO_CloseTablet(void);
+DRO_API void DRO_CALL DRO_ResetTabletPressure(void);
+DRO_API void DRO_CALL DRO_ReadTabletPackets(void);
+DRO_API int32_t DRO_CALL DRO_ReadTabletPressure(int32_t index);
+DRO_API int32_t DRO_CALL DRO_ReadRawTabletPressure(int32_t index);
+DRO_API int32_t DRO_CALL DRO_IsPacketInvert(int32_t index);
+DRO_API int32_t DRO_CALL DRO_PacketStatus(int32_t index);
+DRO_API int32_t DRO_CALL DRO_ReadTabletX(int32_t index);
+DRO_API int32_t DRO_CALL DRO_ReadTabletY(int32_t index);
+/* 100 points through the three (point 0, 49 and 99); the last argument is ignored. */
+DRO_API void DRO_CALL DRO_CalcSpline3(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t x2, uint32_t y2,
+                                      int32_t unused);
+DRO_API int32_t DRO_CALL DRO_GetSplinePointCount(void);
+DRO_API int32_t DRO_CALL DRO_GetSplinePointX(int32_t index);
+DRO_API int32_t DRO_CALL DRO_GetSplinePointY(int32_t index);
+/* Pushes the current layer's content at (x0, y0) to (x1, y1); needs the IPL source and
+ * destination (32) buffers. */
+DRO_API void DRO_CALL DRO_WarpPointToPoint(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+
 #ifdef __cplusplus
 }
 #endif

@@ -4,7 +4,10 @@
 
 #include "brush/blend_buffers.h"
 #include "brush/brush_buffers.h"
+#include "brush/image_brush_state.h"
 #include "brush/paint_layer.h"
+#include "brush/stroke_spline.h"
+#include "brush/tablet.h"
 #include "brush/texture_map.h"
 #include "brush/tool_settings.h"
 #include "composite/view_state.h"
@@ -76,6 +79,7 @@ void releaseCanvasBuffers() noexcept {
     setBlendBufferCount(0);
     paintLayer().layer.pixels.reset();
     releaseBrushBuffers();
+    resetImageBrush();
 }
 
 }  // namespace
@@ -129,6 +133,9 @@ void resetEngine() noexcept {
     resetLibraryModules();
     frameState().reset();
     seedRandom(1);
+    resetImageBrush();
+    resetTablet();
+    resetStrokeSpline();
 }
 
 }  // namespace dro

@@ -58,4 +58,27 @@ void debugOutput(const char* text) noexcept;
 // The character that separates the directories of a path ('\\' or '/').
 char pathSeparator() noexcept;
 
+// A graphics tablet (Wintab on Windows, an evdev pen device on Linux). Packets come
+// oldest first: status bits (0x10: the pen's eraser end), x and y in screen pixels
+// (on Linux: the device's own units from its axis minimum) and the normal pressure.
+struct TabletPacket {
+    uint32_t status = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    uint32_t pressure = 0;
+};
+struct TabletOpening {
+    int32_t result = 0;        // 0: no tablet; else what the host is handed back
+    bool contextOpen = false;  // packets can be read
+    int32_t pressureMinimum = 0;
+    int32_t pressureMaximum = 0;
+};
+TabletOpening openTablet(void* window) noexcept;
+void closeTablet() noexcept;
+// Up to capacity queued packets into out; the count read.
+int32_t readTabletPackets(TabletPacket* out, int32_t capacity) noexcept;
+void discardTabletPackets() noexcept;
+// The window's client-area origin in screen coordinates; (0, 0) where none is known.
+void clientOriginOnScreen(void* window, int32_t& x, int32_t& y) noexcept;
+
 }  // namespace dro::platform

@@ -24,5 +24,8 @@ int runLua(const Words& words);
 int runPaint(const Words& words);
 int runRender(const Words& words);
 int runDemo(const Words& words);
+int runFill(const Words& words);
+int runWand(const Words& words);
+int runGradient(const Words& words);
 
 }  // namespace cli

@@ -55,6 +55,21 @@ constexpr std::array kCommands{
             "Paints the built-in demo picture (layers, blend modes, a filter, brush strokes with\n"
             "a hard brush, a grainy soft brush and a smudge) into OUT.",
             cli::runDemo},
+    Command{"fill", "IN OUT --at X,Y [--color R,G,B] [--tolerance PCT] [--mode MODE]",
+            "The paint bucket: fills the region of IN around X,Y with --color (default black) and\n"
+            "writes OUT. --tolerance 0..100 widens the colours taken in; --mode is one of\n"
+            "\"Paint Connected\" (default), \"Paint Non-connected\", \"Erase Connected\",\n"
+            "\"Erase Non-connected\", \"Paint Alpha Connected\", \"Paint Alpha Non-Connected\".",
+            cli::runFill},
+    Command{"wand", "IN OUT --at X,Y [--tolerance PCT] [--strength PCT] [--mode MODE]",
+            "The magic wand: selects from X,Y of IN and writes the selection as a grey picture,\n"
+            "white where selected. --mode: \"Connected\" (default), \"Non-connected\", \"Color Range\",\n"
+            "\"Luminance Range\", \"Hue Range\", \"HSL Range\", \"Alpha Connected\", \"Alpha Non-connected\".",
+            cli::runWand},
+    Command{"gradient", "IN OUT --from X,Y --to X,Y --colors R,G,B[/R,G,B...] [--radial]",
+            "Draws a gradient of up to four colours over IN along the line (or, with --radial,\n"
+            "around --from out to --to) and writes OUT. One colour fades in from transparent.",
+            cli::runGradient},
 };
 
 void printHelp(std::FILE* out) {

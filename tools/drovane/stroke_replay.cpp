@@ -46,6 +46,8 @@ private:
             break;
         case Op::Shape: shapePath_ = in.text; toolDirty_ = true; break;
         case Op::Grain: grainPath_ = in.text; toolDirty_ = true; break;
+        case Op::ImageBrush: imageBrushPath_ = in.text; imageBrushDirty_ = true; toolDirty_ = true; break;
+        case Op::ImageAngle: imageAngle_ = in.ints[0]; break;
         case Op::Layer: selectLayer(in); break;
         case Op::Stroke: beginStroke(in); break;
         case Op::Dab: dab({drawnPlace(in.reals[0], in.reals[1], in.reals[2])}); break;
@@ -81,7 +83,13 @@ private:
             DRO_SetRandomSeed(seed_);
             DRO_SetSize(size_);
             drawn_ = size_;
-            const ToolSetup& t = tool_;
+            ToolSetup t = tool_;
+            if (!imageBrushPath_.empty()) {
+                // The dab paints the picture the blend buffer carries, untinted.
+                t.blendStrength = 256;
+                t.blendPrimaryColorStrength = 0;
+                t.blendRemix = 0;
+            }
             DRO_SetTool(t.shapeGain, t.grainCellSize, t.grainCellThreshold, t.grainFillThreshold, t.edgeSoftness,
                         t.colorVary, t.grainInterval, t.blendStrength, t.blendPrimaryColorStrength, t.blendRemix, 0,
                         t.invertShape, 0, grainPath_.c_str(), shapePath_.c_str(), t.shapeParam);
@@ -93,8 +101,27 @@ private:
         DRO_SetColor(red_, green_, blue_);
     }
 
+    // The picture goes into the blend buffer once a stroke, turned by the angle in force.
+    void loadImageBrush() {
+        DRO_SetImageBrushMode(imageBrushPath_.empty() ? 0 : 1);
+        if (imageBrushPath_.empty()) return;
+        if (imageBrushDirty_) {
+            DRO_SetBlendBufferCount(1);
+            DRO_LoadImageBrush(imageBrushPath_.c_str());
+            imageBrushDirty_ = false;
+        }
+        if (imageAngle_ == 0) {
+            DRO_CopyFromImageBrush(0);
+            return;
+        }
+        DRO_SizeImageBrush();
+        DRO_RotateImageBrush(imageAngle_);
+        DRO_CopyFromImageBrushRotate(0);
+    }
+
     void beginStroke(const Instruction& in) {
         applyTool();
+        loadImageBrush();
         DRO_CreatePaintLayer(in.ints[0], in.ints[1], in.text.c_str());
         firstDab_ = true;
     }
@@ -143,6 +170,9 @@ private:
     int32_t smudgeMix_ = 0;
     std::string shapePath_;
     std::string grainPath_;
+    std::string imageBrushPath_;
+    bool imageBrushDirty_ = false;
+    int32_t imageAngle_ = 0;
     bool toolDirty_ = true;
     bool firstDab_ = true;
 };

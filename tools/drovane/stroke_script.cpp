@@ -155,6 +155,17 @@ private:
         return path;
     }
 
+    // An image brush must fit the largest brush, or the engine would keep the old one.
+    void checkImageBrushFits(const std::string& path) const {
+        DRO_ReadFromFile(path.c_str());
+        const int32_t w = DRO_GetNewRGBAWidth(), h = DRO_GetNewRGBAHeight();
+        DRO_DeleteNewRGBA();
+        if (w > kStrokeMaxBrushSize || h > kStrokeMaxBrushSize) {
+            fail("the image brush '" + path + "' is " + std::to_string(w) + " x " + std::to_string(h) +
+                 ", larger than the largest brush (" + std::to_string(kStrokeMaxBrushSize) + ")");
+        }
+    }
+
     Instruction parseLine() {
         const std::string& command = words_[0];
         Instruction in;
@@ -211,6 +222,14 @@ private:
         } else if (command == "shape") {
             in.op = Op::Shape;
             in.text = imagePath("shape");
+        } else if (command == "imagebrush") {
+            in.op = Op::ImageBrush;
+            in.text = imagePath("imagebrush");
+            if (!in.text.empty()) checkImageBrushFits(in.text);
+        } else if (command == "imageangle") {
+            expectCount(1);
+            in.op = Op::ImageAngle;
+            in.ints = {integer(words_[1], "imageangle", -360, 360)};
         } else if (command == "grain") {
             in.op = Op::Grain;
             in.text = imagePath("grain");

@@ -44,6 +44,8 @@ enum class Op {
     Smudge,   // ints[0] share, ints[1] mix amount; empty ints = off
     Shape,    // text = path, empty = round
     Grain,    // text = path, empty = random
+    ImageBrush,  // text = path, empty = off
+    ImageAngle,  // ints[0] degrees
     Layer,    // ints[0] index; ints[1] opacity and text = mode when given
     Stroke,   // ints[0] opacity, ints[1] second opacity, text = mode
     Dab,      // reals: x, y [, pressure]

@@ -1,0 +1,102 @@
+#include "imaging/lib/draw_flood.h"
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "imaging/lib/scanline_fill.h"
+
+namespace {
+
+bool validBlock(const uint8_t* image, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
+                int32_t wantedBytesPerPixel) {
+    return image && width > 0 && height > 0 && bytesPerPixel == wantedBytesPerPixel &&
+           stride >= int64_t{width} * bytesPerPixel;
+}
+
+// Squared red, green and blue distance of a pixel from a packed colour.
+struct ColourMatch {
+    int32_t r, g, b, tolerance;
+
+    ColourMatch(uint32_t colour, int32_t tol)
+        : r(colour & 0xFF), g((colour >> 8) & 0xFF), b((colour >> 16) & 0xFF), tolerance(tol) {}
+
+    bool operator()(const uint8_t* p) const {
+        const int32_t dr = p[0] - r, dg = p[1] - g, db = p[2] - b;
+        return dr * dr + dg * dg + db * db <= tolerance;
+    }
+};
+
+uint32_t packedAt(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16; }
+
+}  // namespace
+
+bool IS3ColorReplaceImage(uint8_t* image, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
+                          uint32_t from, uint32_t to, int32_t tolerance, int32_t flags) {
+    if (!validBlock(image, width, height, bytesPerPixel, stride, 4)) return false;
+    const ColourMatch match(from, tolerance);
+    const uint8_t colour[4] = {uint8_t(to), uint8_t(to >> 8), uint8_t(to >> 16), uint8_t(to >> 24)};
+    const std::size_t written = (flags & kReplaceSetsAlpha) ? 4 : 3;
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* p = image + static_cast<std::size_t>(y) * stride;
+        for (int32_t x = 0; x < width; ++x, p += 4) {
+            if (match(p)) std::memcpy(p, colour, written);
+        }
+    }
+    return true;
+}
+
+bool IS3FloodFillImage(uint8_t* image, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
+                       const LibPoint* point, uint32_t colour, int32_t /*connected*/, int32_t tolerance,
+                       int32_t /*flags*/) {
+    if (!validBlock(image, width, height, bytesPerPixel, stride, 4) || !point) return false;
+    if (point->x < 0 || point->y < 0 || point->x >= width || point->y >= height) return false;
+    const auto at = [&](int32_t x, int32_t y) {
+        return image + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 4;
+    };
+    const ColourMatch match(packedAt(at(point->x, point->y)), tolerance);
+    const uint8_t rgb[3] = {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)};
+    const auto recolour = [&](int32_t y, int32_t x0, int32_t x1) {
+        for (uint8_t* p = at(x0, y); x0 <= x1; ++x0, p += 4) std::memcpy(p, rgb, 3);
+    };
+    if (!match(rgb)) {
+        // A painted pixel no longer matches, so the pixels themselves record the visit.
+        dro::lib::scanlineFill(width, height, point->x, point->y,
+                               [&](int32_t x, int32_t y) { return match(at(x, y)); }, recolour);
+        return true;
+    }
+    // The new colour matches too: remember the visits in a bit plane.
+    std::vector<uint64_t> seen((static_cast<std::size_t>(width) * height + 63) / 64, 0);
+    const auto bit = [&](int32_t x, int32_t y) { return static_cast<std::size_t>(y) * width + x; };
+    dro::lib::scanlineFill(
+        width, height, point->x, point->y,
+        [&](int32_t x, int32_t y) {
+            const std::size_t i = bit(x, y);
+            return !((seen[i >> 6] >> (i & 63)) & 1) && match(at(x, y));
+        },
+        [&](int32_t y, int32_t x0, int32_t x1) {
+            for (int32_t x = x0; x <= x1; ++x) seen[bit(x, y) >> 6] |= uint64_t{1} << (bit(x, y) & 63);
+            recolour(y, x0, x1);
+        });
+    return true;
+}
+
+bool IS3GetColorMatchMaskFromImage(const uint8_t* image, int32_t width, int32_t height, int32_t bytesPerPixel,
+                                   int32_t stride, uint8_t* map, int32_t mapStride, const LibPoint* point,
+                                   uint32_t /*colour*/, int32_t /*connected*/, int32_t tolerance,
+                                   int32_t /*flags*/) {
+    if (!validBlock(image, width, height, bytesPerPixel, stride, 3) || !map || !point || mapStride < width) {
+        return false;
+    }
+    if (point->x < 0 || point->y < 0 || point->x >= width || point->y >= height) return false;
+    for (int32_t y = 0; y < height; ++y) std::memset(map + static_cast<std::size_t>(y) * mapStride, 0, width);
+    const auto at = [&](int32_t x, int32_t y) {
+        return image + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
+    };
+    const auto mapAt = [&](int32_t x, int32_t y) { return map + static_cast<std::size_t>(y) * mapStride + x; };
+    const ColourMatch match(packedAt(at(point->x, point->y)), tolerance);
+    dro::lib::scanlineFill(
+        width, height, point->x, point->y, [&](int32_t x, int32_t y) { return !*mapAt(x, y) && match(at(x, y)); },
+        [&](int32_t y, int32_t x0, int32_t x1) { std::memset(mapAt(x0, y), 1, static_cast<std::size_t>(x1 - x0 + 1)); });
+    return true;
+}
