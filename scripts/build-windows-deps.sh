@@ -66,9 +66,12 @@ for p in "${linux_packages[@]}"; do
   version_of[$src]=$ver
 done
 
-# The key names every version and this script, so a change to either builds afresh.
+# Raise when a library's build changes in a way that changes its output.
+recipe=1
+# The key names every version, the recipe and the toolchain files, so a change to any
+# builds afresh. Within a key each library is built once, so a run that stopped resumes.
 key="$( { for s in $(printf '%s\n' "${!version_of[@]}" | sort); do echo "$s=${version_of[$s]}"; done
-          sha256sum "$0" "$here/cmake/toolchain-mingw.cmake"; } | sha256sum | cut -c1-16)"
+          echo "recipe=$recipe"; cat "$here"/cmake/toolchain-*.cmake; } | sha256sum | cut -c1-16)"
 store="$cache/$key"
 
 all_built=1
@@ -130,36 +133,41 @@ build_arch() {
   toolchain="$here/cmake/toolchain-windows-$arch.cmake"
   prefix="$store/$arch"
   work="$cache/work/$key/$arch"
-  rm -rf "$prefix" "$work"
   mkdir -p "$prefix/include" "$prefix/lib/pkgconfig" "$work"
   local cc="$triple-gcc-posix" cxx="$triple-g++-posix" ar="$triple-ar"
   # As the toolchain files: SSE2 arithmetic on i686, unaligned vector moves.
   local cflags="-O2 -DNDEBUG -Wa,-muse-unaligned-vector-move"
   [ "$arch" = i686 ] && cflags+=" -msse2 -mfpmath=sse"
 
+  built() { [ -f "$prefix/.built-$1" ]; }
+
   cmake_lib() {  # name source-dir cmake-options...
     local name="$1" dir="$2"; shift 2
+    built "$name" && return 0
     log "$arch: $name"
+    rm -rf "$work/$name"
     cmake -S "$dir" -B "$work/$name" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DDROVANE_WINDOWS_DEPS="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
       -DBUILD_SHARED_LIBS=OFF -DCMAKE_POLICY_DEFAULT_CMP0074=NEW "$@" >"$work/$name.log" 2>&1 ||
       { tail -30 "$work/$name.log"; exit 1; }
     cmake --build "$work/$name" -j "$jobs" >>"$work/$name.log" 2>&1 &&
       cmake --install "$work/$name" >>"$work/$name.log" 2>&1 || { tail -30 "$work/$name.log"; exit 1; }
+    touch "$prefix/.built-$name"
   }
 
   # Compiles every listed file of a source tree into one static library.
   plain_lib() {  # name source-dir library compiler flags -- files...
     local name="$1" dir="$2" lib="$3" compiler="$4" flags="$5"; shift 6
+    built "$name" && return 0
     log "$arch: $name"
-    local out="$work/$name" objs=() f o
+    local out="$work/$name" objs=() f
     mkdir -p "$out"
-    for f in "$@"; do
-      o="$out/$(echo "$f" | tr '/' '_').o"
-      objs+=("$o")
-      echo "$compiler $flags -c $dir/$f -o $o"
-    done | xargs -P "$jobs" -I{} sh -c '{}' >"$out.log" 2>&1 || { tail -30 "$out.log"; exit 1; }
+    for f in "$@"; do objs+=("$out/$(echo "$f" | tr '/' '_').o"); done
+    for f in "$@"; do echo "$compiler $flags -c $dir/$f -o $out/$(echo "$f" | tr '/' '_').o"; done |
+      xargs -P "$jobs" -I{} sh -c '{}' >"$out.log" 2>&1 || { tail -30 "$out.log"; exit 1; }
+    rm -f "$prefix/lib/$lib"
     "$ar" rcs "$prefix/lib/$lib" "${objs[@]}"
+    touch "$prefix/.built-$name"
   }
 
   local s="$srcdir"
@@ -218,13 +226,16 @@ Cflags: -I\${prefix}/include/libraw -I\${prefix}/include -DLIBRAW_NODLL
 EOF
 
   # LuaJIT: its code generator runs on the build machine at the target's pointer width.
-  log "$arch: luajit"
   local lj="$work/luajit" host_cc=gcc
-  [ "$arch" = i686 ] && host_cc="gcc -m32"
-  rm -rf "$lj"; cp -r "$s/luajit2" "$lj"
-  make -C "$lj/src" -j "$jobs" HOST_CC="$host_cc" TARGET_CFLAGS="${cflags#-O2 }" CROSS="$triple-" STATIC_CC="$cc" DYNAMIC_CC="$cc" \
-    TARGET_LD="$cc" TARGET_AR="$ar rcus" TARGET_STRIP="$triple-strip" TARGET_SYS=Windows BUILDMODE=static \
-    libluajit.a >"$work/luajit.log" 2>&1 || { tail -30 "$work/luajit.log"; exit 1; }
+  if ! built luajit; then
+    log "$arch: luajit"
+    [ "$arch" = i686 ] && host_cc="gcc -m32"
+    rm -rf "$lj"; cp -r "$s/luajit2" "$lj"
+    make -C "$lj/src" -j "$jobs" HOST_CC="$host_cc" TARGET_CFLAGS="${cflags#-O2 }" CROSS="$triple-" STATIC_CC="$cc" DYNAMIC_CC="$cc" \
+      TARGET_LD="$cc" TARGET_AR="$ar rcus" TARGET_STRIP="$triple-strip" TARGET_SYS=Windows BUILDMODE=static \
+      libluajit.a >"$work/luajit.log" 2>&1 || { tail -30 "$work/luajit.log"; exit 1; }
+    touch "$prefix/.built-luajit"
+  fi
   mkdir -p "$prefix/include/luajit-2.1"
   cp "$lj/src/libluajit.a" "$prefix/lib/libluajit-5.1.a"
   (cd "$lj/src" && cp lua.h lualib.h lauxlib.h luaconf.h lua.hpp luajit.h "$prefix/include/luajit-2.1/")
