@@ -13,7 +13,6 @@ windows_cli="${2:-$here/build/windows-x64}/drovane.exe"
 for tool in "$linux_cli" "$windows_cli"; do
   [ -x "$tool" ] || [ -f "$tool" ] || { echo "windows-pixel-identity: $tool is not built" >&2; exit 2; }
 done
-export WINEPREFIX="${WINEPREFIX:-$HOME/.cache/drovane-wine}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 tmp="$(mktemp -d)"; trap 'rm -rf "$tmp"' EXIT
 mkdir -p "$tmp/linux" "$tmp/windows"
@@ -71,7 +70,7 @@ for entry in "${cases[@]}"; do
   split_args "$windows_args" windows_argv
   linux_status=0 windows_status=0
   "$linux_cli" "${linux_argv[@]}" >"$tmp/linux/$name.log" 2>&1 || linux_status=$?
-  wine "$windows_cli" "${windows_argv[@]}" >"$tmp/windows/$name.log" 2>&1 || windows_status=$?
+  "$here/scripts/windows-wine.sh" "$windows_cli" "${windows_argv[@]}" >"$tmp/windows/$name.log" 2>&1 || windows_status=$?
   if [ $linux_status -ne 0 ] || [ $windows_status -ne 0 ]; then
     if [ $linux_status -ne 0 ] && [ $windows_status -ne 0 ]; then
       echo "windows-pixel-identity: $name: both hosts refuse it (skipped): $(tail -1 "$tmp/linux/$name.log")"
