@@ -20,6 +20,12 @@ if [ "${1:-}" = "--bench" ]; then
   packages+=(libmypaint-dev)
 fi
 
+# The Windows DLL's cross build and the wine that runs its tests (.ci/run).
+if [ "${1:-}" = "--windows" ]; then
+  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+  packages+=(gcc-multilib dpkg-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

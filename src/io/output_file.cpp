@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/platform.h"
+
 namespace dro {
 
 OutputFile::OutputFile(const char* path) {
@@ -23,7 +25,7 @@ bool OutputFile::commit() {
     const bool written = std::fflush(file_) == 0 && !std::ferror(file_);
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
-    if (!written || !closed || std::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
+    if (!written || !closed || !platform::replaceFile(temporaryPath_.c_str(), path_.c_str())) {
         std::remove(temporaryPath_.c_str());
         return false;
     }

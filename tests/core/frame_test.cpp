@@ -1,4 +1,5 @@
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -132,9 +133,10 @@ TEST_F(FrameTest, SystemQueriesAnswerSensibly) {
     EXPECT_LE(DRO_GetAvailPgMemory(), DRO_GetTotalPgMemory());
     EXPECT_GT(DRO_GetTotalVirMemory(), 0);
     EXPECT_LE(DRO_GetAvailVirMemory(), DRO_GetTotalVirMemory());
-    EXPECT_STREQ(DRO_GetDirInfo(), "/usr/share");
-    EXPECT_EQ(DRO_IsCompositionEnabled(), 0);
-    EXPECT_EQ(DRO_SetWindowBasePos(10, 20, 110, 220), 0);  // no window service on Linux
+    // The system folder the OS reports ("/usr/share" on Linux, the Windows folder there).
+    EXPECT_TRUE(std::filesystem::is_directory(DRO_GetDirInfo())) << DRO_GetDirInfo();
+    EXPECT_EQ(DRO_IsCompositionEnabled() & ~1, 0);
+    EXPECT_EQ(DRO_SetWindowBasePos(10, 20, 110, 220), 0);  // the canvas has no host window
     EXPECT_GT(DRO_GetWindowCaptionSize(), 0);
     EXPECT_NE(DRO_GetWindowBackgroundColor(), DRO_GetWindowTextColor());
 }

@@ -1,0 +1,16 @@
+# The Windows DLL: everything linked statically (libstdc++, libgcc, libgomp, winpthread
+# and the third-party libraries), so its imports are system DLLs only, and exports named
+# by the generated .def file without the stdcall decoration (DRO_Foo, not DRO_Foo@8).
+set(DROVANE_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+target_link_options(drovane PRIVATE ${DROVANE_STATIC_RUNTIME}
+                    -Wl,--kill-at -Wl,--enable-stdcall-fixup -Wl,--no-undefined)
+set_property(TARGET drovane APPEND PROPERTY LINK_DEPENDS ${DROVANE_DEF_FILE})
+set_target_properties(drovane PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# The command-line host and the test program beside the DLL, where Windows finds it.
+add_link_options(${DROVANE_STATIC_RUNTIME})
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# Static archives carry no record of what they need: name it, in link order.
+set_property(TARGET PNG::PNG APPEND PROPERTY INTERFACE_LINK_LIBRARIES ZLIB::ZLIB)
+set_property(TARGET TIFF::TIFF APPEND PROPERTY INTERFACE_LINK_LIBRARIES JPEG::JPEG ZLIB::ZLIB)
+target_link_libraries(drovane_engine PUBLIC user32 gdi32 kernel32)

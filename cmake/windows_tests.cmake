@@ -1,0 +1,19 @@
+# The test suite as a Windows program (run under wine64 on Linux). GoogleTest is built
+# from Debian's source copy (libgtest-dev's /usr/src/googletest) with the same compiler.
+set(DROVANE_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for the Windows test program")
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${DROVANE_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_library(GTest::gtest ALIAS gtest)
+add_library(GTest::gtest_main ALIAS gtest_main)
+
+# Tests that load the shared library with dlopen or start the command-line host through
+# a POSIX shell check what the Linux build ships; the Windows build checks its DLL with
+# scripts/check-windows-dll.sh and its pixels with scripts/windows-pixel-identity.sh.
+set(DROVANE_WINDOWS_TEST_EXCLUDES "/tests/exports/export_table_test.cpp$|/tests/tools/")
+# Paths compiled into the tests name Linux folders, which wine shows as drive Z:.
+set(DROVANE_TEST_PATH_PREFIX "Z:")
+
+# popen and mkdtemp for the test helpers, from the Windows C runtime.
+set(DROVANE_TEST_FORCED_INCLUDE -include ${CMAKE_SOURCE_DIR}/tests/support/posix_on_windows.h)

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Checks a built drovane.dll: its export table equals src/exports/exports.list exactly,
+# with undecorated names (no stdcall "@N"), and it imports system DLLs only.
+#
+#   scripts/check-windows-dll.sh build/windows-i686/drovane.dll [i686|x64]
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+dll="${1:?usage: check-windows-dll.sh DLL [i686|x64]}"
+case "${2:-i686}" in
+  i686) objdump=i686-w64-mingw32-objdump ;;
+  x64) objdump=x86_64-w64-mingw32-objdump ;;
+  *) echo "check-windows-dll: unknown target $2" >&2; exit 2 ;;
+esac
+# DLLs every Windows installation has; anything else would have to ship beside ours.
+system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|comctl32|winmm|ws2_32|msvcrt|msvfw32|avifil32|bcrypt|shlwapi|version|api-ms-win-[a-z0-9-]+)\.dll$'
+
+dump="$("$objdump" -p "$dll")"
+tmp="$(mktemp -d)"; trap 'rm -rf "$tmp"' EXIT
+# The export name table: "[ordinal] name" rows after "[Ordinal/Name Pointer] Table".
+sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" |
+  sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]\+\([^[:space:]]\+\).*$/\1/p' | sort >"$tmp/exported"
+grep -E '^[A-Za-z_][A-Za-z0-9_]*$' "$here/src/exports/exports.list" | sort >"$tmp/listed"
+status=0
+if ! diff -u "$tmp/listed" "$tmp/exported" >"$tmp/diff"; then
+  echo "check-windows-dll: $dll exports differ from exports.list (- missing, + extra):" >&2
+  grep -E '^[-+][^-+]' "$tmp/diff" | head -40 >&2
+  status=1
+fi
+imports="$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")"
+foreign="$(tr 'A-Z' 'a-z' <<<"$imports" | grep -v -E "$system_dlls" || true)"
+if [ -n "$foreign" ]; then
+  echo "check-windows-dll: $dll imports DLLs that are not part of Windows:" $foreign >&2
+  status=1
+fi
+[ $status -eq 0 ] && echo "check-windows-dll: $dll: $(wc -l <"$tmp/exported") exports, as listed; imports:" $imports
+exit $status

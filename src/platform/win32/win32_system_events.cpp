@@ -1,0 +1,51 @@
+// The hidden window through which broadcast system messages (display, settings, power)
+// reach the engine. It is created on the thread that loads the library and runs when
+// that thread dispatches messages, so the flag it raises is read on the same thread.
+#include <windows.h>
+
+#include <atomic>
+
+#include "core/system_events.h"
+#include "platform/platform.h"
+
+namespace dro::platform {
+namespace {
+
+constexpr char kClassName[] = "Kestrabble DLL window";
+constexpr char kWindowTitle[] = "KS Internal WND";
+
+LRESULT CALLBACK systemEventProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        case WM_CLOSE: DestroyWindow(window); return 0;
+        default: onSystemMessage(message, static_cast<uintptr_t>(wParam)); break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HMODULE thisModule() noexcept {
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&systemEventProc), &module);
+    return module;
+}
+
+}  // namespace
+
+void startSystemEventWindow() noexcept {
+    static std::atomic<bool> started{false};
+    if (started.exchange(true)) return;
+    const HINSTANCE instance = thisModule();
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = systemEventProc;
+    windowClass.hInstance = instance;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = kClassName;
+    // A failed registration shows as a failed creation; the engine works on without it.
+    RegisterClassA(&windowClass);
+    CreateWindowExA(0, kClassName, kWindowTitle, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                    nullptr, nullptr, instance, nullptr);
+}
+
+}  // namespace dro::platform

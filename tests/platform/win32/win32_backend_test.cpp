@@ -1,0 +1,77 @@
+// The Win32 backend against the real services (under wine in CI): the hidden window's
+// messages, message boxes taken over by the host, and replacing a file on save.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "core/system_events.h"
+#include "platform/platform.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+void pumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+TEST(Win32Backend, HiddenWindowRaisesDisplayChangeOnceForAPostedMessage) {
+    dro::platform::startSystemEventWindow();
+    dro::platform::startSystemEventWindow();  // a second start makes no second window
+    const HWND window = FindWindowA("Kestrabble DLL window", "KS Internal WND");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(FindWindowExA(nullptr, window, "Kestrabble DLL window", nullptr), nullptr);
+    EXPECT_FALSE(IsWindowVisible(window));
+    pumpMessages();
+    dro::takeDisplayChanged();
+
+    // Deactivation (wParam 0) is not a change; the display change is, once.
+    ASSERT_TRUE(PostMessageA(window, WM_ACTIVATEAPP, 0, 0));
+    pumpMessages();
+    EXPECT_FALSE(dro::takeDisplayChanged());
+    ASSERT_TRUE(PostMessageA(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768)));
+    pumpMessages();
+    EXPECT_TRUE(dro::takeDisplayChanged());
+    EXPECT_FALSE(dro::takeDisplayChanged());
+}
+
+TEST(Win32Backend, MessageBoxGoesToTheHostHookWithoutBlocking) {
+    struct Seen {
+        std::string text, caption;
+        int calls = 0;
+    } seen;
+    dro::platform::setMessageCallback(
+        [](const char* text, const char* caption, void* user) {
+            auto* s = static_cast<Seen*>(user);
+            s->text = text;
+            s->caption = caption;
+            ++s->calls;
+        },
+        &seen);
+    dro::platform::messageBox("Not enough memory", "Drovane");
+    EXPECT_EQ(seen.text, "Not enough memory");
+    EXPECT_EQ(seen.caption, "Drovane");
+    dro::platform::messageBox(nullptr, nullptr);
+    dro::platform::setMessageCallback(nullptr, nullptr);
+    EXPECT_EQ(seen.calls, 2);
+    EXPECT_EQ(seen.text, "");
+    EXPECT_EQ(seen.caption, "");
+}
+
+// A plain rename refuses an existing target on Windows; saving over a file must not.
+TEST(Win32Backend, ReplaceFileOverwritesAnExistingTarget) {
+    ScratchDir dir("win32_replace");
+    const std::string from = dir.path("new.partial"), to = dir.path("picture.png");
+    std::ofstream(from, std::ios::binary) << "new";
+    std::ofstream(to, std::ios::binary) << "old contents";
+    ASSERT_TRUE(dro::platform::replaceFile(from.c_str(), to.c_str()));
+    std::ifstream in(to, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+    EXPECT_FALSE(std::ifstream(from).good());
+    EXPECT_FALSE(dro::platform::replaceFile(from.c_str(), to.c_str()));
+}
+
+}  // namespace
