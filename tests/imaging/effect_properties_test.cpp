@@ -7,8 +7,10 @@
 
 #include "imaging/effects/effect_registry.h"
 #include "imaging/filter_fixture.h"
+#include "imaging/effects/photo_pop.h"
 #include "imaging/lib/rank.h"
 #include "imaging/lib/tone.h"
+#include "undo/undo_store.h"
 
 namespace {
 
@@ -224,6 +226,40 @@ TEST_F(EffectProperties, TransparentColourDoesNotBleedIntoNeighbours) {
                 EXPECT_GE(p[c], expected[c] - 4) << x << "," << y;
             }
         }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EffectProperties, CompoundChainsKeepAUniformLayerUniform) {
+    const Image grey = Image::flat(10, 8, {120, 120, 120, 255});
+    for (int i = 0; i < dro::kEffectCount; ++i) {
+        const dro::EffectInfo& e = dro::effectRegistry().info(i);
+        if (!e.built() || e.family != "Compound") continue;
+        open(grey);
+        process(std::string(e.name), {300, 500, 0, 500, 500, 500});
+        const Image out = layer();
+        for (int y = 0; y < out.h; ++y)
+            for (int x = 0; x < out.w; ++x) ASSERT_EQ(out.get(x, y), out.get(0, 0)) << e.name << " at " << x << "," << y;
+    }
+}
+
+TEST_F(EffectProperties, PhotoPopCommandIsTheEffect) {
+    const Image picture = opaque(randomImage(9, 7, 12));
+    open(picture);
+    process("Photo Pop", {400, 700, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0});
+    const Image viaEffect = layer();
+    EXPECT_NE(viaEffect, picture);
+    open(picture);
+    dro::photoPopCommand(400, 70.0, 1);
+    EXPECT_EQ(layer(), viaEffect);
+    EXPECT_EQ(dro::undoStore().dirtyRect, (dro::Rect{0, 0, 8, 6}));
+    // Without the working buffers nothing happens.
+    open(picture);
+    DRO_IPLFreeDstBuffer32();
+    dro::photoPopCommand(400, 70.0, 1);
+    EXPECT_EQ(layer(), picture);
 }
 
 }  // namespace

@@ -43,9 +43,9 @@ TEST_F(EffectsFilterCli, RunsBuiltEffectsAndRefusesTheOthers) {
     EXPECT_EQ(runDrovane("filter \"Gaussian Blur\" --slider1 100 " + in + " " + out).status, 0);
     EXPECT_TRUE(std::filesystem::exists(out));
 
-    const CliRun notBuilt = runDrovane("filter Glow " + in + " " + scratch_.path("g.png"));
+    const CliRun notBuilt = runDrovane("filter Emboss3 " + in + " " + scratch_.path("g.png"));
     EXPECT_EQ(notBuilt.status, 1);
-    EXPECT_NE(notBuilt.output.find("does not run 'Glow'"), std::string::npos) << notBuilt.output;
+    EXPECT_NE(notBuilt.output.find("does not run 'Emboss3'"), std::string::npos) << notBuilt.output;
     EXPECT_FALSE(std::filesystem::exists(scratch_.path("g.png")));
     EXPECT_EQ(runDrovane("filter \"No Such\" " + in + " " + out).status, 2);
 }

@@ -70,6 +70,8 @@ const EffectRegistry& effectRegistry() noexcept {
         registerSharpenEffects(r);
         registerRankEffects(r);
         registerNoiseEffects(r);
+        registerNoiseRemovalEffects(r);
+        registerCompoundEffects(r);
         return r;
     }();
     return registry;

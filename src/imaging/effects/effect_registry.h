@@ -111,5 +111,7 @@ void registerGeometryEffects(EffectRegistry& registry);
 void registerSharpenEffects(EffectRegistry& registry);
 void registerRankEffects(EffectRegistry& registry);
 void registerNoiseEffects(EffectRegistry& registry);
+void registerNoiseRemovalEffects(EffectRegistry& registry);
+void registerCompoundEffects(EffectRegistry& registry);
 
 }  // namespace dro

@@ -57,6 +57,12 @@ bool runRgb24Step(const std::function<bool(const uint8_t*, uint8_t*, int32_t, in
     return true;
 }
 
+void releaseRgb24Buffers() noexcept {
+    WorkingBuffers& b = workingBuffers();
+    b.iplSource24.release();
+    b.iplDestination24.release();
+}
+
 void updateSourceFromLayer() { updateIplSource32(); }
 void unpremultiplyBlock(uint8_t* block, int32_t width, int32_t height) noexcept {
     unpremultiplyRgba32(block, width, height);

@@ -43,6 +43,9 @@ bool mergeIntoLayer(uint8_t* block, int32_t mode, int32_t opacity);
 // effect command's clean-up. False when a buffer could not be had or the work failed.
 bool runRgb24Step(const std::function<bool(const uint8_t*, uint8_t*, int32_t, int32_t)>& work);
 
+// Frees the IPL source (24) and destination (24).
+void releaseRgb24Buffers() noexcept;
+
 // The current layer into the IPL source (32).
 void updateSourceFromLayer();
 void unpremultiplyBlock(uint8_t* block, int32_t width, int32_t height) noexcept;

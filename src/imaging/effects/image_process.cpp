@@ -34,9 +34,7 @@ void imageProcess(EffectArgs args) {
     } catch (...) {
         setLastError("IPLImageProc Excpt");
     }
-    WorkingBuffers& b = workingBuffers();
-    b.iplSource24.release();
-    b.iplDestination24.release();
+    releaseRgb24Buffers();
     invalidateDirtyUndoCanvas();
 }
 
