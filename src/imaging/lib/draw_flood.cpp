@@ -27,6 +27,25 @@ struct ColourMatch {
     }
 };
 
+// The exact match of a tolerance of 0 on RGBA32, one 32-bit compare per pixel.
+struct ExactMatch32 {
+    uint32_t key;
+
+    bool operator()(const uint8_t* p) const {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return (v & 0x00FFFFFFu) == key;
+    }
+};
+
+// Red, green and blue of a packed colour over an RGBA32 pixel, its alpha kept.
+void recolourPixel(uint8_t* p, uint32_t rgb) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    v = (v & 0xFF000000u) | rgb;
+    std::memcpy(p, &v, 4);
+}
+
 uint32_t packedAt(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16; }
 
 }  // namespace
@@ -54,15 +73,23 @@ bool IS3FloodFillImage(uint8_t* image, int32_t width, int32_t height, int32_t by
     const auto at = [&](int32_t x, int32_t y) {
         return image + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 4;
     };
-    const ColourMatch match(packedAt(at(point->x, point->y)), tolerance);
-    const uint8_t rgb[3] = {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)};
+    const uint32_t seedColour = packedAt(at(point->x, point->y));
+    const ColourMatch match(seedColour, tolerance);
+    const uint32_t rgb = colour & 0x00FFFFFFu;
+    const uint8_t rgbBytes[3] = {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)};
     const auto recolour = [&](int32_t y, int32_t x0, int32_t x1) {
-        for (uint8_t* p = at(x0, y); x0 <= x1; ++x0, p += 4) std::memcpy(p, rgb, 3);
+        for (uint8_t* p = at(x0, y); x0 <= x1; ++x0, p += 4) recolourPixel(p, rgb);
     };
-    if (!match(rgb)) {
+    if (!match(rgbBytes)) {
         // A painted pixel no longer matches, so the pixels themselves record the visit.
-        dro::lib::scanlineFill(width, height, point->x, point->y,
-                               [&](int32_t x, int32_t y) { return match(at(x, y)); }, recolour);
+        if (tolerance == 0) {
+            const ExactMatch32 exact{seedColour};
+            dro::lib::scanlineFill(width, height, point->x, point->y,
+                                   [&](int32_t x, int32_t y) { return exact(at(x, y)); }, recolour);
+        } else {
+            dro::lib::scanlineFill(width, height, point->x, point->y,
+                                   [&](int32_t x, int32_t y) { return match(at(x, y)); }, recolour);
+        }
         return true;
     }
     // The new colour matches too: remember the visits in a bit plane.
