@@ -22,9 +22,10 @@ linux_packages=(
   libimagequant-dev libluajit2-5.1-dev libfreetype-dev libhpdf-dev
 )
 # Tools of the build: the cross compilers, and a 32-bit host compiler, which LuaJIT's
-# code generator (buildvm) must match the target's pointer width with.
+# code generator (buildvm) must match the target's pointer width with; qemu-user runs
+# those 32-bit helpers where the kernel refuses 32-bit programs.
 tool_packages=(
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools gcc-multilib
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools gcc-multilib qemu-user
   dpkg-dev cmake ninja-build pkg-config make
 )
 
@@ -226,12 +227,16 @@ Cflags: -I\${prefix}/include/libraw -I\${prefix}/include -DLIBRAW_NODLL
 EOF
 
   # LuaJIT: its code generator runs on the build machine at the target's pointer width.
-  local lj="$work/luajit" host_cc=gcc
+  local lj="$work/luajit" host_cc=gcc host_run=()
   if ! built luajit; then
     log "$arch: luajit"
-    [ "$arch" = i686 ] && host_cc="gcc -m32"
+    if [ "$arch" = i686 ]; then
+      host_cc="gcc -m32"
+      echo 'int main(void) { return 0; }' | gcc -m32 -x c - -o "$work/m32-probe"
+      "$work/m32-probe" 2>/dev/null || host_run=(MINILUA_X="qemu-i386 host/minilua" BUILDVM_X="qemu-i386 host/buildvm")
+    fi
     rm -rf "$lj"; cp -r "$s/luajit2" "$lj"
-    make -C "$lj/src" -j "$jobs" HOST_CC="$host_cc" TARGET_CFLAGS="${cflags#-O2 }" CROSS="$triple-" STATIC_CC="$cc" DYNAMIC_CC="$cc" \
+    make -C "$lj/src" -j "$jobs" "${host_run[@]}" HOST_CC="$host_cc" TARGET_CFLAGS="${cflags#-O2 }" CROSS="$triple-" STATIC_CC="$cc" DYNAMIC_CC="$cc" \
       TARGET_LD="$cc" TARGET_AR="$ar rcus" TARGET_STRIP="$triple-strip" TARGET_SYS=Windows BUILDMODE=static \
       libluajit.a >"$work/luajit.log" 2>&1 || { tail -30 "$work/luajit.log"; exit 1; }
     touch "$prefix/.built-luajit"

@@ -23,7 +23,7 @@ fi
 # The Windows DLL's cross build and the wine that runs its tests (.ci/run).
 if [ "${1:-}" = "--windows" ]; then
   packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
-  packages+=(gcc-multilib dpkg-dev)
+  packages+=(gcc-multilib qemu-user dpkg-dev)
 fi
 
 missing=()

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <filesystem>
 
 #include "arguments.h"
 #include "drovane.h"
@@ -23,23 +24,24 @@ bool listed(const std::array<const char*, N>& list, const std::string& extension
 }
 
 // The page savers report nothing; a write that happened replaced the file with a new
-// one (the engine writes beside the target and renames), so its inode changes.
+// one (the engine writes beside the target and renames), so its inode changes where
+// the system has inodes (Windows reports 0), and so does its modification time.
 struct FileStamp {
     bool exists = false;
     ino_t inode = 0;
-    timespec modified{};
+    std::filesystem::file_time_type modified{};
 };
 
 FileStamp stampOf(const std::string& path) {
     struct stat s {};
     if (stat(path.c_str(), &s) != 0) return {};
-    return {true, s.st_ino, s.st_mtim};
+    std::error_code error;
+    return {true, s.st_ino, std::filesystem::last_write_time(path, error)};
 }
 
 bool replaced(const FileStamp& before, const FileStamp& after) {
-    return after.exists && (!before.exists || after.inode != before.inode ||
-                            after.modified.tv_sec != before.modified.tv_sec ||
-                            after.modified.tv_nsec != before.modified.tv_nsec);
+    return after.exists &&
+           (!before.exists || after.inode != before.inode || after.modified != before.modified);
 }
 
 std::vector<uint8_t> dropAlpha(const Image& image) {

@@ -57,7 +57,7 @@ inline void writeBytes(const std::filesystem::path& path, const std::vector<uint
 // Runs a writer against a fresh file and returns its result and the bytes written.
 inline bool writeWith(const std::filesystem::path& path, const std::function<bool(FileDest)>& writer,
                       std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "w+b");
+    FILE* f = std::fopen(path.string().c_str(), "w+b");
     if (!f) return false;
     const bool ok = writer(FileDest{f});
     std::fclose(f);
