@@ -19,7 +19,7 @@ constexpr int32_t kCoverageChunk = 512;
 }  // namespace
 
 void loadRGBA32Layer(const uint8_t* block, int32_t pitch, int32_t layer, int32_t x, int32_t y,
-                     int32_t width, int32_t height, bool useMask) {
+                     int32_t width, int32_t height, bool useMask) noexcept {
     LayerSlot* slot = filledSlotAt(layer);
     if (!slot || !block) return;
     const bool alphaLocked = slot->alphaLocked != 0;
@@ -62,7 +62,7 @@ void loadRGBA32Layer(const uint8_t* block, int32_t pitch, int32_t layer, int32_t
     }
 }
 
-void loadRGBA32(const uint8_t* block, int32_t pitch, bool useMask) {
+void loadRGBA32(const uint8_t* block, int32_t pitch, bool useMask) noexcept {
     const Canvas& c = canvas();
     const LayerSlot* slot = filledSlotAt(c.currentLayer);
     if (!slot) return;
@@ -88,7 +88,7 @@ void walkRgb24(const uint8_t* block, int32_t pitch, Visit visit) {
 
 }  // namespace
 
-void loadRGB24(const uint8_t* block, int32_t pitch, bool useMask) {
+void loadRGB24(const uint8_t* block, int32_t pitch, bool useMask) noexcept {
     const uint16_t* mask = activeMask();
     const uint8_t* texture = activeTexture();
     const bool masked = useMask && (mask || texture);
@@ -99,7 +99,7 @@ void loadRGB24(const uint8_t* block, int32_t pitch, bool useMask) {
     });
 }
 
-void loadRGB24ToAlpha(const uint8_t* block, int32_t pitch, bool useMask) {
+void loadRGB24ToAlpha(const uint8_t* block, int32_t pitch, bool useMask) noexcept {
     const uint16_t* mask = activeMask();
     const uint8_t* texture = activeTexture();
     const bool masked = useMask && (mask || texture);
@@ -111,7 +111,7 @@ void loadRGB24ToAlpha(const uint8_t* block, int32_t pitch, bool useMask) {
     });
 }
 
-void loadBGR24(const uint8_t* block, int32_t pitch, int32_t width, int32_t height) {
+void loadBGR24(const uint8_t* block, int32_t pitch, int32_t width, int32_t height) noexcept {
     LayerSlot* slot = filledCurrentSlot();
     if (!slot || !block) return;
     const PlaneExtent walk = canvasWalk(*slot);
@@ -129,7 +129,7 @@ void loadBGR24(const uint8_t* block, int32_t pitch, int32_t width, int32_t heigh
     }
 }
 
-void setRGBA64Layer(const uint16_t* block, int32_t pitch, int32_t layer) {
+void setRGBA64Layer(const uint16_t* block, int32_t pitch, int32_t layer) noexcept {
     LayerSlot* slot = filledSlotAt(layer);
     if (!slot || !block) return;
     const PlaneExtent walk = canvasWalk(*slot);
