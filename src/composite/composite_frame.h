@@ -94,13 +94,13 @@ struct LaneBlend {
 };
 
 constexpr bool laneFormula(int32_t formula) noexcept {
-    return kBlendFormulas[static_cast<size_t>(formula)].lanes != nullptr;
+    return kBlendFormulas[static_cast<size_t>(formula)].onLanes;
 }
 
 template <int32_t Formula>
 inline LaneBlend blendOnLanes(F4 sca, F4 dca, float sa, float da) noexcept {
     constexpr FormulaEntry entry = kBlendFormulas[Formula];
-    static_assert(entry.lanes != nullptr);
+    static_assert(entry.onLanes);
     const AlphaTerms t{sa, da, 1.0f - sa, 1.0f - da};
     float ra = t.invDa * sa + da;
     if constexpr (entry.sumsAlpha) ra = sa + da;
