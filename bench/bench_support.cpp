@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "core/canvas_lifecycle.h"
+#include "engine/engine_lifecycle.h"
 #include "drovane.h"
 
 namespace drobench {

@@ -18,6 +18,7 @@
 // count), which stays meaningful when other processes share the cores. The counter
 // "vs_direct" is our time divided by the direct time recorded just before (1.00 = no
 // overhead).
+#include <filesystem>
 #include <benchmark/benchmark.h>
 
 #include <png.h>
@@ -345,7 +346,9 @@ void BM_CodecJpegDecode_ours(benchmark::State& state) {
 
 // ---- the same jobs through the exports, on files -----------------------------------
 
-std::string benchPath(const char* name) { return std::string("/tmp/drovane_codec_bench_") + name; }
+std::string benchPath(const char* name) {
+    return (std::filesystem::temp_directory_path() / (std::string("drovane_codec_bench_") + name)).string();
+}
 
 // Writes bytes to a file once per run, for the decoders to read.
 const std::string& inputFile(const char* name, const std::vector<uint8_t>& bytes) {

@@ -15,7 +15,7 @@
 #include "brush/tool_settings.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
-#include "core/canvas_lifecycle.h"
+#include "engine/engine_lifecycle.h"
 #include "drovane.h"
 
 #ifdef DROVANE_HAVE_MYPAINT

@@ -4,6 +4,7 @@
 // of its own opened with RTLD_DEEPBIND (its lua_* names clash with LuaJIT's); the
 // module follows the engine's pixel rules and copies source to destination as the
 // engine does, but does not write a layer, so the engine's figures carry that extra.
+#include <filesystem>
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -30,7 +31,8 @@ const char* const kInvertScript =
     "end\n";
 
 std::string scriptFile(const char* name, const char* text) {
-    const std::string path = "/tmp/drovane_bench_" + std::to_string(getpid()) + "_" + name;
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("drovane_bench_" + std::to_string(getpid()) + "_" + name)).string();
     std::ofstream(path) << text;
     return path;
 }

@@ -27,7 +27,7 @@
 #include "bench_support.h"
 #include "composite/merge_block.h"
 #include "composite/merge_pixel.h"
-#include "core/canvas_lifecycle.h"
+#include "engine/engine_lifecycle.h"
 
 #ifdef DROVANE_HAVE_VIPS
 #include <vips/vips.h>

@@ -1,5 +1,6 @@
 // Saving the page of a large canvas row by row: the memory the save adds on top of the
 // canvas must stay small (two rows and the encoder's own state), whatever the size.
+#include <filesystem>
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -34,7 +35,8 @@ void paintGradient() {
 void BM_PageSave(benchmark::State& state, const char* extension, bool rgb32) {
     drobench::openCanvas(kEdge, kEdge);
     paintGradient();
-    const std::string path = std::string("/tmp/drovane_page_bench") + extension;
+    const std::string path =
+        (std::filesystem::temp_directory_path() / (std::string("drovane_page_bench") + extension)).string();
     int64_t addedPeak = 0;
     for (auto _ : state) {
         const bool resetOk = drobench::resetPeakRss();

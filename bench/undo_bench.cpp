@@ -13,7 +13,7 @@
 #include "bench_support.h"
 #include "core/canvas.h"
 #include "drovane.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "undo/undo_store.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/canvas_lifecycle.h"
+#include "engine/engine_lifecycle.h"
 #include "drovane.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "brush/mix_modes.h"
 #include "brush/tool_settings.h"
 #include "core/canvas.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "undo/undo_store.h"
 
 namespace dro {

@@ -6,10 +6,10 @@
 #include "brush/brush_buffers.h"
 #include "brush/dab_job.h"
 #include "brush/grain.h"
-#include "brush/texture_map.h"
+#include "core/texture_map.h"
 #include "core/canvas.h"
 #include "core/random_tables.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "undo/undo_store.h"
 
 namespace dro {

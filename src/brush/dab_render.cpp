@@ -12,11 +12,11 @@
 #include "brush/dab_job.h"
 #include "brush/grain.h"
 #include "brush/paint_layer.h"
-#include "brush/texture_map.h"
+#include "core/texture_map.h"
 #include "brush/tool_settings.h"
 #include "core/canvas.h"
 #include "core/random_tables.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "undo/undo_store.h"
 
 namespace dro {

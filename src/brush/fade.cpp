@@ -6,6 +6,7 @@
 #include "core/layers.h"
 #include "imaging/lib/overlay.h"
 #include "undo/undo_store.h"
+#include "undo/layer_selection.h"
 
 namespace dro {
 namespace {

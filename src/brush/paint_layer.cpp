@@ -6,7 +6,6 @@
 
 #include "brush/tool_settings.h"
 #include "core/blend_mode_table.h"
-#include "composite/merge_block.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
 #include "core/failure.h"
@@ -31,6 +30,8 @@ Rect clipExtents(const Rect& e, int32_t w, int32_t h) noexcept {
 }
 
 }  // namespace
+
+Rect clipPaintExtents(const Rect& e, int32_t w, int32_t h) noexcept { return clipExtents(e, w, h); }
 
 PaintLayer& paintLayer() noexcept {
     static PaintLayer state;
@@ -91,35 +92,6 @@ void setPaintLayerExtents(int32_t minX, int32_t minY, int32_t maxX, int32_t maxY
 
 void swapPaintLayer(int32_t index) noexcept {
     if (LayerSlot* slot = slotAt(index)) std::swap(paintLayer().layer, *slot);
-}
-
-void mergePaintLayer(int32_t index) noexcept {
-    PaintLayer& p = paintLayer();
-    LayerSlot* target = filledSlotAt(index);
-    if (!target || p.layer.empty()) return;
-    const Canvas& c = canvas();
-    // The extents come from the host as well as from dabs: never past the canvas or
-    // either plane, whatever their sizes.
-    const Rect r = clipExtents(p.layer.extents, std::min({c.width, p.layer.width, target->width}),
-                               std::min({c.height, p.layer.height, target->height}));
-    const LayerSlot* current = filledCurrentSlot();
-    MergeBlockCall call;
-    call.source = p.layer.pixels.get();
-    call.sourceX = r.left;
-    call.sourceY = r.top;
-    call.width = r.right - r.left;
-    call.height = r.bottom - r.top;
-    call.sourceStride = p.layer.rowPitch;
-    call.destination = target->pixels.get();
-    call.destinationX = r.left;
-    call.destinationY = r.top;
-    call.destinationStride = target->rowPitch;
-    call.mode = p.layer.mode;
-    call.opacity = p.layer.opacity;
-    call.preOpacity = p.secondOpacity;
-    call.alphaLock = (current && current->alphaLocked) || toolSettings().toolAlphaLocked;
-    MergeBlock(call);
-    clearPaintLayer();
 }
 
 void blurPaintLayerAlpha() {

@@ -28,12 +28,12 @@ void deletePaintLayer() noexcept;
 void setPaintLayerExtents(int32_t minX, int32_t minY, int32_t maxX, int32_t maxY) noexcept;
 // Exchanges the paint layer record with layer slot index's record.
 void swapPaintLayer(int32_t index) noexcept;
-// Merges the painted extents into layer slot index with the paint layer's mode and
-// opacities, then clears the paint layer. An empty or missing slot keeps the stroke.
-void mergePaintLayer(int32_t index) noexcept;
 // Softens the alpha of the paint layer; colours stay. Throws AllocationFailure when
 // the blur cannot run.
 void blurPaintLayerAlpha();
+
+// extents cut to a w x h plane; right and bottom are one past the last pixel.
+Rect clipPaintExtents(const Rect& e, int32_t w, int32_t h) noexcept;
 
 // The empty extents: left and top at the far edge, right and bottom at 0.
 Rect emptyPaintExtents() noexcept;

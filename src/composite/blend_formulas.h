@@ -293,17 +293,19 @@ inline void texturize3(const BlendTerms& t, BlendResult& r) noexcept {
 struct FormulaEntry {
     int32_t mode;
     BlendFormula formula;
-    LaneFormula lanes = nullptr;  // null: the lanes keep the scalar formula
-    bool sumsAlpha = false;       // Ra = Sa + Da instead of the union
+    LaneFormula lanes = nullptr;
+    bool onLanes = false;     // false: the lanes keep the scalar formula; a flag, since
+                              // not every build can compare function addresses in constants
+    bool sumsAlpha = false;   // Ra = Sa + Da instead of the union
 };
 
 template <class Rule>
 constexpr FormulaEntry channelEntry(BlendMode mode) noexcept {
-    return {modeId(mode), blend::perChannel<Rule>, &Rule::template apply<F4>};
+    return {modeId(mode), blend::perChannel<Rule>, &Rule::template apply<F4>, true};
 }
 template <class Rule>
 constexpr FormulaEntry sumAlphaEntry(BlendMode mode) noexcept {
-    return {modeId(mode), blend::perChannelSumAlpha<Rule>, &Rule::template apply<F4>, true};
+    return {modeId(mode), blend::perChannelSumAlpha<Rule>, &Rule::template apply<F4>, true, true};
 }
 template <class Rule>
 constexpr FormulaEntry floatChannelEntry(BlendMode mode) noexcept {
@@ -342,7 +344,7 @@ inline constexpr std::array<FormulaEntry, kNormalFormulaIndex + 1> kBlendFormula
     {modeId(BlendMode::Texturize2), blend::texturize2},
     {modeId(BlendMode::Texturize3), blend::texturize3},
     channelEntry<blend::Normal>(BlendMode::Silhouette),
-    {kUnassignedMode, blend::perChannel<blend::Normal>, &blend::Normal::apply<F4>},  // and every id above
+    {kUnassignedMode, blend::perChannel<blend::Normal>, &blend::Normal::apply<F4>, true},  // and every id above
 }};
 
 constexpr bool formulasKeyedByIndex() noexcept {

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "composite/blend_formulas.h"
+#include "composite/work_pixel.h"
 
 namespace dro {
 
@@ -27,6 +28,31 @@ inline float clampUnit(float v) noexcept { return v > 0.0f ? (v < 1.0f ? v : 1.0
 
 // Alpha from which an opaque Normal source is copied instead of blended.
 inline constexpr uint32_t kOpaqueCopyAlpha = 0xFF00u;
+
+// The blend terms of the source and both alphas; the destination's premultiplied
+// colour is the policy's to fill, since its units differ by destination.
+inline BlendTerms sourceTerms(const WorkPixel& src, float sa, float da) noexcept {
+    BlendTerms t;
+    t.sa = sa;
+    t.da = da;
+    t.invSa = 1.0f - t.sa;
+    t.invDa = 1.0f - t.da;
+    t.sc = {src.r, src.g, src.b};
+    for (size_t i = 0; i < 3; ++i) t.sca[i] = static_cast<float>(t.sc[i]) * t.sa / 65280.0f;
+    return t;
+}
+
+// The scalar formula with its coverage, the new alpha clamped; Ra > 0 here: either
+// a > 0 enters the union, or Ra = Da with d > 0.
+template <int32_t Formula>
+inline BlendResult scalarBlend(const BlendTerms& t) noexcept {
+    BlendResult r;
+    r.ra = t.invDa * t.sa + t.da;
+    constexpr BlendFormula formula = kBlendFormulas[Formula].formula;
+    formula(t, r);
+    r.ra = clampUnit(r.ra);
+    return r;
+}
 
 // Returns false when the destination stays exactly as it is.
 template <int32_t Formula, class Destination>
@@ -68,13 +94,13 @@ struct LaneBlend {
 };
 
 constexpr bool laneFormula(int32_t formula) noexcept {
-    return kBlendFormulas[static_cast<size_t>(formula)].lanes != nullptr;
+    return kBlendFormulas[static_cast<size_t>(formula)].onLanes;
 }
 
 template <int32_t Formula>
 inline LaneBlend blendOnLanes(F4 sca, F4 dca, float sa, float da) noexcept {
     constexpr FormulaEntry entry = kBlendFormulas[Formula];
-    static_assert(entry.lanes != nullptr);
+    static_assert(entry.onLanes);
     const AlphaTerms t{sa, da, 1.0f - sa, 1.0f - da};
     float ra = t.invDa * sa + da;
     if constexpr (entry.sumsAlpha) ra = sa + da;

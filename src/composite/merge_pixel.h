@@ -55,24 +55,11 @@ struct WorkPixelDestination {
     }
     template <int32_t Formula>
     void blend(uint32_t a) noexcept {
-        BlendTerms t;
-        t.sa = static_cast<float>(a) / 65535.0f;
-        t.da = static_cast<float>(dst.a) / 65535.0f;
-        t.invSa = 1.0f - t.sa;
-        t.invDa = 1.0f - t.da;
-        t.sc = {src.r, src.g, src.b};
+        BlendTerms t = sourceTerms(src, static_cast<float>(a) / 65535.0f, static_cast<float>(dst.a) / 65535.0f);
         const std::array<uint32_t, 3> dc = {dst.r, dst.g, dst.b};
-        for (size_t i = 0; i < 3; ++i) {
-            t.sca[i] = static_cast<float>(t.sc[i]) * t.sa / 65280.0f;
-            t.dca[i] = static_cast<float>(dc[i]) * t.da / 65280.0f;
-        }
-        BlendResult r;
-        r.ra = t.invDa * t.sa + t.da;
-        constexpr BlendFormula formula = kBlendFormulas[Formula].formula;
-        formula(t, r);
-
-        // Ra > 0 here: either a > 0 enters the union, or Ra = Da with d > 0.
-        const float ra = clampUnit(r.ra);
+        for (size_t i = 0; i < 3; ++i) t.dca[i] = static_cast<float>(dc[i]) * t.da / 65280.0f;
+        const BlendResult r = scalarBlend<Formula>(t);
+        const float ra = r.ra;
         dst.r = static_cast<uint32_t>(clampUnit(r.rc[0] / ra) * 65280.0f);
         dst.g = static_cast<uint32_t>(clampUnit(r.rc[1] / ra) * 65280.0f);
         dst.b = static_cast<uint32_t>(clampUnit(r.rc[2] / ra) * 65280.0f);

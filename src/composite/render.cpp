@@ -18,7 +18,7 @@
 #include "composite/view_state.h"
 #include "core/canvas.h"
 #include "core/cpu_features.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 
 // GCC on x86-64 compiles the tiled row path again for AVX2 and for AVX-512 (clang
 // builds keep the baseline one).

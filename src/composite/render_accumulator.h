@@ -55,23 +55,11 @@ struct AccumulatorDestination {
     void copy(uint32_t a) noexcept { d = accumulatorCopy(src, a); }
     template <int32_t Formula>
     void blend(uint32_t a) noexcept {
-        BlendTerms t;
-        t.sa = alphaUnit(a);
-        t.da = d.a;
-        t.invSa = 1.0f - t.sa;
-        t.invDa = 1.0f - t.da;
-        t.sc = {src.r, src.g, src.b};
+        BlendTerms t = sourceTerms(src, alphaUnit(a), d.a);
         const std::array<float, 3> dc = {d.r, d.g, d.b};
-        for (size_t i = 0; i < 3; ++i) {
-            t.sca[i] = static_cast<float>(t.sc[i]) * t.sa / 65280.0f;
-            t.dca[i] = dc[i] * t.da;
-        }
-        BlendResult r;
-        r.ra = t.invDa * t.sa + t.da;
-        constexpr BlendFormula formula = kBlendFormulas[Formula].formula;
-        formula(t, r);
-
-        const float ra = clampUnit(r.ra);
+        for (size_t i = 0; i < 3; ++i) t.dca[i] = dc[i] * t.da;
+        const BlendResult r = scalarBlend<Formula>(t);
+        const float ra = r.ra;
         d.r = clampUnit(r.rc[0] / ra);
         d.g = clampUnit(r.rc[1] / ra);
         d.b = clampUnit(r.rc[2] / ra);

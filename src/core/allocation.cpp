@@ -6,7 +6,6 @@
 #include <new>
 
 #include "core/last_error.h"
-#include "undo/undo_store.h"
 
 namespace dro {
 namespace {
@@ -32,15 +31,18 @@ bool hookSaysFail() noexcept {
 
 constexpr uint64_t kLargestRequest = 0xFFFFFFFFull;
 
+// Constant-initialised, so it holds before any static constructor runs.
+constinit MemoryReliever gReliever{};
+
 // The shared retry policy: try; on failure drop undo steps worth the request and try
 // again, for as long as each round frees something.
 template <class Attempt>
 bool retryWithUndoReduction(int32_t kilobytes, Attempt attempt) {
     for (;;) {
         if (attempt()) return true;
-        if (!undoHasSteps()) return false;
+        if (!gReliever.hasSteps || !gReliever.hasSteps()) return false;
         // A request under 1 KB still asks for one step, so every round makes progress.
-        if (reduceUndoForAllocation(kilobytes > 0 ? kilobytes : 1) == 0) return false;
+        if (gReliever.reduce(kilobytes > 0 ? kilobytes : 1) == 0) return false;
     }
 }
 
@@ -52,6 +54,8 @@ void* allocateReducingUndo(uint64_t bytes, int32_t kilobytes, Allocate allocate)
 }
 
 }  // namespace
+
+void setMemoryReliever(MemoryReliever reliever) noexcept { gReliever = reliever; }
 
 void* tryAllocate(std::size_t bytes) noexcept {
     if (hookSaysFail()) return nullptr;

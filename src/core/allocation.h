@@ -11,6 +11,14 @@ namespace dro {
 // malloc that honours the test hook below; null on failure.
 void* tryAllocate(std::size_t bytes) noexcept;
 
+// What gives memory back when an allocation fails: the undo store, which sits above
+// core and is attached by the engine's life cycle. Without one, a failure stays one.
+struct MemoryReliever {
+    bool (*hasSteps)() noexcept = nullptr;
+    int32_t (*reduce)(int32_t kilobytes) = nullptr;  // returns what it released, 0 for nothing
+};
+void setMemoryReliever(MemoryReliever reliever) noexcept;
+
 // DRO_Alloc: malloc with undo reduction; null for a negative size.
 void* allocWithUndoReduce(int32_t size) noexcept;
 

@@ -7,7 +7,7 @@
 #include "core/failure.h"
 #include "core/transfer_load.h"
 #include "core/transfer_read.h"
-#include "imaging/lib/zlib_buffers.h"
+#include "core/zlib_buffers.h"
 
 namespace dro {
 

@@ -4,12 +4,11 @@
 #include <cstring>
 #include <utility>
 
-#include "brush/texture_map.h"
+#include "core/texture_map.h"
 #include "core/blend_mode_table.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
 #include "core/plane_copy.h"
-#include "undo/undo_store.h"
 
 namespace dro {
 
@@ -38,23 +37,6 @@ void swapLayers(int32_t a, int32_t b) noexcept {
     LayerSlot* first = slotAt(a);
     LayerSlot* second = slotAt(b);
     if (first && second && first != second) std::swap(*first, *second);
-}
-
-void setLayer(int32_t index) {
-    LayerSlot* slot = filledSlotAt(index);
-    if (!slot) return;
-    Canvas& c = canvas();
-    // The texture follows the "Texturize3" layer only while that layer is not current.
-    if (slot->mode == kModeTexturize3) deleteTexture();
-    if (c.currentLayer != index) {
-        const LayerSlot* previous = slotAt(c.currentLayer);
-        if (previous && previous->visible && previous->mode == kModeTexturize3) {
-            createTexture(c.currentLayer);
-        }
-    }
-    c.currentLayer = index;
-    c.currentSlot = slot;
-    saveUndoBackBuffer(index);
 }
 
 int32_t layerCount() noexcept {

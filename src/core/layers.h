@@ -8,7 +8,6 @@ namespace dro {
 bool createLayer(int32_t index, int32_t width, int32_t height);
 void deleteLayer(int32_t index) noexcept;
 void swapLayers(int32_t a, int32_t b) noexcept;
-void setLayer(int32_t index);
 int32_t layerCount() noexcept;
 void setLayerOptions(int32_t index, uint8_t visible, uint8_t alphaLocked, int32_t percent,
                      const char* modeName);

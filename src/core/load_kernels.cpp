@@ -12,8 +12,6 @@
 namespace dro {
 namespace {
 
-bool fastPaths = true;
-
 // One pixel of a masked load with coverage c.
 inline void loadPixelMasked(const uint8_t* s, uint16_t* d, uint32_t c, bool alphaLocked) noexcept {
     if (c == 0) return;
@@ -171,14 +169,12 @@ void loadRowMaskedPlain(const uint8_t* src, uint16_t* dst, const uint16_t* cover
 }
 
 void loadRowUnmasked(const uint8_t* src, uint16_t* dst, int32_t count, bool alphaLocked) noexcept {
-    if (!fastPaths) return loadRowUnmaskedPlain(src, dst, count, alphaLocked);
     if (hasAvx2()) return unmaskedAvx2(src, dst, count, alphaLocked);
     unmaskedDefault(src, dst, count, alphaLocked);
 }
 
 void loadRowMasked(const uint8_t* src, uint16_t* dst, const uint16_t* coverage, int32_t count,
                    bool alphaLocked) noexcept {
-    if (!fastPaths) return loadRowMaskedPlain(src, dst, coverage, count, alphaLocked);
     if (hasAvx2()) return maskedAvx2(src, dst, coverage, count, alphaLocked);
     loadRowMaskedPlain(src, dst, coverage, count, alphaLocked);
 }
@@ -198,9 +194,5 @@ void rowCoverage(const uint8_t* texture, const uint16_t* mask, uint16_t* coverag
     }
     for (int32_t i = 0; i < count; ++i) coverage[i] = static_cast<uint16_t>(loadCoverage(texture, nullptr, static_cast<size_t>(i)));
 }
-
-namespace testhooks {
-void setFastPaths(bool enabled) noexcept { fastPaths = enabled; }
-}  // namespace testhooks
 
 }  // namespace dro

@@ -21,8 +21,4 @@ void loadRowMasked(const uint8_t* src, uint16_t* dst, const uint16_t* coverage, 
 // (either may be null, not both).
 void rowCoverage(const uint8_t* texture, const uint16_t* mask, uint16_t* coverage, int32_t count) noexcept;
 
-namespace testhooks {
-void setFastPaths(bool enabled) noexcept;
-}
-
 }  // namespace dro

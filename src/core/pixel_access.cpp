@@ -2,7 +2,7 @@
 
 #include "core/canvas.h"
 #include "core/pixel_format.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 
 namespace dro {
 namespace {

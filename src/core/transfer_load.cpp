@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "brush/texture_map.h"
+#include "core/texture_map.h"
 #include "core/canvas.h"
 #include "core/load_kernels.h"
 #include "core/pixel_format.h"
 #include "core/plane_copy.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 
 namespace dro {
 namespace {
@@ -19,7 +19,7 @@ constexpr int32_t kCoverageChunk = 512;
 }  // namespace
 
 void loadRGBA32Layer(const uint8_t* block, int32_t pitch, int32_t layer, int32_t x, int32_t y,
-                     int32_t width, int32_t height, bool useMask) {
+                     int32_t width, int32_t height, bool useMask) noexcept {
     LayerSlot* slot = filledSlotAt(layer);
     if (!slot || !block) return;
     const bool alphaLocked = slot->alphaLocked != 0;
@@ -62,54 +62,56 @@ void loadRGBA32Layer(const uint8_t* block, int32_t pitch, int32_t layer, int32_t
     }
 }
 
-void loadRGBA32(const uint8_t* block, int32_t pitch, bool useMask) {
+void loadRGBA32(const uint8_t* block, int32_t pitch, bool useMask) noexcept {
     const Canvas& c = canvas();
     const LayerSlot* slot = filledSlotAt(c.currentLayer);
     if (!slot) return;
     loadRGBA32Layer(block, pitch, c.currentLayer, 0, 0, slot->width, slot->height, useMask);
 }
 
-void loadRGB24(const uint8_t* block, int32_t pitch, bool useMask) {
+namespace {
+
+// Visits every pixel of an RGB24 block over the current layer's part on the canvas:
+// visit(source pixel, layer pixel, canvas index).
+template <class Visit>
+void walkRgb24(const uint8_t* block, int32_t pitch, Visit visit) {
     LayerSlot* slot = filledCurrentSlot();
     if (!slot || !block) return;
-    const uint16_t* mask = activeMask();
-    const uint8_t* texture = activeTexture();
-    const bool masked = useMask && (mask || texture);
     const PlaneExtent walk = canvasWalk(*slot);
     const int64_t canvasWidth = canvas().width;
     for (int64_t j = 0; j < walk.height; ++j) {
         const uint8_t* src = block + j * pitch;
         uint16_t* dst = slot->pixels.get() + j * slot->rowPitch;
-        for (int32_t i = 0; i < walk.width; ++i, src += 3, dst += 4) {
-            const uint32_t c = masked ? loadCoverage(texture, mask, static_cast<size_t>(j * canvasWidth + i)) : 65535;
-            if (c == 0) continue;
-            for (int k = 0; k < 3; ++k) dst[k] = c == 65535 ? widen8(src[k]) : mixWithCoverage(src[k], dst[k], c);
-        }
+        for (int32_t i = 0; i < walk.width; ++i, src += 3, dst += 4) visit(src, dst, static_cast<size_t>(j * canvasWidth + i));
     }
 }
 
-void loadRGB24ToAlpha(const uint8_t* block, int32_t pitch, bool useMask) {
-    LayerSlot* slot = filledCurrentSlot();
-    if (!slot || !block) return;
+}  // namespace
+
+void loadRGB24(const uint8_t* block, int32_t pitch, bool useMask) noexcept {
     const uint16_t* mask = activeMask();
     const uint8_t* texture = activeTexture();
     const bool masked = useMask && (mask || texture);
-    const PlaneExtent walk = canvasWalk(*slot);
-    const int64_t canvasWidth = canvas().width;
-    for (int64_t j = 0; j < walk.height; ++j) {
-        const uint8_t* src = block + j * pitch;
-        uint16_t* dst = slot->pixels.get() + j * slot->rowPitch;
-        for (int32_t i = 0; i < walk.width; ++i, src += 3, dst += 4) {
-            if (dst[3] == 0) continue;
-            const uint32_t c =
-                masked ? alphaLoadCoverage(texture, mask, static_cast<size_t>(j * canvasWidth + i)) : 65535;
-            if (c == 0) continue;
-            dst[3] = c == 65535 ? widen8(src[0]) : mixWithCoverage(src[0], dst[3], c);
-        }
-    }
+    walkRgb24(block, pitch, [&](const uint8_t* src, uint16_t* dst, size_t at) {
+        const uint32_t c = masked ? loadCoverage(texture, mask, at) : 65535;
+        if (c == 0) return;
+        for (int k = 0; k < 3; ++k) dst[k] = c == 65535 ? widen8(src[k]) : mixWithCoverage(src[k], dst[k], c);
+    });
 }
 
-void loadBGR24(const uint8_t* block, int32_t pitch, int32_t width, int32_t height) {
+void loadRGB24ToAlpha(const uint8_t* block, int32_t pitch, bool useMask) noexcept {
+    const uint16_t* mask = activeMask();
+    const uint8_t* texture = activeTexture();
+    const bool masked = useMask && (mask || texture);
+    walkRgb24(block, pitch, [&](const uint8_t* src, uint16_t* dst, size_t at) {
+        if (dst[3] == 0) return;
+        const uint32_t c = masked ? alphaLoadCoverage(texture, mask, at) : 65535;
+        if (c == 0) return;
+        dst[3] = c == 65535 ? widen8(src[0]) : mixWithCoverage(src[0], dst[3], c);
+    });
+}
+
+void loadBGR24(const uint8_t* block, int32_t pitch, int32_t width, int32_t height) noexcept {
     LayerSlot* slot = filledCurrentSlot();
     if (!slot || !block) return;
     const PlaneExtent walk = canvasWalk(*slot);
@@ -127,7 +129,7 @@ void loadBGR24(const uint8_t* block, int32_t pitch, int32_t width, int32_t heigh
     }
 }
 
-void setRGBA64Layer(const uint16_t* block, int32_t pitch, int32_t layer) {
+void setRGBA64Layer(const uint16_t* block, int32_t pitch, int32_t layer) noexcept {
     LayerSlot* slot = filledSlotAt(layer);
     if (!slot || !block) return;
     const PlaneExtent walk = canvasWalk(*slot);

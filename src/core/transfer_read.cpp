@@ -29,7 +29,7 @@ inline void narrowRowRGB(const uint16_t* src, uint8_t* dst, int32_t count) noexc
 
 }  // namespace
 
-void getRGBA32Layer(uint8_t* destination, int32_t pitch, int32_t layer) {
+void getRGBA32Layer(uint8_t* destination, int32_t pitch, int32_t layer) noexcept {
     const LayerSlot* slot = filledSlotAt(layer);
     if (!slot || !destination) return;
     const PlaneExtent walk = canvasWalk(*slot);
@@ -42,7 +42,7 @@ void getRGBA32Layer(uint8_t* destination, int32_t pitch, int32_t layer) {
     }
 }
 
-void getRGB24Layer(uint8_t* destination, int32_t pitch, int32_t layer) {
+void getRGB24Layer(uint8_t* destination, int32_t pitch, int32_t layer) noexcept {
     const LayerSlot* slot = filledSlotAt(layer);
     if (!slot || !destination) return;
     const PlaneExtent walk = canvasWalk(*slot);
@@ -51,13 +51,13 @@ void getRGB24Layer(uint8_t* destination, int32_t pitch, int32_t layer) {
     }
 }
 
-void getRGB24FromCurrent(uint8_t* destination, int32_t pitch) {
+void getRGB24FromCurrent(uint8_t* destination, int32_t pitch) noexcept {
     const LayerSlot* slot = filledCurrentSlot();
     if (!slot) return;
     getRGB24Layer(destination, pitch, static_cast<int32_t>(slot - canvas().layerSlots.data()));
 }
 
-void getRGB24FromAlpha(uint8_t* destination, int32_t pitch) {
+void getRGB24FromAlpha(uint8_t* destination, int32_t pitch) noexcept {
     const LayerSlot* slot = filledCurrentSlot();
     if (!slot || !destination) return;
     const PlaneExtent walk = canvasWalk(*slot);
@@ -73,7 +73,7 @@ void getRGB24FromAlpha(uint8_t* destination, int32_t pitch) {
     }
 }
 
-void getRGBA64Layer(uint16_t* destination, int32_t pitch, int32_t layer) {
+void getRGBA64Layer(uint16_t* destination, int32_t pitch, int32_t layer) noexcept {
     const LayerSlot* slot = filledSlotAt(layer);
     if (!slot || !destination) return;
     const PlaneExtent walk = canvasWalk(*slot);
@@ -82,7 +82,7 @@ void getRGBA64Layer(uint16_t* destination, int32_t pitch, int32_t layer) {
 }
 
 void getRGBA64LayerRect(uint16_t* destination, int32_t destinationPitch, int32_t layer, int32_t x, int32_t y,
-                        int32_t width, int32_t height) {
+                        int32_t width, int32_t height) noexcept {
     const LayerSlot* slot = filledSlotAt(layer);
     if (!slot || !destination || width <= 0 || height <= 0) return;
     // The layer side never reads outside its plane: rows and columns off the layer are
@@ -113,7 +113,7 @@ bool clipRectToCanvas(int32_t& x, int32_t& y, int32_t& width, int32_t& height) n
 }  // namespace
 
 void rgba64RectToRGBA32(const uint16_t* block, int32_t x, int32_t y, int32_t width, int32_t height,
-                        int32_t blockWidth, uint8_t* destination) {
+                        int32_t blockWidth, uint8_t* destination) noexcept {
     if (!block || !destination || !clipRectToCanvas(x, y, width, height)) return;
     for (int64_t j = 0; j < height; ++j) {
         const uint16_t* src = block + ((y + j) * int64_t{blockWidth} + x) * 4;
@@ -124,7 +124,7 @@ void rgba64RectToRGBA32(const uint16_t* block, int32_t x, int32_t y, int32_t wid
 // Clipped like its RGBA32 twin: an unclipped rectangle off the canvas read far
 // outside any block a host could hold.
 void rgba64RectToRGB24(const uint16_t* block, int32_t x, int32_t y, int32_t width, int32_t height,
-                       int32_t blockWidth, uint8_t* destination) {
+                       int32_t blockWidth, uint8_t* destination) noexcept {
     if (!block || !destination || !clipRectToCanvas(x, y, width, height)) return;
     for (int64_t j = 0; j < height; ++j) {
         const uint16_t* src = block + ((y + j) * int64_t{blockWidth} + x) * 4;
@@ -133,7 +133,7 @@ void rgba64RectToRGB24(const uint16_t* block, int32_t x, int32_t y, int32_t widt
 }
 
 void rgba64ToRGBA32Rect(uint8_t* destination, int32_t destinationPitch, const uint16_t* source,
-                        int32_t sourcePitch, int32_t width, int32_t height) {
+                        int32_t sourcePitch, int32_t width, int32_t height) noexcept {
     if (!destination || !source) return;
     for (int64_t j = 0; j < height; ++j) {
         narrowRowRGBA(rowOf(source, sourcePitch, j), destination + j * destinationPitch, width);
@@ -141,7 +141,7 @@ void rgba64ToRGBA32Rect(uint8_t* destination, int32_t destinationPitch, const ui
 }
 
 void rgba64ToRGB24Rect(uint8_t* destination, int32_t destinationPitch, const uint16_t* source,
-                       int32_t sourcePitch, int32_t width, int32_t height) {
+                       int32_t sourcePitch, int32_t width, int32_t height) noexcept {
     if (!destination || !source) return;
     for (int64_t j = 0; j < height; ++j) {
         narrowRowRGB(rowOf(source, sourcePitch, j), destination + j * destinationPitch, width);

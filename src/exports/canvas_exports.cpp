@@ -1,11 +1,12 @@
 // Canvas and layer slots.
 #include "core/canvas.h"
-#include "core/canvas_lifecycle.h"
+#include "engine/engine_lifecycle.h"
 #include "core/layer_alpha.h"
 #include "core/layers.h"
 #include "core/rgba_blocks.h"
 #include "drovane.h"
 #include "exports/guarded.h"
+#include "undo/layer_selection.h"
 
 using namespace dro;
 

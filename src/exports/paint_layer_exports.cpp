@@ -1,6 +1,7 @@
 // Paint layer and the fade of the last stroke.
 #include "brush/fade.h"
 #include "brush/paint_layer.h"
+#include "composite/paint_layer_merge.h"
 #include "drovane.h"
 #include "exports/guarded.h"
 

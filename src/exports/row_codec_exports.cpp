@@ -1,6 +1,6 @@
 // Compressed rows and layers for the host's documents.
 #include "core/compressed_layer.h"
-#include "core/layer_load_merged.h"
+#include "composite/layer_load_merged.h"
 #include "core/row_codecs.h"
 #include "drovane.h"
 #include "exports/guarded.h"

@@ -1,7 +1,7 @@
 // Texture map, and the texture, mask and alpha adjustment of host blocks.
 #include "brush/alpha_comp.h"
-#include "brush/mask_texture_adjust.h"
-#include "brush/texture_map.h"
+#include "core/mask_texture_adjust.h"
+#include "core/texture_map.h"
 #include "core/failure.h"
 #include "drovane.h"
 #include "exports/guarded.h"

@@ -84,8 +84,4 @@ bool libraryModuleRunning(LibraryModule module) noexcept {
     return libraryModuleState().running[static_cast<size_t>(module)];
 }
 
-std::string_view libraryModuleName(LibraryModule module) noexcept {
-    return kModules[static_cast<size_t>(module)].name;
-}
-
 }  // namespace dro

@@ -28,6 +28,5 @@ void initialiseImagingLibraries() noexcept;
 void shutDownImagingLibraries() noexcept;
 
 bool libraryModuleRunning(LibraryModule module) noexcept;
-std::string_view libraryModuleName(LibraryModule module) noexcept;
 
 }  // namespace dro

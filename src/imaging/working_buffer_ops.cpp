@@ -6,7 +6,7 @@
 #include "core/canvas.h"
 #include "core/failure.h"
 #include "core/transfer_read.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "mask/mask_to_image.h"
 
 namespace dro {

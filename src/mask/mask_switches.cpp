@@ -1,7 +1,7 @@
 #include "mask/mask_switches.h"
 
 #include "brush/tool_settings.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 
 namespace dro {
 namespace {

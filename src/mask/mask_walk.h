@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "core/canvas.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 
 namespace dro {
 

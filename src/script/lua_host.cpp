@@ -11,7 +11,7 @@
 #include "core/canvas.h"
 #include "core/transfer_load.h"
 #include "imaging/working_buffers.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "platform/platform.h"
 #include "script/fast_pixel_api.h"
 #include "script/script_functions.h"

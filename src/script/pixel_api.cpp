@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "brush/mask_texture_adjust.h"
+#include "core/mask_texture_adjust.h"
 #include "brush/tool_settings.h"
 #include "composite/layer_merge.h"
 #include "core/canvas.h"

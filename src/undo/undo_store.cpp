@@ -7,8 +7,9 @@
 #include "core/canvas.h"
 #include "core/layers.h"
 #include "imaging/lib/overlay.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "undo/undo_budget.h"
+#include "undo/layer_selection.h"
 
 namespace dro {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "brush/paint_layer.h"
-#include "brush/texture_map.h"
+#include "core/texture_map.h"
 #include "brush/tool_settings.h"
 #include "core/canvas.h"
 #include "support/engine_fixture.h"

@@ -2,11 +2,11 @@
 #include <cstring>
 #include <random>
 
-#include "brush/texture_map.h"
+#include "core/texture_map.h"
 #include "composite/merge_block.h"
 #include "composite/merge_pixel.h"
 #include "core/canvas.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "support/engine_fixture.h"
 
 namespace {

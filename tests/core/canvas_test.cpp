@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "brush/blend_buffers.h"
-#include "brush/texture_map.h"
+#include "core/texture_map.h"
 #include "composite/view_state.h"
 #include "core/canvas.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "support/engine_fixture.h"
 #include "undo/undo_store.h"
 

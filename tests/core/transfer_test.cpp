@@ -1,10 +1,10 @@
 #include <array>
 #include <cstring>
 
-#include "brush/texture_map.h"
+#include "core/texture_map.h"
 #include "core/canvas.h"
 #include "core/transfer_load.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "support/engine_fixture.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #include "mask/mask_fixture.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "undo/undo_store.h"
 
 using MaskRobustnessTest = MaskFixture;

@@ -2,7 +2,7 @@
 // must leave the same layer, source, mask and results, bit for bit.
 #include <random>
 
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "script/script_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "brush/tool_settings.h"
 #include "core/blend_mode_table.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "script/fast_pixel_api.h"
 #include "script/lua_host.h"
 #include "script/script_fixture.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/allocation.h"
-#include "core/canvas_lifecycle.h"
+#include "engine/engine_lifecycle.h"
 #include "drovane.h"
 
 class EngineTest : public ::testing::Test {

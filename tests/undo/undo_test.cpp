@@ -1,7 +1,7 @@
 #include <random>
 
 #include "core/canvas.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "support/engine_fixture.h"
 #include "undo/undo_budget.h"
 #include "undo/undo_store.h"

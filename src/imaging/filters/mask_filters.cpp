@@ -7,7 +7,7 @@
 #include "core/canvas.h"
 #include "imaging/filters/filter_functions.h"
 #include "imaging/filters/pixel_access.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 
 namespace dro::filters {
 namespace {

@@ -1,4 +1,6 @@
-// Creating, resizing and ending the canvas.
+// The whole engine's life cycle: creating, resizing and ending the canvas, and every
+// subsystem back to its state at load. It sits above every subsystem, which is why it
+// may reach them all; nothing below includes it.
 #pragma once
 
 #include <cstdint>

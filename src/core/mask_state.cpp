@@ -1,4 +1,4 @@
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 
 namespace dro {
 

@@ -1,10 +1,10 @@
-#include "brush/mask_texture_adjust.h"
+#include "core/mask_texture_adjust.h"
 
 #include <algorithm>
 
-#include "brush/texture_map.h"
+#include "core/texture_map.h"
 #include "core/canvas.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 
 namespace dro {
 

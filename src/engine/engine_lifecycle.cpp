@@ -1,4 +1,4 @@
-#include "core/canvas_lifecycle.h"
+#include "engine/engine_lifecycle.h"
 
 #include <cstring>
 
@@ -8,18 +8,19 @@
 #include "brush/paint_layer.h"
 #include "brush/stroke_spline.h"
 #include "brush/tablet.h"
-#include "brush/texture_map.h"
 #include "brush/tool_settings.h"
 #include "composite/view_state.h"
-#include "io/import_buffer.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
 #include "core/failure.h"
 #include "core/frame_state.h"
+#include "core/mask_state.h"
+#include "core/random_tables.h"
+#include "core/texture_map.h"
 #include "imaging/filter_params.h"
 #include "imaging/library_modules.h"
 #include "imaging/working_buffers.h"
-#include "mask/mask_state.h"
+#include "io/import_buffer.h"
 #include "script/script_state.h"
 #include "undo/undo_store.h"
 
@@ -116,26 +117,43 @@ void deleteImage() {
     workingBuffers().releaseIplBuffers();
 }
 
+namespace {
+
+// Every subsystem's reset, in the order a fresh engine needs: a new subsystem adds
+// its one line here.
+using SubsystemReset = void (*)() noexcept;
+constexpr SubsystemReset kSubsystemResets[] = {
+    resetUndoStore,
+    resetCanvasState,
+    resetMaskState,
+    resetViewState,
+    resetBrushBuffers,
+    resetBlendBuffers,
+    resetPaintLayer,
+    resetTextureMap,
+    resetToolSettings,
+    resetWorkingBuffers,
+    resetScriptState,
+    resetImportBuffer,
+    resetFilterParams,
+    resetLibraryModules,
+    []() noexcept { frameState().reset(); },
+    []() noexcept { seedRandom(1); },
+    resetImageBrush,
+    resetTablet,
+    resetStrokeSpline,
+};
+
+// Failed allocations give back undo steps; core reaches the undo store only so.
+const bool kRelieverAttached = [] {
+    setMemoryReliever({undoHasSteps, reduceUndoForAllocation});
+    return true;
+}();
+
+}  // namespace
+
 void resetEngine() noexcept {
-    resetUndoStore();
-    resetCanvasState();
-    resetMaskState();
-    resetViewState();
-    resetBrushBuffers();
-    resetBlendBuffers();
-    resetPaintLayer();
-    resetTextureMap();
-    resetToolSettings();
-    resetWorkingBuffers();
-    resetScriptState();
-    resetImportBuffer();
-    resetFilterParams();
-    resetLibraryModules();
-    frameState().reset();
-    seedRandom(1);
-    resetImageBrush();
-    resetTablet();
-    resetStrokeSpline();
+    for (const SubsystemReset reset : kSubsystemResets) reset();
 }
 
 }  // namespace dro

@@ -1,4 +1,4 @@
-#include "imaging/lib/zlib_buffers.h"
+#include "core/zlib_buffers.h"
 
 #include <zlib.h>
 

@@ -1,4 +1,4 @@
-#include "brush/texture_map.h"
+#include "core/texture_map.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "core/layer_load_merged.h"
+#include "composite/layer_load_merged.h"
 
-#include "brush/mask_texture_adjust.h"
+#include "core/mask_texture_adjust.h"
 #include "composite/layer_merge.h"
 #include "core/canvas.h"
 #include "core/failure.h"
