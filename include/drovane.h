@@ -535,6 +535,13 @@ DRO_API void DRO_CALL DRO_SetMessageCallback(DRO_MessageCallback callback, void*
  * as on Linux); the next Escape check (a running script's stop check, "is_escape") sees
  * it once. Safe to call from another thread while a script runs. */
 DRO_API void DRO_CALL DRO_PressEscape(void);
+/* Extension: DRO_LuaFilterRun in a sandbox: the script has no io, no os beyond
+ * os.time, os.clock and os.date, and no require, dofile or loadfile. */
+DRO_API void DRO_CALL DRO_LuaFilterRunSandboxed(const char* path, int32_t variant, int32_t slider1,
+                                                int32_t slider2, int32_t slider3, int32_t slider4,
+                                                int32_t slider5, int32_t slider6, int32_t style1,
+                                                int32_t style2, uint8_t flag1, uint8_t flag2, uint8_t flag3,
+                                                uint8_t flag4, uint8_t flag5, uint8_t flag6);
 
 /* ---- Fill, shape and selection tools ---------------------------------------------- */
 

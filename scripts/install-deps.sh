@@ -12,6 +12,7 @@ packages=(
   imagemagick pngcheck libtiff-tools
   libluajit2-5.1-dev
   libevdev-dev
+  libffi-dev
 )
 # Peer libraries measured against in the benchmarks only.
 if [ "${1:-}" = "--bench" ]; then

@@ -33,13 +33,19 @@ DRO_API void DRO_CALL DRO_LuaFilterRun(const char* path, int32_t variant, int32_
                                        int32_t style1, int32_t style2, uint8_t flag1, uint8_t flag2, uint8_t flag3,
                                        uint8_t flag4, uint8_t flag5, uint8_t flag6) {
     guarded("LuaFilterRun Excpt", [&] {
-        LuaFilterArguments a;
-        a.path = path;
-        a.variant = variant;
-        a.slider = {slider1, slider2, slider3, slider4, slider5, slider6};
-        a.style = {style1, style2};
-        a.flag = {flag1, flag2, flag3, flag4, flag5, flag6};
-        runLuaFilter(a);
+        runLuaFilter({path, variant, {slider1, slider2, slider3, slider4, slider5, slider6}, {style1, style2},
+                      {flag1, flag2, flag3, flag4, flag5, flag6}, false});
+    });
+}
+
+DRO_API void DRO_CALL DRO_LuaFilterRunSandboxed(const char* path, int32_t variant, int32_t slider1,
+                                                int32_t slider2, int32_t slider3, int32_t slider4, int32_t slider5,
+                                                int32_t slider6, int32_t style1, int32_t style2, uint8_t flag1,
+                                                uint8_t flag2, uint8_t flag3, uint8_t flag4, uint8_t flag5,
+                                                uint8_t flag6) {
+    guarded("LuaFilterRun Excpt", [&] {
+        runLuaFilter({path, variant, {slider1, slider2, slider3, slider4, slider5, slider6}, {style1, style2},
+                      {flag1, flag2, flag3, flag4, flag5, flag6}, true});
     });
 }
 

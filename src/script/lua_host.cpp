@@ -13,8 +13,10 @@
 #include "imaging/working_buffers.h"
 #include "core/mask_state.h"
 #include "platform/platform.h"
+#include "script/chunk_loader.h"
 #include "script/fast_pixel_api.h"
 #include "script/script_functions.h"
+#include "script/script_libraries.h"
 #include "script/script_recorder.h"
 #include "script/script_state.h"
 
@@ -24,8 +26,13 @@ namespace script {
 
 bool stopRequested() noexcept {
     ScriptState& s = scriptState();
-    if (!s.stopping && platform::escapePressed()) s.stopping = 1;
+    if (!s.stopping && (platform::escapePressed() || escapeGraceOver(s))) s.stopping = 1;
     return s.stopping != 0;
+}
+
+void noteEscapeSeen() noexcept {
+    ScriptState& s = scriptState();
+    if (s.escapeSeenAt == ScriptState::Clock::time_point{}) s.escapeSeenAt = ScriptState::Clock::now();
 }
 
 bool stopRequestedSometimes() noexcept {
@@ -112,6 +119,7 @@ int prepareInterpreter(lua_State* L) {
     lua_register(L, "output_debug_string", script::outputDebugString);
     publishGlobals(L, *a);
     if (scriptState().fastPixelFunctions) script::installFastPixelFunctions(L);
+    script::restrictLibraries(L, a->sandboxed);
     return 0;
 }
 
@@ -163,6 +171,7 @@ void runLuaFilter(const LuaFilterArguments& arguments) {
     ScriptState& s = scriptState();
     s.singleBuffer = 0;
     s.stopping = 0;
+    s.escapeSeenAt = {};
     s.stopCountdown = kCallsPerEscapeCheck;
     s.view = ScriptView{source, destination, canvasMaskPlane(), canvas().width, canvas().height};
     std::memcpy(destination, source, size_t(s.view.width) * size_t(s.view.height) * 4);
@@ -176,8 +185,7 @@ void runLuaFilter(const LuaFilterArguments& arguments) {
         return;
     }
 
-    // Text only: a precompiled chunk is not checked by the loader and can crash it.
-    if (luaL_loadfilex(L, arguments.path, "t") != 0) {
+    if (script::loadTextFile(L, arguments.path) != 0) {
         showError(L, false);
         return;
     }

@@ -12,6 +12,7 @@ struct LuaFilterArguments {
     std::array<int32_t, 6> slider{};  // 0..1000
     std::array<int32_t, 2> style{};   // 0-based
     std::array<uint8_t, 6> flag{};
+    bool sandboxed = false;  // no io, no os beyond the clock, no file loading
 };
 
 // Nothing without both IPL RGBA32 buffers or without a path. Load and run errors are

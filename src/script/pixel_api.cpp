@@ -204,9 +204,14 @@ int getColorBank(lua_State* L) {
     return pushColour(L, banks[0][Bank], banks[1][Bank], banks[2][Bank]);
 }
 
+// Each call of the slow functions looks at the key: a loop of them is slow per turn.
+void checkStopNow(lua_State* L) {
+    if (stopRequested()) raiseStopped(L);
+}
+
 // The whole destination into the current layer through the mask; the source follows.
 int flush(lua_State* L) {
-    checkStop(L);
+    checkStopNow(L);
     const ScriptView& v = scriptState().view;
     if (!v.source || !v.destination) return 0;
     try {
@@ -224,7 +229,7 @@ int flush(lua_State* L) {
 // The destination composited onto the current layer; opacity is all or nothing:
 // trunc(opacity) x 255, where anything from 1 up is full and anything below 1 is none.
 int merge(lua_State* L) {
-    checkStop(L);
+    checkStopNow(L);
     const ScriptView& v = scriptState().view;
     if (!v.source || !v.destination) return 0;
     const int32_t mode = clampedInt32(std::trunc(arg(L, 1)));
@@ -255,7 +260,11 @@ int messageBox(lua_State* L) {
     return 0;
 }
 
-int isEscape(lua_State* L) { return pushNumbers(L, {platform::escapePressed() ? 1.0 : 0.0}); }
+int isEscape(lua_State* L) {
+    const bool pressed = platform::escapePressed();
+    if (pressed) noteEscapeSeen();
+    return pushNumbers(L, {pressed ? 1.0 : 0.0});
+}
 
 }  // namespace
 

@@ -19,6 +19,8 @@ int outputDebugString(lua_State* L);
 bool stopRequested() noexcept;
 // The same, asked only every so many calls: what the pixel functions use.
 bool stopRequestedSometimes() noexcept;
+// Records that "is_escape" gave the script a press (see ScriptState::escapeSeenAt).
+void noteEscapeSeen() noexcept;
 // Raises the "stopped" error in the calling script.
 int raiseStopped(lua_State* L);
 

@@ -3,6 +3,7 @@
 // script file that stays open between paint calls of one run.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 
@@ -20,7 +21,11 @@ struct ScriptView {
 struct ScriptState {
     ScriptView view;
     uint8_t singleBuffer = 0;  // 1: get functions read the destination
+    using Clock = std::chrono::steady_clock;
     uint8_t stopping = 0;      // Escape ended the run; every later check fails
+    // When "is_escape" handed the script a press: the script may end on its own, but
+    // a loop that keeps asking and goes on is stopped once kEscapeGrace has passed.
+    Clock::time_point escapeSeenAt{};
     int32_t stopCountdown = 0;  // pixel calls left before the next look at Escape
     std::FILE* paintFile = nullptr;
     bool fastPixelFunctions = true;  // Lua-side pixel functions over FFI views
@@ -29,6 +34,12 @@ struct ScriptState {
 ScriptState& scriptState() noexcept;
 // Closes the paint file, forgets the view and turns the fast pixel functions back on.
 void resetScriptState() noexcept;
+
+inline constexpr std::chrono::milliseconds kEscapeGrace{500};
+
+inline bool escapeGraceOver(const ScriptState& s) noexcept {
+    return s.escapeSeenAt != ScriptState::Clock::time_point{} && ScriptState::Clock::now() - s.escapeSeenAt > kEscapeGrace;
+}
 
 // The block the get functions read: the source, or the destination in single-buffer mode.
 inline const uint8_t* readBlock(const ScriptState& s) noexcept {

@@ -1,5 +1,7 @@
+#include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,25 @@ TEST_F(FrameTest, LastErrorKeepsAtMost511Characters) {
     EXPECT_STREQ(DRO_GetLastError(), "short");
     DRO_SetLastError(nullptr);
     EXPECT_STREQ(DRO_GetLastError(), "");
+}
+
+// A host may read the text on another thread while the engine writes it: every read
+// is one whole text, never a mix of two or a half-cleared one.
+TEST_F(FrameTest, LastErrorReadOnAnotherThreadIsNeverTorn) {
+    const std::string a(511, 'a'), b(300, 'b');
+    DRO_SetLastError(b.c_str());
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 200000; ++i) DRO_SetLastError(i % 2 ? a.c_str() : b.c_str());
+        done = true;
+    });
+    int torn = 0;
+    while (!done) {
+        const std::string seen = DRO_GetLastError();
+        torn += seen != a && seen != b;
+    }
+    writer.join();
+    EXPECT_EQ(torn, 0);
 }
 
 TEST_F(FrameTest, StartDirectoryIgnoresTextsOf1024OrMore) {

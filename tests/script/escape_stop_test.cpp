@@ -50,9 +50,17 @@ TEST_P(EscapeStopTest, AHostPressesEscapeFromItsOwnThreadWhileTheScriptRuns) {
     expectStopped();
 }
 
+// A function already at the upvalue limit leaves no room for the loop's stop check:
+// its chunk runs interpreted instead, where the instruction hook stops it.
 TEST_P(EscapeStopTest, AnInterpretedLoopIsStoppedByTheInstructionHook) {
     dro::platform::pressEscape();
-    run("jit.off()\nset_value(0, 0, 1)\nlocal n = 0\nwhile true do n = n + 1 end\n");
+    std::string locals = "local u1 = 1", sum = "u1";
+    for (int i = 2; i <= 60; ++i) {
+        locals += " local u" + std::to_string(i) + " = " + std::to_string(i);
+        sum += " + u" + std::to_string(i);
+    }
+    run("set_value(0, 0, 1)\n" + locals + "\nlocal function f()\n  local n = 0\n  while true do n = n + " + sum +
+        " end\nend\nf()\n");
     expectStopped();
 }
 

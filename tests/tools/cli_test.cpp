@@ -130,4 +130,31 @@ TEST_F(CliTest, FilterAndLuaChangeThePicture) {
     EXPECT_FALSE(fs::exists(path("never.png")));
 }
 
+// A script's own message box is a message, not a failure; the sandbox is the default;
+// a runaway script ends at the time limit with a clear word and no output file.
+TEST_F(CliTest, LuaRunsSandboxedWithATimeLimitAndPrintsMessages) {
+    ASSERT_EQ(drovane("demo " + path("d.png")).status, 0);
+    auto script = [&](const std::string& name, const char* text) {
+        std::FILE* f = std::fopen(path(name).c_str(), "w");
+        std::fputs(text, f);
+        std::fclose(f);
+        return path(name);
+    };
+    CliRun run = drovane("lua " + script("note.lua", "message_box('half way', 'Note')\n") + " " + path("d.png") +
+                         " " + path("noted.png"));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("Note: half way"), std::string::npos) << run.output;
+    EXPECT_TRUE(fs::exists(path("noted.png")));
+
+    const std::string reach = script("reach.lua", "assert(io == nil and os.execute == nil and os.time ~= nil)\n");
+    EXPECT_EQ(drovane("lua " + reach + " " + path("d.png") + " " + path("sandboxed.png")).status, 0);
+    EXPECT_EQ(drovane("lua --allow-system " + reach + " " + path("d.png") + " " + path("open.png")).status, 1);
+
+    run = drovane("lua --timeout 1 " + script("spin.lua", "while true do end\n") + " " + path("d.png") + " " +
+                  path("spun.png"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("time limit"), std::string::npos) << run.output;
+    EXPECT_FALSE(fs::exists(path("spun.png")));
+}
+
 }  // namespace

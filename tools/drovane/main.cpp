@@ -32,11 +32,15 @@ constexpr std::array kCommands{
             "Lists the effects the engine runs: name, family, what it does. --all adds the names\n"
             "not built yet; --markdown prints the effects page (docs/effects.md) with every control.",
             cli::runEffects},
-    Command{"lua", "SCRIPT [--slider1..6 N] [--flag1..6] [--style1 N] [--style2 N] [--variant N] IN OUT",
+    Command{"lua",
+            "SCRIPT [--slider1..6 N] [--flag1..6] [--style1 N] [--style2 N] [--variant N] [--allow-system] "
+            "[--timeout SECONDS] IN OUT",
             "Runs a Lua filter script on IN and writes OUT. The script sees the picture through\n"
             "get_rgb/set_rgb and friends, and the settings as sliderVal1..6 (given 0..1000, seen\n"
-            "as 0..1), flagVal1..6 and styleVal1..2; see examples/lua/. A script error fails with\n"
-            "its message; Escape cannot be pressed here, so a script must end by itself.",
+            "as 0..1), flagVal1..6 and styleVal1..2; see examples/lua/. The script runs without\n"
+            "io, os (but the clock) and module loading unless --allow-system is given. Ctrl-C or\n"
+            "the time limit (default 60 s, 0 for none) stops it and nothing is written. A script\n"
+            "error fails with its message; message_box texts are printed and the run goes on.",
             cli::runLua},
     Command{"paint", "STROKES [IN] -o OUT [--size WxH] [--background R,G,B]",
             "Replays the stroke file STROKES (brush settings, layers, strokes; see docs/strokes.md)\n"
