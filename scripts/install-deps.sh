@@ -11,6 +11,7 @@ packages=(
   libimagequant-dev
   imagemagick pngcheck libtiff-tools
   libluajit2-5.1-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core libsane-dev sane-utils
 )
 # Peer libraries measured against in the benchmarks only.
 if [ "${1:-}" = "--bench" ]; then

@@ -16,6 +16,8 @@
 #include "imaging/filter_params.h"
 #include "imaging/library_modules.h"
 #include "imaging/working_buffers.h"
+#include "io/fonts.h"
+#include "io/plugins/plugin_list.h"
 #include "mask/mask_state.h"
 #include "script/script_state.h"
 #include "undo/undo_store.h"
@@ -127,6 +129,8 @@ void resetEngine() noexcept {
     resetImportBuffer();
     resetFilterParams();
     resetLibraryModules();
+    resetFontState();
+    resetPluginListState();
     frameState().reset();
     seedRandom(1);
 }

@@ -23,5 +23,10 @@ int runLua(const Words& words);
 int runPaint(const Words& words);
 int runRender(const Words& words);
 int runDemo(const Words& words);
+int runResize(const Words& words);
+int runCrop(const Words& words);
+int runRotate(const Words& words);
+int runFlip(const Words& words);
+int runText(const Words& words);
 
 }  // namespace cli
