@@ -1,32 +1,41 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 
 #include "io/import_buffer.h"
 #include "io/scanner.h"
 #include "support/engine_fixture.h"
-#include "support/scratch_dir.h"
 
 namespace {
 
 // SANE's "test" backend alone, through a configuration folder of our own, so no real
-// device or network scanner is probed.
+// device or network scanner is probed. SANE reads the folder's name once per process,
+// so one folder serves every test and lives until the last one ends.
 class ScannerTest : public EngineTest {
 protected:
+    static void SetUpTestSuite() {
+        configDir = (std::filesystem::path(::testing::TempDir()) / ("drovane_sane_" + std::to_string(::getpid())))
+                        .string();
+        std::filesystem::create_directories(configDir);
+        std::ofstream(configDir + "/dll.conf") << "test\n";
+        std::ofstream(configDir + "/test.conf") << "number_of_devices 1\nmode Color\ndepth 8\nresolution 50.0\n"
+                                                   "test-picture \"Color pattern\"\ngeometry_min 0.0\n"
+                                                   "geometry_max 200.0\ngeometry_quant 1.0\ntl_x 0.0\ntl_y 0.0\n"
+                                                   "br_x 80.0\nbr_y 100.0\n";
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(configDir); }
+
     void SetUp() override {
         EngineTest::SetUp();
-        dir = std::make_unique<ScratchDir>("sane");
-        std::ofstream(dir->path("dll.conf")) << "test\n";
-        std::ofstream(dir->path("test.conf")) << "number_of_devices 1\nmode Color\ndepth 8\nresolution 50.0\n"
-                                            "test-picture \"Color pattern\"\ngeometry_min 0.0\ngeometry_max 200.0\n"
-                                            "geometry_quant 1.0\ntl_x 0.0\ntl_y 0.0\nbr_x 80.0\nbr_y 100.0\n";
         const char* previous = std::getenv("SANE_CONFIG_DIR");
         saved = previous ? previous : "";
         hadValue = previous != nullptr;
-        setenv("SANE_CONFIG_DIR", dir->path("").c_str(), 1);
+        setenv("SANE_CONFIG_DIR", configDir.c_str(), 1);
         if (!dro::isScannerAvailable()) GTEST_SKIP() << "SANE's test backend is not installed";
     }
     void TearDown() override {
@@ -35,7 +44,7 @@ protected:
         unsetenv("DROVANE_SCANNER");
         EngineTest::TearDown();
     }
-    std::unique_ptr<ScratchDir> dir;
+    static inline std::string configDir;
     std::string saved;
     bool hadValue = false;
 };
