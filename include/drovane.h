@@ -606,6 +606,78 @@ DRO_API int32_t DRO_CALL DRO_GetSplinePointY(int32_t index);
  * destination (32) buffers. */
 DRO_API void DRO_CALL DRO_WarpPointToPoint(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 
+/* ---- Canvas geometry ---------------------------------------------------------------- */
+
+/* Each gives every layer slot with pixels (1 and up) the new size; the canvas size
+ * follows with the host's DRO_NewSize. Between the two, every export stays inside each
+ * layer's own plane. Alpha lock is lifted for the write and restored. */
+/* filter: "Area Average", "Nearest Neighbor", "Bilinear", "Bicubic", "Box", "Triangle",
+ * "Hamming", "Gaussian", "Bell", "B-Spline", "Cubic 1", "Cubic 2", "Lanczos3",
+ * "Mitchell", "Sinc", "Hermite", "Hanning", "Catrom"; anything else is Lanczos3. */
+DRO_API void DRO_CALL DRO_IPLResize(int32_t newWidth, int32_t newHeight, const char* filter);
+/* Content-aware: seams of least energy removed or doubled; the mask, when enabled,
+ * protects what it covers (0 protected). */
+DRO_API void DRO_CALL DRO_IPLSeamCarvingRGBA(int32_t newWidth, int32_t newHeight, int32_t unused);
+/* anchor "TL" "TC" "TR" "ML" "MC" "MR" "BL" "BC" "BR"; slot 1 gets an opaque page of the
+ * colour, slots 2-253 a clear one, 254 and up opaque white. */
+DRO_API void DRO_CALL DRO_IPLResizePage(int32_t newWidth, int32_t newHeight, const char* anchor, int32_t red,
+                                        int32_t green, int32_t blue);
+/* right and bottom exclusive; corners in any order, clipped to the canvas. */
+DRO_API void DRO_CALL DRO_IPLCrop(int32_t left, int32_t top, int32_t right, int32_t bottom);
+DRO_API void DRO_CALL DRO_IPLRotateLeft(void);
+DRO_API void DRO_CALL DRO_IPLRotateRight(void);
+/* Mirror every layer in place; alpha lock stays in force. The vertical flip's failure
+ * text is "IPLVlipVertical Excpt". */
+DRO_API void DRO_CALL DRO_IPLFlipHorizontal(void);
+DRO_API void DRO_CALL DRO_IPLFlipVertical(void);
+/* Moves the IPL source (32) by (dx, dy) into the current layer, replacing its content.
+ * edgeMode: 0 transparent, 1 wrap around, 3 repeat the edge pixel, others the
+ * background colour. applyMaskAndTexture: write through the mask and texture. */
+DRO_API void DRO_CALL DRO_IPLPan(int32_t dx, int32_t dy, int32_t edgeMode, int32_t red, int32_t green, int32_t blue,
+                                 int32_t alpha, uint8_t applyMaskAndTexture);
+/* Blurs an RGB24 block (stride width * 3) in place: radius / 5 pixels, strength percent. */
+DRO_API void DRO_CALL DRO_BlurMoreBufferRGB24(uint8_t* block, int32_t width, int32_t height, int32_t radius,
+                                              int32_t strength);
+
+/* ---- Text and fonts ------------------------------------------------------------------ */
+
+/* Draws text into the current layer at (x, y) in the colour, through the IPL source (32)
+ * and the mask, in the font chosen with DRO_ChooseFont; smoothAlpha draws on
+ * premultiplied colour. Only the text's rectangle is touched; an empty text draws
+ * nothing. */
+DRO_API void DRO_CALL DRO_IPLText(int32_t red, int32_t green, int32_t blue, int32_t x, int32_t y, int32_t unused1,
+                                  int32_t unused2, int32_t unused3, int32_t unused4, const char* text,
+                                  uint8_t smoothAlpha);
+/* Choose the font of DRO_IPLText and of the text brush. Where the system has no font
+ * dialog a library can show (Linux), they take the face the host set with
+ * DRO_SetFontFace, else a default face; nonzero when a font was chosen. */
+DRO_API int32_t DRO_CALL DRO_ChooseFont(void);
+DRO_API int32_t DRO_CALL DRO_ChooseTextBrushFont(void);
+/* Writes one PNG per character of text into folder: clip0.png, clip1.png ... (100 dpi). */
+DRO_API void DRO_CALL DRO_BuildTextBrushClips(int32_t red, int32_t green, int32_t blue, const char* text,
+                                              const char* folder);
+/* Extension: the font the next DRO_ChooseFont / DRO_ChooseTextBrushFont picks: a face
+ * name (fontconfig pattern on Linux, at most 31 bytes used), pixel height (0: 16),
+ * weight (100-900, 0: 400) and italic (0/1). A null face forgets the choice. */
+DRO_API void DRO_CALL DRO_SetFontFace(const char* face, int32_t pixelHeight, int32_t weight, uint8_t italic);
+
+/* ---- Scanners and plug-ins ------------------------------------------------------------ */
+
+/* Scanners and cameras: TWAIN on Windows, SANE on Linux. DRO_TwainSelectSource picks the
+ * device DRO_TwainAcquire uses: the system's selection dialog where there is one; on
+ * Linux the SANE device named by the environment variable DROVANE_SCANNER, else the
+ * first one found. DRO_TwainAcquire puts one image into the import buffer (NewRGBA). */
+DRO_API int32_t DRO_CALL DRO_IsTwain(void);
+DRO_API int32_t DRO_CALL DRO_TwainSelectSource(void);
+DRO_API int32_t DRO_CALL DRO_TwainAcquire(void);
+/* Walks folder (and its subfolders) for Photoshop-format filter plug-ins (.8bf) and
+ * lists each by the category and name of its PiPL resource; returns how many were
+ * found. Corrupt files are skipped. */
+DRO_API int32_t DRO_CALL DRO_PhotoshopPluginScan(const char* folder);
+/* The newest listed plug-in as "category :: name :: path" (at most 1023 bytes), removed
+ * from the list; an empty text when the list is empty. */
+DRO_API const char* DRO_CALL DRO_PhotoshopPluginNextName(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -13,6 +13,7 @@ packages=(
   libluajit2-5.1-dev
   libevdev-dev
   libffi-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core libsane-dev sane-utils
 )
 # Peer libraries measured against in the benchmarks only.
 if [ "${1:-}" = "--bench" ]; then

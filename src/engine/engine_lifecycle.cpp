@@ -21,6 +21,8 @@
 #include "imaging/library_modules.h"
 #include "imaging/working_buffers.h"
 #include "io/import_buffer.h"
+#include "io/fonts.h"
+#include "io/plugins/plugin_list.h"
 #include "script/script_state.h"
 #include "undo/undo_store.h"
 
@@ -142,6 +144,8 @@ constexpr SubsystemReset kSubsystemResets[] = {
     resetImageBrush,
     resetTablet,
     resetStrokeSpline,
+    resetFontState,
+    resetPluginListState,
 };
 
 // Failed allocations give back undo steps; core reaches the undo store only so.

@@ -84,5 +84,42 @@ int32_t readTabletPackets(TabletPacket* out, int32_t capacity) noexcept;
 void discardTabletPackets() noexcept;
 // The window's client-area origin in screen coordinates; (0, 0) where none is known.
 void clientOriginOnScreen(void* window, int32_t& x, int32_t& y) noexcept;
+// A font description, as the system's font dialog fills it: face name, pixel height
+// (0 for the default), weight 100..900 (0 for normal) and italic.
+struct FontFace {
+    char name[32] = {};
+    int32_t height = 0;
+    int32_t weight = 0;
+    uint8_t italic = 0;
+};
+
+// The font dialog, started from face when startFromFace is set. Returns nonzero when a
+// font was chosen (face updated); 0 with *dialogError 0 when the user cancelled, or
+// with the dialog's error code (CDERR_..., CFERR_...). Where no dialog exists the
+// host's choice (hostChoice, may be null) is taken, else a default face the system's
+// font service finds; without any font the error is CFERR_NOFONTS (0x2001).
+int32_t chooseFontDialog(void* owner, FontFace& face, bool startFromFace, const FontFace* hostChoice,
+                         uint32_t* dialogError) noexcept;
+
+// The file of the installed font that best matches face, written with its terminator
+// into path; false when no font file is found or it does not fit.
+bool fontFilePath(const FontFace& face, char* path, std::size_t capacity) noexcept;
+
+// Runs a Photoshop-format filter plug-in (.8bf) on an RGBA32 block in place. Needs the
+// Windows plug-in host; where there is none it returns false and leaves the block alone.
+bool runPhotoshopPlugin(const char* pluginPath, uint8_t* rgba, int32_t width, int32_t height) noexcept;
+
+// Image acquisition from a scanner or camera (TWAIN on Windows, SANE elsewhere).
+// scannerAvailable: the acquisition layer can be used and offers a device.
+bool scannerAvailable() noexcept;
+// Chooses the device later acquisitions use; false when there is none or the user
+// cancelled. Where no selection dialog exists, the device named by the environment
+// variable DROVANE_SCANNER is taken, else the first one found.
+bool selectScannerSource() noexcept;
+// One image from the chosen device (the first one when none was chosen) as packed
+// RGBA32, alpha 255, through the allocator given (which returns null to refuse);
+// false when nothing was acquired.
+using PixelAllocator = uint8_t* (*)(int32_t width, int32_t height);
+bool acquireScannerImage(PixelAllocator allocate) noexcept;
 
 }  // namespace dro::platform

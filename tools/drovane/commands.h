@@ -27,5 +27,10 @@ int runDemo(const Words& words);
 int runFill(const Words& words);
 int runWand(const Words& words);
 int runGradient(const Words& words);
+int runResize(const Words& words);
+int runCrop(const Words& words);
+int runRotate(const Words& words);
+int runFlip(const Words& words);
+int runText(const Words& words);
 
 }  // namespace cli

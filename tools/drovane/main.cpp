@@ -74,6 +74,23 @@ constexpr std::array kCommands{
             "Draws a gradient of up to four colours over IN along the line (or, with --radial,\n"
             "around --from out to --to) and writes OUT. One colour fades in from transparent.",
             cli::runGradient},
+    Command{"resize", "IN OUT --size WxH [--filter NAME]",
+            "Resamples the picture to the new size. --filter names the resampling filter\n"
+            "(default Lanczos3): Area Average, Nearest Neighbor, Bilinear, Bicubic, Box, Triangle,\n"
+            "Hamming, Gaussian, Bell, B-Spline, Cubic 1, Cubic 2, Lanczos3, Mitchell, Sinc,\n"
+            "Hermite, Hanning, Catrom.",
+            cli::runResize},
+    Command{"crop", "IN OUT --rect LEFT,TOP,RIGHT,BOTTOM",
+            "Keeps the rectangle (right and bottom exclusive, clipped to the picture).", cli::runCrop},
+    Command{"rotate", "IN OUT (--left | --right)",
+            "Turns the picture a quarter turn counter-clockwise (--left) or clockwise (--right).", cli::runRotate},
+    Command{"flip", "IN OUT (--horizontal | --vertical)",
+            "Mirrors the picture left to right (--horizontal) or top to bottom (--vertical).", cli::runFlip},
+    Command{"text", "IN OUT --text TEXT [--at X,Y] [--font FACE] [--size PX] [--color R,G,B] [--smooth]",
+            "Draws TEXT with its top-left at --at (default 0,0) in the font FACE (a fontconfig\n"
+            "name, default Sans) at --size pixels (default 32) and --color (default black).\n"
+            "--smooth draws on premultiplied colour, for text over transparent pixels.",
+            cli::runText},
 };
 
 void printHelp(std::FILE* out) {

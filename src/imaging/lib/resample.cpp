@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "imaging/lib/codecs/codec_types.h"
@@ -36,40 +37,61 @@ bool alphaVaries(const uint8_t* source, int32_t width, int32_t height, int32_t s
     return false;
 }
 
+// Four float lanes, one per channel of an RGBA pixel (GCC and clang vector extension).
+typedef float Lanes __attribute__((vector_size(16)));
+
 // One source row resampled across into floats (premultiplied colour when asked).
-template <int Bpp, bool Premultiplied>
-void resampleRow(const uint8_t* in, float* out, const AxisWeights& columns, int32_t bpp) {
-    const int32_t channels = Bpp > 0 ? Bpp : bpp;
+// RGBA rows are first widened to float pixels, so each tap is one four-lane multiply-add.
+template <bool Premultiplied>
+void resampleRowRgba(const uint8_t* in, float* out, const AxisWeights& columns, std::vector<Lanes>& widened,
+                     int32_t width) {
+    widened.resize(static_cast<size_t>(width));
+    for (int32_t x = 0; x < width; ++x) {
+        const uint8_t* p = in + static_cast<ptrdiff_t>(x) * 4;
+        const float alpha = p[3];
+        const float scale = Premultiplied ? alpha : 1.0f;
+        widened[static_cast<size_t>(x)] = Lanes{p[0] * scale, p[1] * scale, p[2] * scale, alpha};
+    }
+    const int32_t taps = columns.taps;
+    for (int32_t x = 0; x < columns.count(); ++x) {
+        const float* w = columns.weightsOf(x);
+        const Lanes* p = widened.data() + columns.first[static_cast<size_t>(x)];
+        Lanes acc = {0.0f, 0.0f, 0.0f, 0.0f};
+        for (int32_t t = 0; t < taps; ++t) acc += w[t] * p[t];
+        std::memcpy(out + static_cast<size_t>(x) * 4, &acc, sizeof acc);
+    }
+}
+
+void resampleRowAny(const uint8_t* in, float* out, const AxisWeights& columns, int32_t channels) {
     const int32_t taps = columns.taps;
     for (int32_t x = 0; x < columns.count(); ++x) {
         const float* w = columns.weightsOf(x);
         const uint8_t* p = in + static_cast<ptrdiff_t>(columns.first[static_cast<size_t>(x)]) * channels;
         float acc[8] = {};
-        for (int32_t t = 0; t < taps; ++t, p += channels) {
-            if constexpr (Premultiplied) {
-                const float wa = w[t] * p[3];
-                acc[0] += wa * p[0];
-                acc[1] += wa * p[1];
-                acc[2] += wa * p[2];
-                acc[3] += wa;
-            } else {
-                for (int32_t ch = 0; ch < channels; ++ch) acc[ch] += w[t] * p[ch];
-            }
-        }
+        for (int32_t t = 0; t < taps; ++t, p += channels)
+            for (int32_t ch = 0; ch < channels; ++ch) acc[ch] += w[t] * p[ch];
         for (int32_t ch = 0; ch < channels; ++ch) out[static_cast<size_t>(x) * channels + ch] = acc[ch];
     }
 }
 
-using RowFunction = void (*)(const uint8_t*, float*, const AxisWeights&, int32_t);
+void resampleRow(const uint8_t* in, float* out, const AxisWeights& columns, int32_t bpp, int32_t width,
+                 bool premultiplied, std::vector<Lanes>& widened) {
+    if (bpp != 4) return resampleRowAny(in, out, columns, bpp);
+    if (premultiplied) return resampleRowRgba<true>(in, out, columns, widened, width);
+    resampleRowRgba<false>(in, out, columns, widened, width);
+}
 
-RowFunction rowFunctionFor(int32_t bpp, bool premultiplied) {
-    if (premultiplied) return resampleRow<4, true>;
-    switch (bpp) {
-        case 1: return resampleRow<1, false>;
-        case 3: return resampleRow<3, false>;
-        case 4: return resampleRow<4, false>;
-        default: return resampleRow<0, false>;
+// sums += weight * row, four lanes at a time.
+void addWeighted(float* sums, const float* row, float weight, size_t count) {
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        Lanes a, b;
+        std::memcpy(&a, sums + i, sizeof a);
+        std::memcpy(&b, row + i, sizeof b);
+        a += weight * b;
+        std::memcpy(sums + i, &a, sizeof a);
     }
+    for (; i < count; ++i) sums[i] += weight * row[i];
 }
 
 void storeRow(const float* sums, uint8_t* out, int32_t width, int32_t bpp, bool premultiplied) {
@@ -103,7 +125,6 @@ bool resampleWith(int32_t code, const uint8_t* source, int32_t width, int32_t he
         // Nearest neighbour mixes no pixels, so it copies them whole, colour under zero alpha too.
         const bool premultiplied = bpp == 4 && code != dro::resample::kNearestCode &&
                                    alphaVaries(source, width, height, sourceStride);
-        const RowFunction across = rowFunctionFor(bpp, premultiplied);
         const size_t rowFloats = static_cast<size_t>(newWidth) * static_cast<size_t>(bpp);
         const int32_t ringRows = rows.taps;
         bool failed = false;
@@ -113,6 +134,7 @@ bool resampleWith(int32_t code, const uint8_t* source, int32_t width, int32_t he
             std::vector<float> ring;
             std::vector<int32_t> ringTag;
             std::vector<float> sums;
+            std::vector<Lanes> widened;
             try {
                 ring.resize(rowFloats * static_cast<size_t>(ringRows));
                 ringTag.assign(static_cast<size_t>(ringRows), -1);
@@ -133,12 +155,12 @@ bool resampleWith(int32_t code, const uint8_t* source, int32_t width, int32_t he
                     const size_t slot = static_cast<size_t>(sourceRow % ringRows);
                     float* across_ = ring.data() + rowFloats * slot;
                     if (ringTag[slot] != sourceRow) {
-                        across(source + static_cast<ptrdiff_t>(sourceRow) * sourceStride, across_, columns, bpp);
+                        resampleRow(source + static_cast<ptrdiff_t>(sourceRow) * sourceStride, across_, columns, bpp,
+                                    width, premultiplied, widened);
                         ringTag[slot] = sourceRow;
                     }
                     if (w[t] == 0.0f) continue;
-                    const float weight = w[t];
-                    for (size_t i = 0; i < rowFloats; ++i) sums[i] += weight * across_[i];
+                    addWeighted(sums.data(), across_, w[t], rowFloats);
                 }
                 storeRow(sums.data(), destination + static_cast<ptrdiff_t>(y) * destinationStride, newWidth, bpp,
                          premultiplied);
