@@ -528,6 +528,12 @@ DRO_API void DRO_CALL DRO_SetMessageCallback(DRO_MessageCallback callback, void*
  * it once. Safe to call from another thread while a script runs. */
 DRO_API void DRO_CALL DRO_PressEscape(void);
 
+/* Extension: why the calling thread's last image-file read or write failed ("not found",
+ * "permission denied", "unknown format", "corrupt or truncated PNG: ..."), or what a read
+ * that succeeded could not recover (a truncated JPEG); "" after a clean success. The text
+ * stays valid until that thread's next file call. */
+DRO_API const char* DRO_CALL DRO_GetFileMessage(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
 
 #include "arguments.h"
 #include "drovane.h"
@@ -61,8 +62,16 @@ std::string extensionOf(const std::string& path) {
 
 bool writesAlpha(const std::string& extension) { return listed(kAlphaExtensions, extension); }
 
+std::string fileMessage() { return DRO_GetFileMessage(); }
+
+void warnAboutFile(const std::string& path) {
+    const std::string message = fileMessage();
+    if (!message.empty()) std::fprintf(stderr, "drovane: warning: '%s': %s\n", path.c_str(), message.c_str());
+}
+
 Image readImage(const std::string& path) {
-    if (!DRO_ReadFromFile(path.c_str())) throw CommandError("cannot read '" + path + "' as an image");
+    if (!DRO_ReadFromFile(path.c_str())) throw CommandError("cannot read '" + path + "': " + fileMessage());
+    warnAboutFile(path);
     Image image;
     image.width = DRO_GetNewRGBAWidth();
     image.height = DRO_GetNewRGBAHeight();
@@ -82,7 +91,8 @@ void writeImage(const Image& image, const std::string& path, int32_t dpi) {
         const auto rgb = dropAlpha(image);
         written = DRO_WriteToFileRGB24(rgb.data(), image.width, image.height, path.c_str(), extension.c_str(), dpi);
     }
-    if (!written) throw CommandError("cannot write '" + path + "' (unknown extension or write failure)");
+    if (!written) throw CommandError("cannot write '" + path + "': " + fileMessage());
+    warnAboutFile(path);
 }
 
 Canvas::Canvas(int32_t width, int32_t height) : width_(width), height_(height) {
@@ -108,7 +118,8 @@ void Canvas::savePage(const std::string& path, int32_t dpi) const {
         const FileStamp before = stampOf(path);
         if (rgb32) DRO_SavePageToFileRGB32(path.c_str(), extension.c_str(), dpi);
         else DRO_SavePageToFileRGB24(path.c_str(), extension.c_str(), dpi);
-        if (!replaced(before, stampOf(path))) throw CommandError("cannot write '" + path + "'");
+        if (!replaced(before, stampOf(path))) throw CommandError("cannot write '" + path + "': " + fileMessage());
+        warnAboutFile(path);
         return;
     }
     writeImage(flatten(), path, dpi);

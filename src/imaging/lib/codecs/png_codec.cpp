@@ -5,7 +5,10 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include "imaging/lib/codecs/decode_notes.h"
 
 namespace dro::codecs {
 namespace {
@@ -22,12 +25,18 @@ struct MemoryReader {
 
 void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
     auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (count > reader->size - reader->position) png_error(png, "truncated");
+    if (count > reader->size - reader->position) {
+        noteDecodeProblem("truncated: the data ends after " + std::to_string(reader->size) + " bytes");
+        png_error(png, "truncated");
+    }
     std::memcpy(out, reader->data + reader->position, count);
     reader->position += count;
 }
 
-void failQuietly(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void failQuietly(png_structp png, png_const_charp message) {
+    noteDecodeProblem(std::string("libpng: ") + message);
+    png_longjmp(png, 1);
+}
 void ignoreWarning(png_structp, png_const_charp) {}
 
 uint32_t bigEndian32(const uint8_t* p) {
