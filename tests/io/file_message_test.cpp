@@ -83,4 +83,28 @@ TEST_F(FileMessageTest, FailedReadsSayWhy) {
     EXPECT_STREQ(DRO_GetFileMessage(), "the picture is 64 x 64, not the 65 x 64 expected");
 }
 
+TEST_F(FileMessageTest, ATruncatedJpegKeepsWhatWasDecodedAndSaysWhereItEnds) {
+    const int w = 64, h = 96;
+    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 7 % 251);
+    ASSERT_NE(DRO_WriteToFileRGB24(rgb.data(), w, h, path("whole.jpg").c_str(), ".jpg", 72), 0);
+    auto cut = bytesOf("whole.jpg");
+    cut.resize(cut.size() / 2);
+    put("cut.jpg", cut);
+
+    const std::string message = readMessage("cut.jpg");
+    EXPECT_EQ(message.rfind("+truncated", 0), 0u) << message;
+    const size_t row = message.find("row ");
+    ASSERT_NE(row, std::string::npos) << message;
+    const int missingFrom = std::stoi(message.substr(row + 4));
+    EXPECT_GT(missingFrom, 0);
+    EXPECT_LT(missingFrom, h);
+    // Below the named row the picture is the decoder's grey fill.
+    std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
+    DRO_GetNewRGBA32(rgba.data());
+    const uint8_t* last = &rgba[(static_cast<size_t>(h - 1) * w) * 4];
+    EXPECT_NEAR(last[0], 128, 2);
+    EXPECT_EQ(readMessage("whole.jpg"), "+");
+}
+
 }  // namespace
