@@ -51,6 +51,12 @@ std::vector<uint8_t> dropAlpha(const Image& image) {
 
 }  // namespace
 
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 std::string extensionOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     const auto dot = path.find_last_of('.');

@@ -15,6 +15,8 @@ struct Image {
 
 // ".png" for "a/b.PNG"; empty when the name has no extension.
 std::string extensionOf(const std::string& path);
+// Whether two paths name one existing file (links and "./" spellings included).
+bool sameFile(const std::string& a, const std::string& b);
 // Whether the engine writes this extension with alpha.
 bool writesAlpha(const std::string& extension);
 
