@@ -1,6 +1,7 @@
 #include "core/canvas_lifecycle.h"
 
 #include <cstring>
+#include <string>
 
 #include "brush/blend_buffers.h"
 #include "brush/brush_buffers.h"
@@ -13,6 +14,7 @@
 #include "core/canvas.h"
 #include "core/failure.h"
 #include "core/frame_state.h"
+#include "core/last_error.h"
 #include "imaging/filter_params.h"
 #include "imaging/library_modules.h"
 #include "imaging/working_buffers.h"
@@ -81,6 +83,13 @@ void releaseCanvasBuffers() noexcept {
 }  // namespace
 
 void createImage(void* window, int32_t width, int32_t height, int32_t maxBrush) {
+    // The sizes are still replaced as before; the host learns that they were.
+    if (width <= 0 || width > kMaxCanvasEdge || height <= 0 || height > kMaxCanvasEdge) {
+        const std::string text = "CreateImage: size " + std::to_string(width) + " x " + std::to_string(height) +
+                                 " refused: each side must lie in 1.." + std::to_string(kMaxCanvasEdge) +
+                                 " (outside that 100 is used, 0 gives no canvas)";
+        setLastError(text.c_str());
+    }
     width = clampCanvasEdge(width);
     height = clampCanvasEdge(height);
     storeSize(window, width, height, maxBrush);
