@@ -95,9 +95,10 @@ int32_t rgba32WebP(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t) 
 }
 
 constexpr std::array kRgb24Writers{
+    // No ".wmf": an enhanced metafile under that name is a file that lies about its type.
     BlockWriter{".bmp", rgb24Bmp}, BlockWriter{".png", rgb24Png}, BlockWriter{".emf", rgb24Emf},
-    BlockWriter{".wmf", rgb24Emf}, BlockWriter{".gif", rgb24Gif}, BlockWriter{".jpg", rgb24Jpeg},
-    BlockWriter{".pcx", rgb24Pcx}, BlockWriter{".psd", rgb24Psd},
+    BlockWriter{".gif", rgb24Gif},  BlockWriter{".jpg", rgb24Jpeg}, BlockWriter{".pcx", rgb24Pcx},
+    BlockWriter{".psd", rgb24Psd},
 };
 
 constexpr std::array kRgba32Writers{

@@ -18,7 +18,7 @@ constexpr std::array kCommands{
     Command{"convert", "IN... (-o OUT | --format EXT [--outdir DIR]) [--dpi N] [--overwrite]",
             "Converts images. With one input, -o names the output; with --format, every input is\n"
             "written beside itself (or into --outdir) with the new extension. The output format\n"
-            "follows the extension: .png .jpg .bmp .tif .tga .gif .pcx .psd .emf .wmf .webp.\n"
+            "follows the extension: .png .jpg .bmp .tif .tga .gif .pcx .psd .emf .webp.\n"
             "--dpi sets the stored resolution (default: the input's). Progress goes to stderr.\n"
             "An output that is one of the inputs is refused unless --overwrite is given.",
             cli::runConvert},
