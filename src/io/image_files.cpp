@@ -88,6 +88,8 @@ int32_t readExpectedSize(uint8_t* destination, int32_t width, int32_t height, co
     return 1;
 }
 
+constexpr int32_t kDefaultDpi = 72;
+
 // Names the extensions that are written, so a host can tell the user what to pick.
 template <class Entry>
 void reportUnknownExtension(std::span<const Entry> writers, const char* extension) {
@@ -116,7 +118,12 @@ int32_t writeBlock(std::span<const io::BlockWriter> writers, const uint8_t* bloc
     OutputFile file(path);
     if (!file.isOpen()) return 0;
     const int32_t result = writer->write(file.dest(), block, width, height, dpi);
-    return file.commit(result != 0) ? result : 0;
+    if (!file.commit(result != 0)) return 0;
+    // 72 is what every reader assumes of a file without a resolution: nothing is lost.
+    if (!writer->storesResolution && dpi != kDefaultDpi)
+        io::reportFileWarning(std::string(writer->extension) + " files are written without a resolution; " +
+                              std::to_string(dpi) + " dpi was not stored");
+    return result;
 }
 
 void savePage(std::span<const io::PageWriter> writers, const char* path, const char* extension, int32_t dpi,
@@ -164,10 +171,8 @@ constexpr std::array kResolutionUnits{
     ResolutionUnit{FileType::Jpeg, 1, 1.0},              ResolutionUnit{FileType::Jpeg, 2, 2.5400000025908},
     ResolutionUnit{FileType::Png, 1, 0.025400000025908}, ResolutionUnit{FileType::Tiff, 2, 1.0},
     ResolutionUnit{FileType::Tiff, 3, 2.5400000025908},  ResolutionUnit{FileType::Psd, 2, 1.0},
-    ResolutionUnit{FileType::Psd, 3, 2.5400000025908},
+    ResolutionUnit{FileType::Psd, 3, 2.5400000025908},  ResolutionUnit{FileType::Pcx, 0, 1.0},
 };
-
-constexpr int32_t kDefaultDpi = 72;
 
 // Resolutions near a common value are reported as that value; all others as 72.
 constexpr std::array kCommonDpis{72, 96, 150, 200, 300, 450, 600};

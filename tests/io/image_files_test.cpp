@@ -270,3 +270,26 @@ TEST_F(ImageFilesTest, NothingHappensWithoutACanvasOrWithBadPaths) {
 }
 
 }  // namespace
+
+namespace {
+
+class ResolutionWarningTest : public EngineTest {
+protected:
+    ScratchDir scratch_{"drovane_resolution"};
+};
+
+TEST_F(ResolutionWarningTest, ADpiIsStoredWhereTheFormatHoldsOneAndItsLossSaidElsewhere) {
+    const int w = 5, h = 4;
+    const std::vector<uint8_t> rgb(w * h * 3, 90);
+    const std::string pcx = scratch_.path("r.pcx"), gif = scratch_.path("r.gif");
+    ASSERT_NE(DRO_WriteToFileRGB24(rgb.data(), w, h, pcx.c_str(), ".pcx", 300), 0);
+    EXPECT_STREQ(DRO_GetFileMessage(), "");
+    EXPECT_EQ(DRO_GetDPIFromFile(pcx.c_str()), 300);
+
+    ASSERT_NE(DRO_WriteToFileRGB24(rgb.data(), w, h, gif.c_str(), ".gif", 300), 0);
+    EXPECT_NE(std::string(DRO_GetFileMessage()).find("300 dpi was not stored"), std::string::npos);
+    ASSERT_NE(DRO_WriteToFileRGB24(rgb.data(), w, h, gif.c_str(), ".gif", 72), 0);
+    EXPECT_STREQ(DRO_GetFileMessage(), "");
+}
+
+}  // namespace
