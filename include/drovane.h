@@ -678,6 +678,12 @@ DRO_API int32_t DRO_CALL DRO_PhotoshopPluginScan(const char* folder);
  * from the list; an empty text when the list is empty. */
 DRO_API const char* DRO_CALL DRO_PhotoshopPluginNextName(void);
 
+/* Extension: why the calling thread's last image-file read or write failed ("not found",
+ * "permission denied", "unknown format", "corrupt or truncated PNG: ..."), or what a read
+ * that succeeded could not recover (a truncated JPEG); "" after a clean success. The text
+ * stays valid until that thread's next file call. */
+DRO_API const char* DRO_CALL DRO_GetFileMessage(void);
+
 #ifdef __cplusplus
 }
 #endif

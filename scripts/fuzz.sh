@@ -22,6 +22,25 @@ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 targets=(); for source in fuzz/*_fuzz.cpp; do targets+=("$(basename "$source" .cpp)"); done
 cmake --build build/fuzz --target "${targets[@]}"
 
+# Seeds, made fresh for each run and kept out of the repository: a picture in every
+# format the engine writes, and the test fixtures, each for the target that reads it.
+seeds=build/fuzz/seeds
+rm -rf "$seeds"
+cmake --build build/fuzz --target seed_writer
+build/fuzz/fuzz/seed_writer "$seeds"
+seed_target() {
+  case "${1,,}" in
+    *.bmp) echo bmp_fuzz ;; *.png) echo png_fuzz ;; *.jpg|*.jpeg) echo jpeg_fuzz ;;
+    *.gif) echo gif_fuzz ;; *.pcx) echo pcx_fuzz ;; *.psd) echo psd_fuzz ;;
+    *.tga) echo tga_fuzz ;; *.tif|*.tiff) echo tiff_fuzz ;; *.webp) echo webp_fuzz ;;
+    *.emf|*.wmf) echo metafile_fuzz ;;
+  esac
+}
+for fixture in tests/data/*; do
+  target=$(seed_target "$fixture")
+  [ -n "$target" ] && mkdir -p "$seeds/$target" && cp "$fixture" "$seeds/$target/"
+done
+
 # One target per core at a time; any crash, leak or sanitizer report fails the run.
 run_target() {
   target="$1"; seconds="$2"
@@ -29,13 +48,17 @@ run_target() {
   corpus="build/fuzz/corpus/$name"
   mkdir -p "$corpus"
   # Runs grow a working corpus from the committed seeds.
+  mkdir -p "build/fuzz/seeds/$name"
   if ! "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "fuzz/corpus/$name" \
-       >"build/fuzz/$name.log" 2>&1; then
+       "build/fuzz/seeds/$name" >"build/fuzz/$name.log" 2>&1; then
     echo "fuzz: $name FAILED (build/fuzz/$name.log):" >&2
     tail -n 40 "build/fuzz/$name.log" >&2
     return 1
   fi
-  echo "fuzz: $name clean for ${seconds}s ($(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "build/fuzz/$name.log" | grep -o '[0-9]*$') runs)" >&2
+  # Edge coverage when the seeds were loaded and at the end, so growth shows.
+  cov_start=$(grep -m1 -o 'INITED cov: [0-9]*' "build/fuzz/$name.log" | grep -o '[0-9]*$' || true)
+  cov_end=$(grep -o 'cov: [0-9]*' "build/fuzz/$name.log" | tail -n1 | grep -o '[0-9]*$' || true)
+  echo "fuzz: $name clean for ${seconds}s ($(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "build/fuzz/$name.log" | grep -o '[0-9]*$') runs, cov ${cov_start:-?} -> ${cov_end:-?} edges)" >&2
 }
 export -f run_target
 ls build/fuzz/fuzz/*_fuzz | xargs -P "$(nproc)" -I{} bash -c 'run_target "$@"' _ {} "$seconds"

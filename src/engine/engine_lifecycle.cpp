@@ -1,6 +1,7 @@
 #include "engine/engine_lifecycle.h"
 
 #include <cstring>
+#include <string>
 
 #include "brush/blend_buffers.h"
 #include "brush/brush_buffers.h"
@@ -17,6 +18,7 @@
 #include "core/mask_state.h"
 #include "core/random_tables.h"
 #include "core/texture_map.h"
+#include "core/last_error.h"
 #include "imaging/filter_params.h"
 #include "imaging/library_modules.h"
 #include "imaging/working_buffers.h"
@@ -88,6 +90,13 @@ void releaseCanvasBuffers() noexcept {
 }  // namespace
 
 void createImage(void* window, int32_t width, int32_t height, int32_t maxBrush) {
+    // The sizes are still replaced as before; the host learns that they were.
+    if (width <= 0 || width > kMaxCanvasEdge || height <= 0 || height > kMaxCanvasEdge) {
+        const std::string text = "CreateImage: size " + std::to_string(width) + " x " + std::to_string(height) +
+                                 " refused: each side must lie in 1.." + std::to_string(kMaxCanvasEdge) +
+                                 " (outside that 100 is used, 0 gives no canvas)";
+        setLastError(text.c_str());
+    }
     width = clampCanvasEdge(width);
     height = clampCanvasEdge(height);
     storeSize(window, width, height, maxBrush);

@@ -1,6 +1,7 @@
 // Image files and the import buffer.
 #include "drovane.h"
 #include "exports/guarded.h"
+#include "io/file_message.h"
 #include "io/image_files.h"
 #include "io/import_buffer.h"
 
@@ -91,5 +92,7 @@ DRO_API void DRO_CALL DRO_SetInNewRGBA(void) {
 }
 
 DRO_API void DRO_CALL DRO_DeleteNewRGBA(void) { deleteNewRgba(); }
+
+DRO_API const char* DRO_CALL DRO_GetFileMessage(void) { return io::fileMessage(); }
 
 }  // extern "C"

@@ -65,7 +65,9 @@ int32_t rgb24Emf(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t) { 
 int32_t rgb24Jpeg(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t dpi) {
     return codecs::writeJpeg(d, p, w, h, 3, kJpegQuality, perInch(dpi, 1));
 }
-int32_t rgb24Pcx(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t) { return codecs::writePcx(d, p, w, h, 3); }
+int32_t rgb24Pcx(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t dpi) {
+    return codecs::writePcx(d, p, w, h, 3, dpi);
+}
 int32_t rgb24Psd(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t) {
     return codecs::writePsd(d, p, w, h, 3, false, Resolution{});
 }
@@ -95,16 +97,17 @@ int32_t rgba32WebP(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t) 
 }
 
 constexpr std::array kRgb24Writers{
-    BlockWriter{".bmp", rgb24Bmp}, BlockWriter{".png", rgb24Png}, BlockWriter{".emf", rgb24Emf},
-    BlockWriter{".wmf", rgb24Emf}, BlockWriter{".gif", rgb24Gif}, BlockWriter{".jpg", rgb24Jpeg},
-    BlockWriter{".pcx", rgb24Pcx}, BlockWriter{".psd", rgb24Psd},
+    // No ".wmf": an enhanced metafile under that name is a file that lies about its type.
+    BlockWriter{".bmp", rgb24Bmp}, BlockWriter{".png", rgb24Png}, BlockWriter{".emf", rgb24Emf, false},
+    BlockWriter{".gif", rgb24Gif, false}, BlockWriter{".jpg", rgb24Jpeg}, BlockWriter{".pcx", rgb24Pcx},
+    BlockWriter{".psd", rgb24Psd, false},
 };
 
 constexpr std::array kRgba32Writers{
     BlockWriter{".png", rgba32Png},
-    BlockWriter{".tga", rgba32Tga},
+    BlockWriter{".tga", rgba32Tga, false},
     BlockWriter{".tif", rgba32Tiff},
-    BlockWriter{".webp", rgba32WebP},
+    BlockWriter{".webp", rgba32WebP, false},
 };
 
 std::unique_ptr<RowWriter> rgb24BmpRows(FileDest d, int32_t w, int32_t h, int32_t dpi) {

@@ -31,6 +31,7 @@ std::optional<PixelImage> decodeCameraRaw(ByteSpan bytes);
 struct BlockWriter {
     const char* extension;
     int32_t (*write)(FileDest dest, const uint8_t* block, int32_t width, int32_t height, int32_t dpi);
+    bool storesResolution = true;  // false: the format has no place for the dpi
 };
 std::span<const BlockWriter> rgb24BlockWriters() noexcept;
 std::span<const BlockWriter> rgba32BlockWriters() noexcept;

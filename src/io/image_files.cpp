@@ -17,6 +17,8 @@
 #include "imaging/lib/codecs/file_type.h"
 #include "imaging/lib/resample.h"
 #include "io/file_formats.h"
+#include "io/file_message.h"
+#include "io/file_reading.h"
 #include "io/import_buffer.h"
 #include "io/output_file.h"
 #include "mask/mask_conversions.h"
@@ -24,6 +26,7 @@
 namespace dro {
 namespace {
 
+using codecs::ByteSpan;
 using codecs::FileType;
 using codecs::PixelImage;
 
@@ -42,12 +45,14 @@ bool isMetafile(FileType type) noexcept {
 // A file as the import functions see it: raster files as RGBA32, metafiles drawn at
 // the canvas size (or their own size when no canvas is open) as RGB24.
 std::optional<PixelImage> decodeForImport(const char* path) {
-    const auto bytes = codecs::readWholeFile(path);
+    io::clearFileMessage();
+    const auto bytes = io::readFileReporting(path);
     if (!bytes) return std::nullopt;
     const FileType type = codecs::guessFileType(*bytes);
-    if (isMetafile(type))
-        return io::renderMetafileFile(*bytes, canvas().width, canvas().height, toolColorRef());
-    return io::decodeRaster(*bytes, type);
+    return io::decodeReporting(*bytes, type, [&](ByteSpan b) {
+        if (isMetafile(type)) return io::renderMetafileFile(b, canvas().width, canvas().height, toolColorRef());
+        return io::decodeRaster(b, type);
+    });
 }
 
 void copyRgb24ToRgba32(const uint8_t* rgb, uint8_t* rgba, uint64_t pixels) noexcept {
@@ -72,9 +77,26 @@ int32_t readExpectedSize(uint8_t* destination, int32_t width, int32_t height, co
                          int32_t channels) {
     if (!destination) return 0;
     const auto image = decodeForImport(path);
-    if (!image || image->width != width || image->height != height) return 0;
+    if (!image) return 0;
+    if (image->width != width || image->height != height) {
+        io::reportFileFailure("the picture is " + std::to_string(image->width) + " x " +
+                              std::to_string(image->height) + ", not the " + std::to_string(width) + " x " +
+                              std::to_string(height) + " expected");
+        return 0;
+    }
     copyConverted(*image, destination, channels);
     return 1;
+}
+
+constexpr int32_t kDefaultDpi = 72;
+
+// Names the extensions that are written, so a host can tell the user what to pick.
+template <class Entry>
+void reportUnknownExtension(std::span<const Entry> writers, const char* extension) {
+    std::string known;
+    for (const Entry& entry : writers) known += std::string(known.empty() ? "" : " ") + entry.extension;
+    io::reportFileFailure("unknown extension '" + std::string(extension ? extension : "") + "' (written: " + known +
+                          ")");
 }
 
 bool validBlock(const uint8_t* block, int32_t width, int32_t height, int32_t channels) noexcept {
@@ -83,40 +105,58 @@ bool validBlock(const uint8_t* block, int32_t width, int32_t height, int32_t cha
 
 int32_t writeBlock(std::span<const io::BlockWriter> writers, const uint8_t* block, int32_t width, int32_t height,
                    const char* path, const char* extension, int32_t dpi, int32_t channels) {
-    if (!validBlock(block, width, height, channels)) return 0;
+    io::clearFileMessage();
+    if (!validBlock(block, width, height, channels)) {
+        io::reportFileFailure("no picture, or a size the writers do not take");
+        return 0;
+    }
     const io::BlockWriter* writer = io::findByExtension(writers, extension);
-    if (!writer) return 0;
+    if (!writer) {
+        reportUnknownExtension(writers, extension);
+        return 0;
+    }
     OutputFile file(path);
     if (!file.isOpen()) return 0;
     const int32_t result = writer->write(file.dest(), block, width, height, dpi);
-    if (!result || !file.commit()) return 0;
+    if (!file.commit(result != 0)) return 0;
+    // 72 is what every reader assumes of a file without a resolution: nothing is lost.
+    if (!writer->storesResolution && dpi != kDefaultDpi)
+        io::reportFileWarning(std::string(writer->extension) + " files are written without a resolution; " +
+                              std::to_string(dpi) + " dpi was not stored");
     return result;
 }
 
 void savePage(std::span<const io::PageWriter> writers, const char* path, const char* extension, int32_t dpi,
               int32_t channels) {
+    io::clearFileMessage();
     const Canvas& c = canvas();
-    if (c.width <= 0 || c.height <= 0) return;
+    if (c.width <= 0 || c.height <= 0) return io::reportFileFailure("no canvas is open");
     const io::PageWriter* start = io::findByExtension(writers, extension);
-    if (!start) return;
+    if (!start) return reportUnknownExtension(writers, extension);
     OwnedBuffer<uint8_t> mergedRow(x_NewCharUndoReduce(static_cast<uint64_t>(c.width) * 8));
     OwnedBuffer<uint8_t> outputRow(x_NewCharUndoReduce(static_cast<uint64_t>(c.width) * channels));
-    if (!mergedRow || !outputRow) return;
+    if (!mergedRow || !outputRow) return io::reportFileFailure("out of memory");
     auto* merged = reinterpret_cast<uint16_t*>(mergedRow.get());
 
     OutputFile file(path);
     if (!file.isOpen()) return;
     auto writer = start->start(file.dest(), c.width, c.height, dpi);
-    if (!writer) return;
+    if (!writer) {
+        file.commit(false);
+        return;
+    }
     const bool bottomUp = writer->rowOrderBottomUp();
     for (int32_t i = 0; i < c.height; ++i) {
         const int32_t y = bottomUp ? c.height - 1 - i : i;
         mergeRect(merged, 0, y, c.width, 1);
         if (channels == 3) rgba64ToRGB24Rect(outputRow.get(), c.width * 3, merged, c.width * 8, c.width, 1);
         else rgba64ToRGBA32Rect(outputRow.get(), c.width * 4, merged, c.width * 8, c.width, 1);
-        if (!writer->writeRow(outputRow.get())) return;
+        if (!writer->writeRow(outputRow.get())) {
+            file.commit(false);
+            return;
+        }
     }
-    if (writer->finish()) file.commit();
+    file.commit(writer->finish());
 }
 
 // Dots per inch from a stored resolution: the factor that turns each type's unit into
@@ -131,10 +171,8 @@ constexpr std::array kResolutionUnits{
     ResolutionUnit{FileType::Jpeg, 1, 1.0},              ResolutionUnit{FileType::Jpeg, 2, 2.5400000025908},
     ResolutionUnit{FileType::Png, 1, 0.025400000025908}, ResolutionUnit{FileType::Tiff, 2, 1.0},
     ResolutionUnit{FileType::Tiff, 3, 2.5400000025908},  ResolutionUnit{FileType::Psd, 2, 1.0},
-    ResolutionUnit{FileType::Psd, 3, 2.5400000025908},
+    ResolutionUnit{FileType::Psd, 3, 2.5400000025908},  ResolutionUnit{FileType::Pcx, 0, 1.0},
 };
-
-constexpr int32_t kDefaultDpi = 72;
 
 // Resolutions near a common value are reported as that value; all others as 72.
 constexpr std::array kCommonDpis{72, 96, 150, 200, 300, 450, 600};
@@ -166,11 +204,11 @@ std::optional<io::ImageInfo> pngInfo(const char* path) {
 }  // namespace
 
 std::optional<PixelImage> readImageFileRgba32(const char* path) {
-    const auto bytes = codecs::readWholeFile(path);
+    const auto bytes = io::readFileReporting(path);
     if (!bytes) return std::nullopt;
     const FileType type = codecs::guessFileType(*bytes);
-    if (!isMetafile(type)) return io::decodeRaster(*bytes, type);
-    auto drawn = io::renderMetafileFile(*bytes, 0, 0, 0xFFFFFF);
+    if (!isMetafile(type)) return io::decodeReporting(*bytes, type, [&](ByteSpan b) { return io::decodeRaster(b, type); });
+    auto drawn = io::decodeReporting(*bytes, type, [](ByteSpan b) { return io::renderMetafileFile(b, 0, 0, 0xFFFFFF); });
     if (!drawn) return std::nullopt;
     PixelImage rgba{drawn->width, drawn->height, 4, std::vector<uint8_t>(pixelsOf(*drawn) * 4)};
     copyRgb24ToRgba32(drawn->pixels.data(), rgba.pixels.data(), pixelsOf(*drawn));
@@ -208,7 +246,7 @@ void writeScaled(PixelImage& image, Size target, const char* destination,
             : IS3ResizeImage(rgb.get(), w, h, w * 3, result.get(), target.width, target.height, target.width * 3, 3);
     if (!scaled) return;
     OutputFile file(destination);
-    if (file.isOpen() && write(file.dest(), result.get(), target.width, target.height)) file.commit();
+    if (file.isOpen()) file.commit(write(file.dest(), result.get(), target.width, target.height) != 0);
 }
 
 }  // namespace
@@ -223,18 +261,25 @@ int32_t readFromFile(const char* path) {
         return 1;
     }
     uint8_t* block = createNewRgba(image->width, image->height);
-    if (!block) return 0;
+    if (!block) {
+        io::reportFileFailure("out of memory");
+        return 0;
+    }
     copyRgb24ToRgba32(image->pixels.data(), block, pixelsOf(*image));
     return 1;
 }
 
 int32_t readFromFileRaw(const char* path) {
-    const auto bytes = codecs::readWholeFile(path);
+    io::clearFileMessage();
+    const auto bytes = io::readFileReporting(path);
     if (!bytes) return 0;
-    const auto image = io::decodeCameraRaw(*bytes);
+    const auto image = io::decodeReporting(*bytes, FileType::Unknown, io::decodeCameraRaw);
     if (!image) return 0;
     uint8_t* block = createNewRgba(image->width, image->height);
-    if (!block) return 0;
+    if (!block) {
+        io::reportFileFailure("out of memory");
+        return 0;
+    }
     // Raw photographs are opaque; the alpha bytes get 255 rather than whatever the
     // fresh block held.
     copyRgb24ToRgba32(image->pixels.data(), block, pixelsOf(*image));
@@ -280,6 +325,7 @@ int32_t pngHeight(const char* path) {
 }
 
 void makeThumbnail(const char* source, const char* destination, int32_t edge) {
+    io::clearFileMessage();
     if (edge <= 0) return;
     auto image = readImageFileRgba32(source);
     if (!image) return;
@@ -293,6 +339,7 @@ void makeThumbnail(const char* source, const char* destination, int32_t edge) {
 }
 
 void makeWebPicture(const char* source, const char* destination, int32_t maxWidth, int32_t maxHeight) {
+    io::clearFileMessage();
     if (maxWidth <= 0 || maxHeight <= 0) return;
     auto image = readImageFileRgba32(source);
     if (!image) return;

@@ -1,32 +1,32 @@
 #include "io/output_file.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <system_error>
+
+#include "io/file_message.h"
 
 #include "platform/platform.h"
 
 namespace dro {
 
-OutputFile::OutputFile(const char* path) {
-    if (!path || !*path) return;
-    path_ = path;
-    temporaryPath_ = path_ + ".partial";
-    file_ = std::fopen(temporaryPath_.c_str(), "w+b");
+OutputFile::OutputFile(const char* path) : replacement_(path) {
+    if (!isOpen()) io::reportFileFailure(replacement_.problem());
 }
 
-OutputFile::~OutputFile() {
-    if (file_) {
-        std::fclose(file_);
-        std::remove(temporaryPath_.c_str());
+bool OutputFile::commit(bool written) {
+    if (!isOpen()) return false;
+    if (!written) {
+        // A writer that stopped on a failed write leaves the stream's error set and
+        // errno naming it (a full disk, a lost device).
+        const int error = errno;
+        io::reportFileFailure(std::ferror(replacement_.file()) && error
+                                  ? "write failed: " + std::generic_category().message(error)
+                                  : std::string("the encoder could not write this picture"));
+        return false;
     }
-}
-
-bool OutputFile::commit() {
-    if (!file_) return false;
-    const bool written = std::fflush(file_) == 0 && !std::ferror(file_);
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!written || !closed || !platform::replaceFile(temporaryPath_.c_str(), path_.c_str())) {
-        std::remove(temporaryPath_.c_str());
+    if (!replacement_.commit()) {
+        io::reportFileFailure("write failed: " + replacement_.problem());
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "brush/blend_buffers.h"
 #include "core/texture_map.h"
@@ -17,6 +18,14 @@ TEST_F(CanvasTest, CreateImageClampsOutOfRangeSizesTo100) {
     EXPECT_EQ(dro::canvas().width, 100);
     EXPECT_EQ(dro::canvas().height, 100);
     EXPECT_EQ(dro::canvas().rowPitch, 400);
+    // The host is told that the size it asked for was not used.
+    EXPECT_NE(std::string(DRO_GetLastError()).find("-5 x 20000"), std::string::npos) << DRO_GetLastError();
+    DRO_SetLastError("");
+    DRO_CreateImage(nullptr, 0, 10, 32, 0);
+    EXPECT_NE(std::string(DRO_GetLastError()).find("0 x 10"), std::string::npos) << DRO_GetLastError();
+    DRO_SetLastError("");
+    DRO_CreateImage(nullptr, 1, 10000, 32, 0);
+    EXPECT_STREQ(DRO_GetLastError(), "");
     DRO_NewSize(nullptr, 10000, 0, 32, 0);
     EXPECT_EQ(dro::canvas().width, 10000);
     EXPECT_EQ(dro::canvas().height, 0);

@@ -102,6 +102,33 @@ TEST_F(CliTest, ConvertKeepsPixelsThroughLosslessFormatsAndReportsFailures) {
     EXPECT_EQ(drovane("convert " + path("d.png") + " -o " + path("d.unknown")).status, 1);
 }
 
+TEST_F(CliTest, ConvertNeverReplacesItsInputUnasked) {
+    ASSERT_EQ(drovane("demo " + path("d.png")).status, 0);
+    fs::create_symlink(path("d.png"), path("alias.png"));
+    const auto before = fs::last_write_time(path("d.png"));
+    for (const std::string& arguments :
+         {path("d.png") + " --format png", path("d.png") + " -o " + path("alias.png"),
+          path("alias.png") + " -o " + path("d.png")}) {
+        const CliRun run = drovane("convert " + arguments);
+        EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_NE(run.output.find("--overwrite"), std::string::npos) << run.output;
+    }
+    EXPECT_EQ(fs::last_write_time(path("d.png")), before);
+    EXPECT_EQ(drovane("convert " + path("d.png") + " --format png --overwrite").status, 0);
+}
+
+TEST_F(CliTest, FailuresSayWhy) {
+    fs::create_directories(path("folder.png"));
+    CliRun run = drovane("convert " + path("missing.png") + " -o " + path("x.png"));
+    EXPECT_NE(run.output.find("missing.png': not found"), std::string::npos) << run.output;
+    run = drovane("info " + path("folder.png"));
+    EXPECT_NE(run.output.find("it is a folder"), std::string::npos) << run.output;
+    ASSERT_EQ(drovane("demo " + path("d.png")).status, 0);
+    run = drovane("convert " + path("d.png") + " -o " + path("folder.png"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("it is a folder"), std::string::npos) << run.output;
+}
+
 TEST_F(CliTest, FilterAndLuaChangeThePicture) {
     ASSERT_EQ(drovane("demo " + path("d.png")).status, 0);
     int w = 0, h = 0;

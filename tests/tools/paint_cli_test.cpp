@@ -122,6 +122,15 @@ TEST_F(PaintCliTest, StrokeFileFaultsNameTheirLineAndStopBeforePainting) {
     const CliRun run = runDrovane("paint " + file + " -o " + path("never.png"));
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.output, file + ":1: unknown command '?[2J???'\n");
+
+    // A folder given as the stroke file is no empty stroke file.
+    fs::create_directories(path("folder"));
+    for (const char* command : {"paint ", "render "}) {
+        const CliRun folder = runDrovane(command + path("folder") + " -o " + path("never.png"));
+        EXPECT_EQ(folder.status, 1) << command << folder.output;
+        EXPECT_NE(folder.output.find("is a folder"), std::string::npos) << folder.output;
+        EXPECT_FALSE(fs::exists(path("never.png"))) << command;
+    }
 }
 
 TEST_F(PaintCliTest, BadPaintAndRenderArgumentsGiveOneLineAndStatusTwo) {

@@ -22,7 +22,7 @@ std::string withExtension(const std::string& path, const std::string& extension,
 }  // namespace
 
 int runConvert(const Words& words) {
-    const Arguments args(words, {"-o", "--format", "--outdir", "--dpi"}, {});
+    const Arguments args(words, {"-o", "--format", "--outdir", "--dpi"}, {"--overwrite"});
     const auto& inputs = args.positional();
     if (inputs.empty()) throw UsageError("no input files given");
     if (args.has("-o") == args.has("--format")) throw UsageError("give either -o OUT or --format EXT");
@@ -38,6 +38,8 @@ int runConvert(const Words& words) {
         if (inputs.size() > 1)
             std::fprintf(stderr, "[%zu/%zu] %s -> %s\n", i + 1, inputs.size(), input.c_str(), output.c_str());
         try {
+            if (!args.has("--overwrite") && sameFile(input, output))
+                throw CommandError("'" + output + "' is the input; give --overwrite to replace it");
             const Image image = readImage(input);
             const int dpi = args.integer("--dpi", DRO_GetDPIFromFile(input.c_str()), 1, 100000);
             writeImage(image, output, dpi);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 #include <filesystem>
+#include <cstdio>
 
 #include "arguments.h"
 #include "drovane.h"
@@ -52,6 +53,12 @@ std::vector<uint8_t> dropAlpha(const Image& image) {
 
 }  // namespace
 
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 std::string extensionOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     const auto dot = path.find_last_of('.');
@@ -63,8 +70,16 @@ std::string extensionOf(const std::string& path) {
 
 bool writesAlpha(const std::string& extension) { return listed(kAlphaExtensions, extension); }
 
+std::string fileMessage() { return DRO_GetFileMessage(); }
+
+void warnAboutFile(const std::string& path) {
+    const std::string message = fileMessage();
+    if (!message.empty()) std::fprintf(stderr, "drovane: warning: '%s': %s\n", path.c_str(), message.c_str());
+}
+
 Image readImage(const std::string& path) {
-    if (!DRO_ReadFromFile(path.c_str())) throw CommandError("cannot read '" + path + "' as an image");
+    if (!DRO_ReadFromFile(path.c_str())) throw CommandError("cannot read '" + path + "': " + fileMessage());
+    warnAboutFile(path);
     Image image;
     image.width = DRO_GetNewRGBAWidth();
     image.height = DRO_GetNewRGBAHeight();
@@ -84,7 +99,8 @@ void writeImage(const Image& image, const std::string& path, int32_t dpi) {
         const auto rgb = dropAlpha(image);
         written = DRO_WriteToFileRGB24(rgb.data(), image.width, image.height, path.c_str(), extension.c_str(), dpi);
     }
-    if (!written) throw CommandError("cannot write '" + path + "' (unknown extension or write failure)");
+    if (!written) throw CommandError("cannot write '" + path + "': " + fileMessage());
+    warnAboutFile(path);
 }
 
 Canvas::Canvas(int32_t width, int32_t height) : width_(width), height_(height) {
@@ -110,7 +126,8 @@ void Canvas::savePage(const std::string& path, int32_t dpi) const {
         const FileStamp before = stampOf(path);
         if (rgb32) DRO_SavePageToFileRGB32(path.c_str(), extension.c_str(), dpi);
         else DRO_SavePageToFileRGB24(path.c_str(), extension.c_str(), dpi);
-        if (!replaced(before, stampOf(path))) throw CommandError("cannot write '" + path + "'");
+        if (!replaced(before, stampOf(path))) throw CommandError("cannot write '" + path + "': " + fileMessage());
+        warnAboutFile(path);
         return;
     }
     writeImage(flatten(), path, dpi);

@@ -15,8 +15,16 @@ struct Image {
 
 // ".png" for "a/b.PNG"; empty when the name has no extension.
 std::string extensionOf(const std::string& path);
+// Whether two paths name one existing file (links and "./" spellings included).
+bool sameFile(const std::string& a, const std::string& b);
 // Whether the engine writes this extension with alpha.
 bool writesAlpha(const std::string& extension);
+
+// The engine's word on the last file read or write: why it failed, or what a read that
+// succeeded could not recover.
+std::string fileMessage();
+// Prints that word as a warning after a file operation that succeeded, if there is one.
+void warnAboutFile(const std::string& path);
 
 // Decodes a file; CommandError when the engine cannot read it.
 Image readImage(const std::string& path);

@@ -15,11 +15,12 @@ using cli::Command;
 constexpr std::array kCommands{
     Command{"info", "FILE...",
             "Prints each image's size, resolution and whether it has transparency.", cli::runInfo},
-    Command{"convert", "IN... (-o OUT | --format EXT [--outdir DIR]) [--dpi N]",
+    Command{"convert", "IN... (-o OUT | --format EXT [--outdir DIR]) [--dpi N] [--overwrite]",
             "Converts images. With one input, -o names the output; with --format, every input is\n"
             "written beside itself (or into --outdir) with the new extension. The output format\n"
-            "follows the extension: .png .jpg .bmp .tif .tga .gif .pcx .psd .emf .wmf .webp.\n"
-            "--dpi sets the stored resolution (default: the input's). Progress goes to stderr.",
+            "follows the extension: .png .jpg .bmp .tif .tga .gif .pcx .psd .emf .webp.\n"
+            "--dpi sets the stored resolution (default: the input's). Progress goes to stderr.\n"
+            "An output that is one of the inputs is refused unless --overwrite is given.",
             cli::runConvert},
     Command{"filter",
             "NAME [--slider1..6 N] [--flag1..6] [--style1 N] [--style2 N] [--color R,G,B] IN OUT",

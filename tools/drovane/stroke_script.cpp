@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -331,6 +332,10 @@ StrokeScript parseStrokeScript(const std::string& text, const std::string& name,
 }
 
 StrokeScript loadStrokeScript(const std::string& path) {
+    // A folder opens as an empty stream here, which would read as a file without strokes.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw CommandError("'" + path + "' is a folder, not a stroke file");
     std::ifstream file(path, std::ios::binary);
     if (!file) throw CommandError("cannot open stroke file '" + path + "'");
     std::ostringstream text;

@@ -35,10 +35,14 @@ inline constexpr int64_t kMaxImagePixels = int64_t{1} << 28;  // 1 GiB as RGBA32
 
 // Width x height x channels, or nullopt when the image is empty, too large or the
 // product overflows. Every decoder sizes its blocks through this.
+// A refusal for size is noted for the host (decode_notes.h).
+void noteBeyondLimits(int64_t width, int64_t height);
 inline std::optional<size_t> checkedImageBytes(int64_t width, int64_t height, int64_t channels) {
     if (width <= 0 || height <= 0 || channels <= 0) return std::nullopt;
-    if (width > kMaxImageDimension || height > kMaxImageDimension) return std::nullopt;
-    if (width * height > kMaxImagePixels) return std::nullopt;
+    if (width > kMaxImageDimension || height > kMaxImageDimension || width * height > kMaxImagePixels) {
+        noteBeyondLimits(width, height);
+        return std::nullopt;
+    }
     return static_cast<size_t>(width * height * channels);
 }
 

@@ -4,9 +4,14 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
+
+#include "imaging/lib/codecs/decode_notes.h"
 
 namespace dro::codecs {
 namespace {
@@ -19,10 +24,31 @@ struct ErrorManager {
     std::jmp_buf jump;
 };
 
+void noteLibraryMessage(j_common_ptr cinfo, bool warning) {
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    if (warning) noteDecodeWarning(std::string("libjpeg: ") + text);
+    else noteDecodeProblem(std::string("libjpeg: ") + text);
+}
+
 [[noreturn]] void jumpOnError(j_common_ptr cinfo) {
+    noteLibraryMessage(cinfo, false);
     std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 void stayQuiet(j_common_ptr) {}
+
+// Warnings mean the decoder went on over damage: the data ran out (the rest of the
+// picture is left grey) or a segment was corrupt. The first one is kept for the host.
+void noteWarning(j_common_ptr cinfo, int level) {
+    if (level >= 0 || !cinfo->is_decompressor) return;
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (cinfo->err->msg_code != JWRN_JPEG_EOF) return noteLibraryMessage(cinfo, true);
+    if (d->progressive_mode)
+        noteDecodeWarning("truncated: the file ends before its last scan; what was decoded is kept");
+    else
+        noteDecodeWarning("truncated: the data ends near row " + std::to_string(d->output_scanline) + " of " +
+                          std::to_string(d->output_height) + "; the rows below are grey");
+}
 
 // A hostile progressive file can hold thousands of tiny scans, each costing a pass over
 // the whole coefficient buffer; real encoders write a dozen.
@@ -31,6 +57,7 @@ constexpr int kMaxScans = 500;
 void limitScans(j_common_ptr cinfo) {
     if (cinfo->is_decompressor &&
         reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+        noteDecodeProblem("more than " + std::to_string(kMaxScans) + " progressive scans");
         jumpOnError(cinfo);
     }
 }
@@ -39,6 +66,7 @@ void installErrorManager(j_common_ptr cinfo, ErrorManager& errors) {
     cinfo->err = jpeg_std_error(&errors.base);
     errors.base.error_exit = jumpOnError;
     errors.base.output_message = stayQuiet;
+    errors.base.emit_message = noteWarning;
 }
 
 enum class Layout { Rgba, Grey, Cmyk, InvertedCmyk };

@@ -148,7 +148,7 @@ std::optional<ImageInfo> readPcxInfo(ByteSpan bytes) {
     return info;
 }
 
-bool writePcx(FileDest dest, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels) {
+bool writePcx(FileDest dest, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels, int32_t dpi) {
     // Bytes per line is even and must fit the header's 16 bits.
     if (!validWriterInput(dest, pixels, width, height, channels) || width > 0xFFFE || height > 0xFFFF) return false;
     const size_t w = static_cast<size_t>(width), bpl = (w + 1) & ~size_t{1};
@@ -161,8 +161,9 @@ bool writePcx(FileDest dest, const uint8_t* pixels, int32_t width, int32_t heigh
     putU16LE(out, 0);
     putU16LE(out, static_cast<uint32_t>(width - 1));
     putU16LE(out, static_cast<uint32_t>(height - 1));
-    putU16LE(out, 72);
-    putU16LE(out, 72);
+    const auto storedDpi = static_cast<uint32_t>(dpi > 0 && dpi <= 0xFFFF ? dpi : 72);
+    putU16LE(out, storedDpi);
+    putU16LE(out, storedDpi);
     out.resize(out.size() + 48 + 1, 0);
     putU8(out, 3);
     putU16LE(out, static_cast<uint32_t>(bpl));

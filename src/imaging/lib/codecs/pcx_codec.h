@@ -18,6 +18,8 @@ std::optional<PixelImage> decodePcx(ByteSpan bytes);
 std::optional<ImageInfo> readPcxInfo(ByteSpan bytes);
 
 // Version 5, run-length, three 8-bit planes; the alpha of channels 4 is dropped.
-bool writePcx(FileDest dest, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels);
+// dpi goes into the header's resolution fields (72 when outside 1..65535).
+bool writePcx(FileDest dest, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels,
+              int32_t dpi = 72);
 
 }  // namespace dro::codecs
