@@ -11,6 +11,8 @@ packages=(
   libimagequant-dev
   imagemagick pngcheck libtiff-tools
   libluajit2-5.1-dev
+  libhpdf-dev libx11-dev
+  ffmpeg qpdf poppler-utils giflib-tools xvfb
 )
 # Peer libraries measured against in the benchmarks only.
 if [ "${1:-}" = "--bench" ]; then

@@ -9,6 +9,7 @@
 #include "brush/tool_settings.h"
 #include "composite/view_state.h"
 #include "io/import_buffer.h"
+#include "io/export_state.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
 #include "core/failure.h"
@@ -125,6 +126,7 @@ void resetEngine() noexcept {
     resetWorkingBuffers();
     resetScriptState();
     resetImportBuffer();
+    io::resetClipboardAndExport();
     resetFilterParams();
     resetLibraryModules();
     frameState().reset();
