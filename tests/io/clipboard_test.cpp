@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -248,6 +252,65 @@ TEST_F(ClipboardTest, ScreenCaptureNeedsADisplay) {
     openCanvas(8, 8);
     EXPECT_EQ(DRO_ScreenCaptureInto(), 0);
     if (display) setenv("DISPLAY", saved.c_str(), 1);
+}
+
+TEST_F(ClipboardTest, ClipFillStretchesTheClipOverTheLayerAtTheSliderOpacity) {
+    const int w = 16, h = 8;
+    openCanvas(w, h);
+    const auto white = solid(w, h, 255, 255, 255, 255);
+    DRO_LoadRGBA32Layer(white.data(), w * 4, 1, 0, 0, w, h, 0);
+    DRO_IPLAllocSrcBuffer32();
+    DRO_IPLAllocDstBuffer32();
+    auto fill = [](int slider2) {
+        DRO_IPLImageProcess(0, "Clip Fill", 0, 0, slider2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr);
+    };
+    fill(1000);  // an empty clipboard changes nothing
+    EXPECT_EQ(layer32(w, h), white);
+
+    // Left half red, right half blue, alpha 0 in the clip: the fill is opaque.
+    const std::vector<uint8_t> clip = {200, 0, 0, 0, 200, 0, 0, 0, 0, 0, 200, 0, 0, 0, 200, 0};
+    DRO_RGBA32ToClipboardRect(clip.data(), 0, 0, 4, 1, 0);
+    fill(1000);
+    auto px = layer32(w, h);
+    EXPECT_EQ(px[(4 * w + 1) * 4 + 0], 200);
+    EXPECT_EQ(px[(4 * w + 1) * 4 + 2], 0);
+    EXPECT_EQ(px[(4 * w + 14) * 4 + 2], 200);
+    EXPECT_EQ(px[(4 * w + 14) * 4 + 0], 0);
+    EXPECT_EQ(px[(4 * w + 14) * 4 + 3], 255);
+
+    // At half the slider the layer keeps about half its white.
+    DRO_LoadRGBA32Layer(white.data(), w * 4, 1, 0, 0, w, h, 0);
+    fill(500);
+    px = layer32(w, h);
+    EXPECT_NEAR(px[(4 * w + 14) * 4 + 0], 128, 3);
+    EXPECT_NEAR(px[(4 * w + 14) * 4 + 2], 228, 3);
+}
+
+TEST_F(ClipboardTest, ScreenCaptureReadsAnXvfbScreen) {
+    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) GTEST_SKIP() << "Xvfb not installed";
+    const std::string display = ":" + std::to_string(90 + getpid() % 500);
+    const std::string start = "Xvfb " + display + " -screen 0 64x48x24 -nolisten tcp >/dev/null 2>&1 & echo $!";
+    std::FILE* pipe = popen(start.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    int pid = 0;
+    ASSERT_EQ(std::fscanf(pipe, "%d", &pid), 1);
+    pclose(pipe);
+    const char* old = std::getenv("DISPLAY");
+    const std::string saved = old ? old : "";
+    setenv("DISPLAY", display.c_str(), 1);
+    int captured = 0;
+    for (int attempt = 0; attempt < 50 && !captured; ++attempt) {
+        captured = DRO_ScreenCapture();
+        if (!captured) usleep(100000);  // the server is still starting
+    }
+    kill(pid, SIGTERM);
+    if (old) setenv("DISPLAY", saved.c_str(), 1); else unsetenv("DISPLAY");
+    ASSERT_EQ(captured, 1);
+    EXPECT_EQ(DRO_GetNewRGBAWidth(), 64);
+    EXPECT_EQ(DRO_GetNewRGBAHeight(), 48);
+    std::vector<uint8_t> px(64 * 48 * 4);
+    DRO_GetNewRGBA32(px.data());
+    EXPECT_EQ(DRO_IsNewRGBA32Transparent(), 0);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ const EffectRegistry& effectRegistry() noexcept {
         registerMaskEffects(r);
         registerColourAdjustEffects(r);
         registerScriptEffects(r);
+        registerClipboardEffects(r);
         return r;
     }();
     return registry;

@@ -43,5 +43,6 @@ void registerInHouseEffects(EffectRegistry& registry);
 void registerMaskEffects(EffectRegistry& registry);
 void registerColourAdjustEffects(EffectRegistry& registry);
 void registerScriptEffects(EffectRegistry& registry);
+void registerClipboardEffects(EffectRegistry& registry);
 
 }  // namespace dro
