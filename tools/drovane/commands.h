@@ -23,5 +23,7 @@ int runLua(const Words& words);
 int runPaint(const Words& words);
 int runRender(const Words& words);
 int runDemo(const Words& words);
+int runAnim(const Words& words);
+int runPdf(const Words& words);
 
 }  // namespace cli

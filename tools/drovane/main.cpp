@@ -50,6 +50,15 @@ constexpr std::array kCommands{
             "Paints the built-in demo picture (layers, blend modes, a filter, brush strokes with\n"
             "a hard brush, a grainy soft brush and a smudge) into OUT.",
             cli::runDemo},
+    Command{"anim", "FRAMES... -o OUT.avi|OUT.gif [--fps N] [--mjpeg [--quality Q]]",
+            "Builds an animation from the frames in order, all of the first frame's size, at N\n"
+            "frames per second (10). AVI frames are uncompressed, or MJPEG with --mjpeg (quality\n"
+            "1..100, 90); each GIF frame gets its own dithered 256-colour palette and the GIF loops.",
+            cli::runAnim},
+    Command{"pdf", "IMAGES... -o OUT.pdf [--slideshow]",
+            "Writes a PDF with one page per image, each inside a grey border; --slideshow makes\n"
+            "the pages advance by themselves with a transition. The images are left as they are.",
+            cli::runPdf},
 };
 
 void printHelp(std::FILE* out) {
