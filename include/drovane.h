@@ -684,6 +684,69 @@ DRO_API const char* DRO_CALL DRO_PhotoshopPluginNextName(void);
  * stays valid until that thread's next file call. */
 DRO_API const char* DRO_CALL DRO_GetFileMessage(void);
 
+/* ---- Clipboard and screen capture ----------------------------------------------- */
+
+/* Images travel through the clipboard as CF_DIB: a packed DIB (BITMAPINFOHEADER,
+ * masks, colour table, bits); the engine writes 32-bit BGRA, bottom row first. Incoming
+ * images land in the import buffer (DRO_GetNewRGBA32 and friends). */
+DRO_API void DRO_CALL DRO_ToClipboard(void);
+/* Any two opposite corners; the larger edge is excluded; cut to the canvas. */
+DRO_API void DRO_CALL DRO_ToClipboardRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+DRO_API void DRO_CALL DRO_RGBA32ToClipboardRect(const uint8_t* block, int32_t x, int32_t y, int32_t width,
+                                                int32_t height, uint8_t applyMask);
+DRO_API int32_t DRO_CALL DRO_FromClipboard(void);
+DRO_API int32_t DRO_CALL DRO_FromClipboardInto(int32_t x, int32_t y, int32_t centre);
+/* angle in hundredths of a degree; opacity 0..256. Always returns 0. */
+DRO_API int32_t DRO_CALL DRO_FromClipboardIntoEX2(int32_t x, int32_t y, int32_t size, int32_t angle, int32_t centre,
+                                                  int32_t filtered, int32_t opacity);
+DRO_API void DRO_CALL DRO_ClearClipEX2Cache(void);
+/* direction 1 mirrors left to right, anything else top to bottom. */
+DRO_API void DRO_CALL DRO_ClipboardFlip(int32_t direction);
+/* The writer's result (nonzero on success); 0 when the clipboard holds no image. */
+DRO_API int32_t DRO_CALL DRO_FromClipboardToFile(const char* path, const char* extension, int32_t dpi);
+DRO_API void DRO_CALL DRO_ToClipboardFromFile(const char* path);
+DRO_API void DRO_CALL DRO_FromClipboardToImageBrushFile(const char* path, int32_t size);
+DRO_API void DRO_CALL DRO_FromClipboardToShapeFile(const char* path, int32_t size, int32_t angle);
+/* 1 when the screen is in the import buffer; 0 when no screen can be reached (on Linux:
+ * no X display). */
+DRO_API int32_t DRO_CALL DRO_ScreenCapture(void);
+DRO_API int32_t DRO_CALL DRO_ScreenCaptureInto(void);
+
+/* Extension: bridges the clipboard to the host's toolkit (on Linux the engine's own
+ * clipboard only lives inside the process). get returns the size in bytes of the
+ * clipboard's CF_DIB (0: none) and, when buffer is not null, copies at most capacity
+ * bytes of it; set returns nonzero when it took the bytes (copy them: the block is the
+ * engine's). Null for either keeps that direction in the process. See docs/api.md. */
+typedef int32_t (DRO_CALL* DRO_ClipboardGetDib)(uint8_t* buffer, int32_t capacity, void* user);
+typedef int32_t (DRO_CALL* DRO_ClipboardSetDib)(const uint8_t* dib, int32_t size, void* user);
+DRO_API void DRO_CALL DRO_SetClipboardCallbacks(DRO_ClipboardGetDib get, DRO_ClipboardSetDib set, void* user);
+
+/* ---- Animation and document export ------------------------------------------------ */
+
+/* One AVI writer: frames are the canvas size at DRO_CreateAVI; periodMs milliseconds
+ * per frame. Creating while one is open finishes the open one first. Frames of another
+ * size, and frames after a failure (a write error, the 1 GB limit of an AVI file), are
+ * refused; the reason is in DRO_GetLastError. The file appears at its path on
+ * DRO_CloseAVI, and only when it was written whole. */
+DRO_API void DRO_CALL DRO_CreateAVI(const char* path, int32_t periodMs);
+DRO_API void DRO_CALL DRO_WriteAVI(const char* bmpPath);
+DRO_API void DRO_CALL DRO_WriteAVI_RGB24(const uint8_t* block, int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_CloseAVI(void);
+/* Extension: the compression of the next AVI's frames, taken at its first frame (where
+ * Windows asks with its compression dialog): "DIB " or null uncompressed, "MJPG" MJPEG
+ * at quality 1..100. 0 for any other handler (the choice is kept). */
+DRO_API int32_t DRO_CALL DRO_SetAVICompression(const char* handler, int32_t quality);
+/* palette: 256 x (blue, green, red, unused), or null. Returns the delay in hundredths. */
+DRO_API int32_t DRO_CALL DRO_CreateGIF(const char* path, int32_t frameMs, const uint8_t* palette);
+DRO_API void DRO_CALL DRO_WriteGIF_RGB24(const uint8_t* block, int32_t width, int32_t height);
+DRO_API void DRO_CALL DRO_CloseGIF(void);
+/* PDF: one page per added image. The added image files are DELETED once they are in a
+ * written document (see docs/api.md). MakePDF returns 1 when the document was written. */
+DRO_API void DRO_CALL DRO_I2PDF_Reset(void);
+DRO_API void DRO_CALL DRO_I2PDF_AddImage(const char* path);
+DRO_API int32_t DRO_CALL DRO_I2PDF_MakePDF(const char* path);
+DRO_API int32_t DRO_CALL DRO_I2PDF_MakePDFSlideshow(const char* path);
+
 #ifdef __cplusplus
 }
 #endif

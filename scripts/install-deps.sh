@@ -14,6 +14,8 @@ packages=(
   libevdev-dev
   libffi-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core libsane-dev sane-utils
+  libhpdf-dev libx11-dev
+  ffmpeg qpdf poppler-utils giflib-tools xvfb
 )
 # Peer libraries measured against in the benchmarks only.
 if [ "${1:-}" = "--bench" ]; then

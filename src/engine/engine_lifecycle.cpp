@@ -11,6 +11,7 @@
 #include "brush/tablet.h"
 #include "brush/tool_settings.h"
 #include "composite/view_state.h"
+#include "io/export_state.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
 #include "core/failure.h"
@@ -155,6 +156,7 @@ constexpr SubsystemReset kSubsystemResets[] = {
     resetStrokeSpline,
     resetFontState,
     resetPluginListState,
+    io::resetClipboardAndExport,
 };
 
 // Failed allocations give back undo steps; core reaches the undo store only so.

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "brush/mask_texture_adjust.h"
+#include "core/mask_texture_adjust.h"
 #include "composite/layer_merge.h"
 #include "core/canvas.h"
 #include "core/fill.h"

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace dro::platform {
 
@@ -121,5 +122,24 @@ bool selectScannerSource() noexcept;
 // false when nothing was acquired.
 using PixelAllocator = uint8_t* (*)(int32_t width, int32_t height);
 bool acquireScannerImage(PixelAllocator allocate) noexcept;
+// The clipboard, for images in the CF_DIB form: a packed device-independent bitmap
+// (header, masks, colour table, bits). Reading fills dib and is false when the
+// clipboard cannot be opened or holds no CF_DIB; writing is false when the clipboard
+// did not take the bytes. On Linux the clipboard is an in-process store unless the
+// host bridges it to its toolkit with setClipboardCallbacks.
+bool readClipboardDib(std::vector<uint8_t>& dib);
+bool writeClipboardDib(const uint8_t* dib, std::size_t size);
+// get returns the size of the clipboard's DIB (0: none) and copies at most capacity
+// bytes of it into buffer when buffer is not null; set returns nonzero when it took
+// the bytes. Either may be null: that direction stays with the in-process store.
+using ClipboardGetCallback = int32_t (*)(uint8_t* buffer, int32_t capacity, void* user);
+using ClipboardSetCallback = int32_t (*)(const uint8_t* dib, int32_t size, void* user);
+void setClipboardCallbacks(ClipboardGetCallback get, ClipboardSetCallback set, void* user) noexcept;
+// Empties the in-process store and forgets the callbacks.
+void resetClipboard() noexcept;
+
+// The whole screen as RGBA32 (alpha 255), rows top first; false when no screen can be
+// reached (on Linux: no X display).
+bool captureScreen(int32_t& width, int32_t& height, std::vector<uint8_t>& rgba);
 
 }  // namespace dro::platform

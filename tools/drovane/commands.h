@@ -32,5 +32,7 @@ int runCrop(const Words& words);
 int runRotate(const Words& words);
 int runFlip(const Words& words);
 int runText(const Words& words);
+int runAnim(const Words& words);
+int runPdf(const Words& words);
 
 }  // namespace cli

@@ -92,6 +92,15 @@ constexpr std::array kCommands{
             "name, default Sans) at --size pixels (default 32) and --color (default black).\n"
             "--smooth draws on premultiplied colour, for text over transparent pixels.",
             cli::runText},
+    Command{"anim", "FRAMES... -o OUT.avi|OUT.gif [--fps N] [--mjpeg [--quality Q]]",
+            "Builds an animation from the frames in order, all of the first frame's size, at N\n"
+            "frames per second (10). AVI frames are uncompressed, or MJPEG with --mjpeg (quality\n"
+            "1..100, 90); each GIF frame gets its own dithered 256-colour palette and the GIF loops.",
+            cli::runAnim},
+    Command{"pdf", "IMAGES... -o OUT.pdf [--slideshow]",
+            "Writes a PDF with one page per image, each inside a grey border; --slideshow makes\n"
+            "the pages advance by themselves with a transition. The images are left as they are.",
+            cli::runPdf},
 };
 
 void printHelp(std::FILE* out) {

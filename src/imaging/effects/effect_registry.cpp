@@ -72,6 +72,7 @@ const EffectRegistry& effectRegistry() noexcept {
         registerNoiseEffects(r);
         registerNoiseRemovalEffects(r);
         registerCompoundEffects(r);
+        registerClipboardEffects(r);
         return r;
     }();
     return registry;

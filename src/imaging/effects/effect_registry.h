@@ -113,5 +113,6 @@ void registerRankEffects(EffectRegistry& registry);
 void registerNoiseEffects(EffectRegistry& registry);
 void registerNoiseRemovalEffects(EffectRegistry& registry);
 void registerCompoundEffects(EffectRegistry& registry);
+void registerClipboardEffects(EffectRegistry& registry);
 
 }  // namespace dro

@@ -1,6 +1,6 @@
 #include "imaging/effects/effect_steps.h"
 
-#include "brush/mask_texture_adjust.h"
+#include "core/mask_texture_adjust.h"
 #include "brush/premultiply.h"
 #include "composite/layer_merge.h"
 #include "core/canvas.h"

@@ -13,7 +13,7 @@
 #include "imaging/lib/block_geometry.h"
 #include "imaging/lib/overlay.h"
 #include "imaging/lib/resample.h"
-#include "mask/mask_state.h"
+#include "core/mask_state.h"
 #include "undo/undo_store.h"
 
 namespace dro {
