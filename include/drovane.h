@@ -486,6 +486,11 @@ DRO_API void DRO_CALL DRO_IPLImageProcess(int32_t unused, const char* effect, in
                                           int32_t slider6, int32_t style1, int32_t style2, uint8_t flag1,
                                           uint8_t flag2, uint8_t flag3, uint8_t flag4, uint8_t flag5, uint8_t flag6,
                                           int32_t red, int32_t green, int32_t blue, const char* path);
+/* The "Photo Pop" chain on the current layer (the IPL RGBA32 buffers must be
+ * allocated): sharpen, then with preContrast = 1 a mild hyper contrast, then hyper
+ * contrast with slider amount (0..1000), then saturation: 50 keeps it, 0 gives a factor
+ * of -2, 100 of 3. Marks the whole canvas changed; failures record "IPLPhotoPop Excpt". */
+DRO_API void DRO_CALL DRO_IPLPhotoPop(int32_t amount, double saturation, uint8_t preContrast);
 /* Extension: describes effect number index (0..187, in dispatch order) as text, cut to
  * fit bufferSize (always terminated when bufferSize > 0). First line: name, family,
  * "built" or "not built", summary, separated by tabs; then one line per control:

@@ -2,6 +2,7 @@
 #include "drovane.h"
 #include "exports/guarded.h"
 #include "imaging/effects/image_process.h"
+#include "imaging/effects/photo_pop.h"
 #include "imaging/library_modules.h"
 #include "imaging/working_buffer_ops.h"
 
@@ -75,6 +76,10 @@ DRO_API void DRO_CALL DRO_IPLImageProcess(int32_t /*unused*/, const char* effect
         args.path = path;
         imageProcess(args);
     });
+}
+
+DRO_API void DRO_CALL DRO_IPLPhotoPop(int32_t amount, double saturation, uint8_t preContrast) {
+    guarded("IPLPhotoPop Excpt", [&] { photoPopCommand(amount, saturation, preContrast); });
 }
 
 DRO_API int32_t DRO_CALL DRO_DescribeEffect(int32_t index, char* buffer, int32_t bufferSize) {
