@@ -152,8 +152,8 @@ void saveImageBrush(const char* path) {
     for (size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<uint8_t>(master.pixels[i] >> 8);
     OutputFile file(path);
     const codecs::Resolution resolution{kBrushFilePixelsPerMetre, kBrushFilePixelsPerMetre, 1};
-    if (!file.isOpen() || !codecs::writePng(file.dest(), rgba.data(), master.width, master.height, 4, resolution) ||
-        !file.commit()) {
+    if (!file.isOpen() ||
+        !file.commit(codecs::writePng(file.dest(), rgba.data(), master.width, master.height, 4, resolution))) {
         throw std::runtime_error("image brush not written");
     }
 }

@@ -63,8 +63,9 @@ bool finish(AviWriter& w) {
     const auto riff = static_cast<uint32_t>(total - 8);
     const auto movi = static_cast<uint32_t>(w.bytes - kAviMoviFourccOffset);
     const std::vector<uint8_t> headers = aviHeaders(w.info, riff, movi);
-    return writeAll(f, index.data(), index.size()) && std::fseek(f, 0, SEEK_SET) == 0 &&
-           writeAll(f, headers.data(), headers.size()) && w.file->commit();
+    const bool written = writeAll(f, index.data(), index.size()) && std::fseek(f, 0, SEEK_SET) == 0 &&
+                         writeAll(f, headers.data(), headers.size());
+    return w.file->commit(written);
 }
 
 void addFrame(AviWriter& w, const uint8_t* rgb24) {

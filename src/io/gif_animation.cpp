@@ -131,7 +131,7 @@ void closeGif() {
     if (!w) return;
     const bool closed = EGifCloseFile(w->gif, nullptr) == GIF_OK;
     w->gif = nullptr;
-    if (w->failed || !closed || !w->file->commit()) setLastError("CloseGIF: the file could not be finished");
+    if (!w->file->commit(!w->failed && closed)) setLastError("CloseGIF: the file could not be finished");
 }
 
 void resetGifWriter() noexcept { gGif.reset(); }

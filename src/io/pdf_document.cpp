@@ -71,7 +71,7 @@ bool save(HPDF_Doc doc, const char* path) {
     if (!bytes.empty() && HPDF_ReadFromStream(doc, bytes.data(), &size) != HPDF_OK && size != bytes.size())
         return false;
     OutputFile file(path);
-    return file.isOpen() && std::fwrite(bytes.data(), 1, size, file.dest().file) == size && file.commit();
+    return file.isOpen() && file.commit(std::fwrite(bytes.data(), 1, size, file.dest().file) == size);
 }
 
 int32_t writeDocument(const std::vector<std::string>& images, const char* path, bool slideShow) {

@@ -59,8 +59,7 @@ void buildTextBrushClips(int32_t red, int32_t green, int32_t blue, const char* t
             std::string(folder) + platform::pathSeparator() + "clip" + std::to_string(i) + ".png";
         OutputFile file(name.c_str());
         if (!file.isOpen() ||
-            !codecs::writePng(file.dest(), block.data(), w, h, 4, {kClipDotsPerMetre, kClipDotsPerMetre, 1}) ||
-            !file.commit())
+            !file.commit(codecs::writePng(file.dest(), block.data(), w, h, 4, {kClipDotsPerMetre, kClipDotsPerMetre, 1})))
             throw std::runtime_error("clip not written");
     }
 }
