@@ -31,7 +31,9 @@ const char* dirInfo() noexcept {
 }
 
 bool setWindowBasePos(int32_t left, int32_t top, int32_t right, int32_t bottom) noexcept {
-    return platform::setWindowRestoredRect(canvas().hostWindow, left, top, right - 1, bottom - 1);
+    // The edges wrap rather than overflow at the bottom of the range.
+    auto inside = [](int32_t edge) { return static_cast<int32_t>(static_cast<uint32_t>(edge) - 1u); };
+    return platform::setWindowRestoredRect(canvas().hostWindow, left, top, inside(right), inside(bottom));
 }
 
 int32_t toMegabytes(uint64_t bytes) noexcept {

@@ -16,7 +16,7 @@ inline const uint16_t* rowOf(const uint16_t* plane, int64_t pitchBytes, int64_t 
 }
 
 inline void narrowRowRGBA(const uint16_t* src, uint8_t* dst, int32_t count) noexcept {
-    for (int32_t i = 0; i < count * 4; ++i) dst[i] = narrow16(src[i]);
+    for (int64_t i = 0; i < int64_t{count} * 4; ++i) dst[i] = narrow16(src[i]);
 }
 
 inline void narrowRowRGB(const uint16_t* src, uint8_t* dst, int32_t count) noexcept {

@@ -140,7 +140,7 @@ DRO_API void DRO_CALL DRO_ClearRGBA32(uint8_t* block, int32_t pitch, int32_t red
 
 DRO_API void DRO_CALL DRO_ClearRGBA32Buf(uint8_t* block, int32_t width, int32_t height, int32_t red,
                                          int32_t green, int32_t blue, int32_t alpha) {
-    clearRGBA32(block, width * 4, width, height, red, green, blue, alpha);
+    clearRGBA32(block, width > 0 && width <= INT32_MAX / 4 ? width * 4 : 0, width, height, red, green, blue, alpha);
 }
 
 DRO_API void DRO_CALL DRO_GetMaskData16(uint16_t* destination) { getMaskData16(destination); }
