@@ -45,7 +45,7 @@ void storeSize(void* window, int32_t width, int32_t height, int32_t maxBrush) no
     c.height = height;
     c.rowPitch = width * 4;
     c.maxBrushSize = maxBrush;
-    c.brushRowPitch = maxBrush * 4;
+    c.brushRowPitch = static_cast<int32_t>(static_cast<uint32_t>(maxBrush) * 4u);  // no overflow for a hostile size
     viewState().resetForNewCanvas();
 }
 

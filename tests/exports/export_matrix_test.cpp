@@ -81,7 +81,9 @@ bool nameHas(const std::string& name, std::initializer_list<const char*> words) 
 Kind kindOf(Type type, const std::string& typeText, const std::string& name) {
     if (typeText.find("Callback") != std::string::npos || typeText.find("DRO_Window") != std::string::npos)
         return Kind::Callback;
-    if (type == Type::Pointer) return typeText.find("char") != std::string::npos ? Kind::Text : Kind::Block;
+    // Only const text is read; a plain char pointer is a buffer the export writes into.
+    if (type == Type::Pointer)
+        return typeText.find("const char") != std::string::npos ? Kind::Text : Kind::Block;
     if (type == Type::Byte) return Kind::Byte;
     if (type == Type::Float) return Kind::Real;
     if (nameHas(name, {"pitch", "stride", "blockwidth"})) return Kind::Pitch;

@@ -104,6 +104,11 @@ TEST_F(EffectWalk, EveryBuiltEffectChangesARandomPicture) {
             openCanvas(w, h);
             Image picture = randomImage(w, h, static_cast<uint32_t>(i));
             for (int p = 0; p < w * h; ++p) picture.px[static_cast<size_t>(p) * 4 + 3] = 255;
+            if (e.family == "Clipboard") {  // its picture comes from the clipboard
+                const Image clip = randomImage(w, h, static_cast<uint32_t>(i) + 1000);
+                DRO_LoadRGBA32(clip.px.data(), w * 4, 0);
+                DRO_ToClipboard();
+            }
             DRO_LoadRGBA32(picture.px.data(), w * 4, 0);
             DRO_IPLAllocSrcBuffer32();
             DRO_IPLAllocDstBuffer32();

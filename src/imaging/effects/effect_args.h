@@ -24,7 +24,9 @@ struct EffectArgs {
     // Percentages and the combined colour from the raw values.
     void scale() noexcept {
         for (int i = 0; i < 6; ++i) percent[i] = static_cast<float>(slider[i]) * 0.1f;
-        colour = red + green * 256 + blue * 65536;
+        // Wraps as the 32-bit sum would: hosts pass channels in 0..255, hostile ones anything.
+        colour = static_cast<int32_t>(static_cast<uint32_t>(red) + static_cast<uint32_t>(green) * 256u +
+                                      static_cast<uint32_t>(blue) * 65536u);
     }
 
     // What an in-house filter receives: everything unscaled, variant 0.
