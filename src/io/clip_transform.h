@@ -3,6 +3,7 @@
 // callers keep the clip as it was then.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -31,5 +32,11 @@ float angleRadians(int32_t hundredths) noexcept;
 // The clip scaled to fit a side x side square and centred in it on transparent black.
 // nullopt for a side below 1.
 std::optional<Clip> fitIntoSquare(const Clip& clip, int32_t side);
+
+// The paste point moved back by half the clip's extent so the clip is centred on it;
+// saturated, so a point far off the canvas stays off it instead of wrapping onto it.
+inline int32_t centredOn(int32_t point, int32_t extent) noexcept {
+    return static_cast<int32_t>(std::max<int64_t>(int64_t{point} - extent / 2, INT32_MIN));
+}
 
 }  // namespace dro::io

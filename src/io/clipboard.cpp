@@ -108,7 +108,10 @@ void rgba32ToClipboardRect(const uint8_t* block, int32_t x, int32_t y, int32_t w
     }
     // The host's block is its own: the mask scales a copy.
     std::vector<uint8_t> copy(block, block + static_cast<size_t>(width) * height * 4);
-    applyMaskToAlphaRectRGBA32(copy.data(), width * 4, x, y, x + width - 1, y + height - 1);
+    // Far corners held to int range: a block placed past any canvas meets no mask.
+    const auto lastX = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + width - 1, INT32_MAX));
+    const auto lastY = static_cast<int32_t>(std::min<int64_t>(int64_t{y} + height - 1, INT32_MAX));
+    applyMaskToAlphaRectRGBA32(copy.data(), width * 4, x, y, lastX, lastY);
     putOnClipboard(copy.data(), width, height);
 }
 
@@ -130,8 +133,8 @@ int32_t pasteImportInto(int32_t x, int32_t y) {
 int32_t fromClipboardInto(int32_t x, int32_t y, int32_t centre) {
     if (!filledCurrentSlot() || !readClipboardIntoImport()) return 0;
     if (centre == 1) {
-        x -= importBuffer().width / 2;
-        y -= importBuffer().height / 2;
+        x = centredOn(x, importBuffer().width);
+        y = centredOn(y, importBuffer().height);
     }
     return pasteImportInto(x, y);
 }

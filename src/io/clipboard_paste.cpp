@@ -59,8 +59,8 @@ void fromClipboardIntoTransformed(int32_t x, int32_t y, int32_t size, int32_t an
     Clip clip = transformedClip(ClipKey{size, angle, filtered});
     if (clip.empty()) return;
     if (centre == 1) {
-        x -= clip.width / 2;
-        y -= clip.height / 2;
+        x = centredOn(x, clip.width);
+        y = centredOn(y, clip.height);
     }
     const VisiblePart v = visiblePart(clip, x, y);
     if (v.width < 1 || v.height < 1) return;
