@@ -112,4 +112,18 @@ bool resetPeakRss() {
     return static_cast<bool>(clearRefs);
 }
 
+std::vector<std::uint8_t> photoLikePicture(std::int32_t width, std::int32_t height) {
+    std::vector<std::uint8_t> b(std::size_t(width) * height * 4);
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::uint32_t h = mix(static_cast<std::uint32_t>(y * width + x));
+            std::uint8_t* p = &b[(std::size_t(y) * width + x) * 4];
+            p[0] = static_cast<std::uint8_t>(x / 16 + (h & 15));
+            p[1] = static_cast<std::uint8_t>(y / 16 + ((h >> 4) & 15));
+            p[2] = static_cast<std::uint8_t>((x + y) / 32 + ((h >> 8) & 31));
+            p[3] = static_cast<std::uint8_t>((h >> 16) & 1 ? 255 : 128 + ((h >> 17) & 127));
+        }
+    return b;
+}
+
 }  // namespace drobench

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace drobench {
 
@@ -75,5 +76,9 @@ constexpr std::uint32_t mix(std::uint32_t v) noexcept {
     v ^= v >> 16;
     return v;
 }
+
+// A photo-like RGBA32 picture (gradients with noise, alpha opaque or half), packed rows:
+// the input the filter and resampling benchmarks share with their peers.
+std::vector<std::uint8_t> photoLikePicture(std::int32_t width, std::int32_t height);
 
 }  // namespace drobench

@@ -24,19 +24,7 @@ constexpr int32_t kHeight = 3000;
 constexpr int32_t kLanczos3 = 8;
 
 const std::vector<uint8_t>& sourceImage() {
-    static const std::vector<uint8_t> image = [] {
-        std::vector<uint8_t> b(std::size_t(kWidth) * kHeight * 4);
-        for (int32_t y = 0; y < kHeight; ++y)
-            for (int32_t x = 0; x < kWidth; ++x) {
-                const uint32_t h = drobench::mix(static_cast<uint32_t>(y * kWidth + x));
-                uint8_t* p = &b[(std::size_t(y) * kWidth + x) * 4];
-                p[0] = static_cast<uint8_t>(x / 16 + (h & 15));
-                p[1] = static_cast<uint8_t>(y / 16 + ((h >> 4) & 15));
-                p[2] = static_cast<uint8_t>((x + y) / 32 + ((h >> 8) & 31));
-                p[3] = static_cast<uint8_t>((h >> 16) & 1 ? 255 : 128 + ((h >> 17) & 127));
-            }
-        return b;
-    }();
+    static const std::vector<uint8_t> image = drobench::photoLikePicture(kWidth, kHeight);
     return image;
 }
 
