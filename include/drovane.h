@@ -710,6 +710,7 @@ DRO_API void DRO_CALL DRO_ClipboardFlip(int32_t direction);
 /* The writer's result (nonzero on success); 0 when the clipboard holds no image. */
 DRO_API int32_t DRO_CALL DRO_FromClipboardToFile(const char* path, const char* extension, int32_t dpi);
 DRO_API void DRO_CALL DRO_ToClipboardFromFile(const char* path);
+DRO_API void DRO_CALL DRO_FromClipboardToImageBrush(int32_t size);
 DRO_API void DRO_CALL DRO_FromClipboardToImageBrushFile(const char* path, int32_t size);
 DRO_API void DRO_CALL DRO_FromClipboardToShapeFile(const char* path, int32_t size, int32_t angle);
 /* 1 when the screen is in the import buffer; 0 when no screen can be reached (on Linux:

@@ -72,6 +72,10 @@ DRO_API void DRO_CALL DRO_ToClipboardFromFile(const char* path) {
     guarded(kNoFailureText, [&] { io::toClipboardFromFile(path); });
 }
 
+DRO_API void DRO_CALL DRO_FromClipboardToImageBrush(int32_t size) {
+    guarded("FromClipBoardToImageBrush Excpt", [&] { io::fromClipboardToImageBrush(size); });
+}
+
 DRO_API void DRO_CALL DRO_FromClipboardToImageBrushFile(const char* path, int32_t size) {
     guarded("DRO_FromClipboardToImageBrushFile Excpt", [&] { io::fromClipboardToImageBrushFile(path, size); });
 }

@@ -35,6 +35,7 @@ int32_t pasteImportInto(int32_t x, int32_t y);
 void clipboardFlip(int32_t direction);
 int32_t fromClipboardToFile(const char* path, const char* extension, int32_t dpi);
 void toClipboardFromFile(const char* path);
+void fromClipboardToImageBrush(int32_t side);
 void fromClipboardToImageBrushFile(const char* path, int32_t side);
 void fromClipboardToShapeFile(const char* path, int32_t side, int32_t angle);
 

@@ -2,6 +2,7 @@
 // brush shape whose level is the clip's coverage.
 #include <algorithm>
 
+#include "brush/image_brush_master.h"
 #include "io/clipboard.h"
 #include "io/image_files.h"
 
@@ -37,6 +38,12 @@ void writePng(const Clip& square, const char* path, int32_t side) {
 }
 
 }  // namespace
+
+void fromClipboardToImageBrush(int32_t side) {
+    if (side < 1 || !readClipboardIntoImport()) return;
+    const auto square = fitIntoSquare(takeImportedClip(), side);
+    if (square) loadImageBrushFromRGBA32(square->pixels.data(), side, side);
+}
 
 void fromClipboardToImageBrushFile(const char* path, int32_t side) {
     if (side < 1 || !readClipboardIntoImport()) return;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "brush/image_brush_state.h"
 #include "support/cli_run.h"
 #include "support/engine_fixture.h"
 #include "support/scratch_dir.h"
@@ -199,6 +200,7 @@ TEST_F(ClipboardTest, TransformedPasteLandsUnscaledAtFullSizeAndIsTransformedOnc
 
 TEST_F(ClipboardTest, ClipsFittedIntoASquareAreCentred) {
     // 200 x 100 into 50: 50 x 25 at (0, 12).
+    openCanvas(8, 8);  // its brush box of 64 takes the image brush below
     const auto clip = solid(200, 100, 0, 0, 255, 255);
     DRO_RGBA32ToClipboardRect(clip.data(), 0, 0, 200, 100, 0);
     const std::string file = scratch_.path("brush.png");
@@ -212,6 +214,16 @@ TEST_F(ClipboardTest, ClipsFittedIntoASquareAreCentred) {
         EXPECT_EQ(p.at(49, y)[3], inside ? 255 : 0) << y;
     }
     EXPECT_EQ(p.at(25, 20)[2], 255);
+
+    // The image brush made from the clipboard holds the same fitted square.
+    DRO_FromClipboardToImageBrush(50);
+    const dro::Rgba64Image& master = dro::imageBrush().master;
+    ASSERT_EQ(master.width, 50);
+    ASSERT_EQ(master.height, 50);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x)
+            for (int c = 0; c < 4; ++c)
+                ASSERT_EQ(master.pixels[(static_cast<size_t>(y) * 50 + x) * 4 + c] >> 8, p.at(x, y)[c]) << x << "," << y;
 }
 
 TEST_F(ClipboardTest, ShapeFilesTakeTheirLevelFromDarknessOfOpaqueClips) {
