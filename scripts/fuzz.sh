@@ -49,10 +49,12 @@ run_target() {
   mkdir -p "$corpus"
   # Runs grow a working corpus from the committed seeds.
   mkdir -p "build/fuzz/seeds/$name"
+  # Absolute folders: a target may change its working folder (the Lua target runs its
+  # scripts in a scratch folder), and libFuzzer opens them again as it goes.
   committed=()
-  [ -d "fuzz/corpus/$name" ] && committed=("fuzz/corpus/$name")
-  if ! "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "${committed[@]}" \
-       "build/fuzz/seeds/$name" >"build/fuzz/$name.log" 2>&1; then
+  [ -d "fuzz/corpus/$name" ] && committed=("$PWD/fuzz/corpus/$name")
+  if ! "$target" -max_total_time="$seconds" -print_final_stats=1 "$PWD/$corpus" "${committed[@]}" \
+       "$PWD/build/fuzz/seeds/$name" >"build/fuzz/$name.log" 2>&1; then
     # A crash whose innermost frame is a known fault of a third-party library
     # (fuzz/known-crashes/) is reported, not failed: it is not in our code.
     frame=$(grep -m1 -o '#0 0x[0-9a-f]* in [^ (]*' "build/fuzz/$name.log" | sed 's/.* in //' || true)
