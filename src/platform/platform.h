@@ -56,10 +56,6 @@ void pressEscape() noexcept;
 // Text for the debugger's output window.
 void debugOutput(const char* text) noexcept;
 
-// Moves the file at from to the path to, replacing a file already there (a plain
-// rename refuses that on Windows). False, with the file left at from, on failure.
-bool replaceFile(const char* from, const char* to) noexcept;
-
 // The character that separates the directories of a path ('\\' or '/').
 char pathSeparator() noexcept;
 

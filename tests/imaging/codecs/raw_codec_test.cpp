@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "imaging/lib/codecs/decode_notes.h"
 #include "imaging/lib/codecs/raw_codec.h"
 #include "library_codec_support.h"
 
@@ -81,4 +82,16 @@ TEST(RawCodecTest, CorruptAndTruncatedDngsNeverMisbehave) {
     const Bytes dng = syntheticDng(32, 24);
     ASSERT_FALSE(dng.empty());
     sweepCorruptions(dng, decodeRaw);
+}
+
+// LibRaw 0.20 reads a wild address identifying this forged DNG directory. The decode
+// runs apart from us, so the file is refused with a reason and this process goes on.
+TEST(RawCodecTest, AParserCrashIsAFailedFileNotAFailedHost) {
+    const Bytes forged = readFile(std::string(DROVANE_TEST_DATA_DIR) + "/forged_tiff_directory.dng");
+    ASSERT_FALSE(forged.empty());
+    clearDecodeNotes();
+    EXPECT_FALSE(decodeRaw(span(forged)));
+    EXPECT_NE(decodeNotes().problem.find("camera raw decoder failed"), std::string::npos) << decodeNotes().problem;
+    // And the next file decodes as before.
+    EXPECT_TRUE(decodeRaw(span(syntheticDng(64, 48))));
 }

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "core/system_events.h"
+#include "platform/file_replacement.h"
 #include "platform/platform.h"
 #include "support/scratch_dir.h"
 
@@ -61,17 +63,24 @@ TEST(Win32Backend, MessageBoxGoesToTheHostHookWithoutBlocking) {
     EXPECT_EQ(seen.caption, "");
 }
 
-// A plain rename refuses an existing target on Windows; saving over a file must not.
-TEST(Win32Backend, ReplaceFileOverwritesAnExistingTarget) {
+// A plain rename refuses an existing target on Windows; saving over a file must not,
+// and must leave no temporary behind.
+TEST(Win32Backend, ReplacementOverwritesAnExistingTargetAndCleansUp) {
     ScratchDir dir("win32_replace");
-    const std::string from = dir.path("new.partial"), to = dir.path("picture.png");
-    std::ofstream(from, std::ios::binary) << "new";
+    const std::string to = dir.path("picture.png");
     std::ofstream(to, std::ios::binary) << "old contents";
-    ASSERT_TRUE(dro::platform::replaceFile(from.c_str(), to.c_str()));
+    {
+        dro::platform::FileReplacement replacement(to.c_str());
+        ASSERT_TRUE(replacement.file()) << replacement.problem();
+        std::fputs("new", replacement.file());
+        ASSERT_TRUE(replacement.commit()) << replacement.problem();
+    }
     std::ifstream in(to, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
-    EXPECT_FALSE(std::ifstream(from).good());
-    EXPECT_FALSE(dro::platform::replaceFile(from.c_str(), to.c_str()));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path("")), {}), 1);
+    { dro::platform::FileReplacement abandoned(dir.path("other.png").c_str()); }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path("")), {}), 1);
+    EXPECT_FALSE(dro::platform::FileReplacement(dir.path("").c_str()).file());
 }
 
 }  // namespace

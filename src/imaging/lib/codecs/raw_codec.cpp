@@ -2,8 +2,17 @@
 
 #include <libraw/libraw.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <string>
+
+#include "imaging/lib/codecs/decode_notes.h"
+#include "platform/isolated_call.h"
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
 
 namespace dro::codecs {
 namespace {
@@ -20,10 +29,7 @@ struct ProcessedImage {
     void operator()(libraw_processed_image_t* image) const { LibRaw::dcraw_clear_mem(image); }
 };
 
-}  // namespace
-
-std::optional<PixelImage> decodeRaw(ByteSpan bytes) {
-    if (bytes.size() < 16) return std::nullopt;
+std::optional<PixelImage> decodeHere(ByteSpan bytes) {
     try {
         auto raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
         raw->set_dataerror_handler(ignoreDataError, nullptr);
@@ -60,6 +66,70 @@ std::optional<PixelImage> decodeRaw(ByteSpan bytes) {
         // LibRaw throws for allocation failures and some corrupt files.
         return std::nullopt;
     }
+}
+
+// LibRaw parses camera makers' directories that no one validates (Debian 12's 0.20 reads
+// wild addresses on forged TIFF directories), so it runs in a process of its own. A
+// photo takes seconds; a decode still running after this is stuck.
+constexpr std::chrono::seconds kDecodeLimit{180};
+
+// The reply from the decoding process: a flag, the decoder's problem note, and the
+// image when there is one.
+struct ReplyHeader {
+    int32_t decoded = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t problemLength = 0;
+};
+
+std::vector<uint8_t> decodeToReply(ByteSpan bytes) {
+#ifdef _OPENMP
+    // The copied process has no OpenMP worker threads, only the record of the parent's.
+    omp_set_num_threads(1);
+#endif
+    const auto image = decodeHere(bytes);
+    const std::string& problem = decodeNotes().problem;
+    ReplyHeader header{image ? 1 : 0, image ? image->width : 0, image ? image->height : 0,
+                       static_cast<uint32_t>(problem.size())};
+    std::vector<uint8_t> reply(sizeof header + problem.size() + (image ? image->pixels.size() : 0));
+    std::memcpy(reply.data(), &header, sizeof header);
+    std::memcpy(reply.data() + sizeof header, problem.data(), problem.size());
+    if (image) std::memcpy(reply.data() + sizeof header + problem.size(), image->pixels.data(), image->pixels.size());
+    return reply;
+}
+
+std::optional<PixelImage> imageFromReply(const std::vector<uint8_t>& reply) {
+    ReplyHeader header;
+    if (reply.size() < sizeof header) return std::nullopt;
+    std::memcpy(&header, reply.data(), sizeof header);
+    if (header.problemLength > reply.size() - sizeof header) return std::nullopt;
+    const auto* problem = reinterpret_cast<const char*>(reply.data() + sizeof header);
+    if (header.problemLength > 0) noteDecodeProblem(std::string(problem, header.problemLength));
+    if (!header.decoded) return std::nullopt;
+    const auto size = checkedImageBytes(header.width, header.height, 3);
+    const size_t pixelsAt = sizeof header + header.problemLength;
+    if (!size || reply.size() - pixelsAt != *size) return std::nullopt;
+    PixelImage image;
+    image.width = header.width;
+    image.height = header.height;
+    image.channels = 3;
+    image.pixels.assign(reply.begin() + static_cast<std::ptrdiff_t>(pixelsAt), reply.end());
+    return image;
+}
+
+}  // namespace
+
+std::optional<PixelImage> decodeRaw(ByteSpan bytes) {
+    if (bytes.size() < 16) return std::nullopt;
+    using Ended = platform::IsolatedOutcome::Ended;
+    const auto outcome = platform::runIsolated([bytes] { return decodeToReply(bytes); }, kDecodeLimit);
+    switch (outcome.ended) {
+        case Ended::Returned: return imageFromReply(outcome.reply);
+        case Ended::Crashed: noteDecodeProblem("the camera raw decoder failed on this file (" + outcome.detail + ")"); break;
+        case Ended::TimedOut: noteDecodeProblem("the camera raw decoder " + outcome.detail); break;
+        case Ended::NotStarted: noteDecodeProblem("the camera raw decoder could not be started (" + outcome.detail + ")"); break;
+    }
+    return std::nullopt;
 }
 
 }  // namespace dro::codecs
