@@ -120,6 +120,9 @@ TEST_F(RowCodecTest, CorruptOrMisSizedStreamsLoadNothing) {
     corrupt[size / 2] ^= 0x5A;
     DRO_LoadRGBA32LayerCompressed(corrupt.data(), 0, size, 3);
     DRO_LoadRGBA32LayerCompressed(stream.data(), 0, size / 2, 3);  // truncated
+    std::vector<uint8_t> badChecksum(stream.begin(), stream.begin() + size);
+    badChecksum[size - 1] ^= 1;  // only the Adler-32 trailer differs
+    DRO_LoadRGBA32LayerCompressed(badChecksum.data(), 0, size, 3);
     EXPECT_EQ(layerPixels(3, 16, 16), before);
 
     ASSERT_EQ(DRO_CreateLayer(3, 8, 8), 1);  // a stream of another size
