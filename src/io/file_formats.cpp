@@ -68,8 +68,8 @@ int32_t rgb24Jpeg(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t dp
 int32_t rgb24Pcx(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t dpi) {
     return codecs::writePcx(d, p, w, h, 3, dpi);
 }
-int32_t rgb24Psd(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t) {
-    return codecs::writePsd(d, p, w, h, 3, false, Resolution{});
+int32_t rgb24Psd(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t dpi) {
+    return codecs::writePsd(d, p, w, h, 3, false, perInch(dpi, 2));
 }
 // GIF: the picture is reduced to a palette of at most 256 colours first.
 int32_t rgb24Gif(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t) {
@@ -90,9 +90,10 @@ int32_t rgba32Tiff(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t d
     return codecs::writeTiff(d, p, w, h, 4, codecs::TiffCompression::Lzw, perInch(dpi, 2));
 }
 // Lossless and exact, so what is written is what comes back.
-int32_t rgba32WebP(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t) {
+int32_t rgba32WebP(FileDest d, const uint8_t* p, int32_t w, int32_t h, int32_t dpi) {
     codecs::WebpOptions options;
     options.lossless = true;
+    options.resolution = perInch(dpi, 2);
     return codecs::writeWebp(d, p, w, h, 4, options);
 }
 
@@ -100,14 +101,14 @@ constexpr std::array kRgb24Writers{
     // No ".wmf": an enhanced metafile under that name is a file that lies about its type.
     BlockWriter{".bmp", rgb24Bmp}, BlockWriter{".png", rgb24Png}, BlockWriter{".emf", rgb24Emf, false},
     BlockWriter{".gif", rgb24Gif, false}, BlockWriter{".jpg", rgb24Jpeg}, BlockWriter{".pcx", rgb24Pcx},
-    BlockWriter{".psd", rgb24Psd, false},
+    BlockWriter{".psd", rgb24Psd},
 };
 
 constexpr std::array kRgba32Writers{
     BlockWriter{".png", rgba32Png},
     BlockWriter{".tga", rgba32Tga, false},
     BlockWriter{".tif", rgba32Tiff},
-    BlockWriter{".webp", rgba32WebP, false},
+    BlockWriter{".webp", rgba32WebP},
 };
 
 std::unique_ptr<RowWriter> rgb24BmpRows(FileDest d, int32_t w, int32_t h, int32_t dpi) {

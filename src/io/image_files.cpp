@@ -172,6 +172,7 @@ constexpr std::array kResolutionUnits{
     ResolutionUnit{FileType::Png, 1, 0.025400000025908}, ResolutionUnit{FileType::Tiff, 2, 1.0},
     ResolutionUnit{FileType::Tiff, 3, 2.5400000025908},  ResolutionUnit{FileType::Psd, 2, 1.0},
     ResolutionUnit{FileType::Psd, 3, 2.5400000025908},  ResolutionUnit{FileType::Pcx, 0, 1.0},
+    ResolutionUnit{FileType::WebP, 2, 1.0},             ResolutionUnit{FileType::WebP, 3, 2.5400000025908},
 };
 
 // Resolutions near a common value are reported as that value; all others as 72.

@@ -142,7 +142,7 @@ TEST_F(ImageFilesTest, ResolutionIsStoredAndSnapped) {
     };
     for (const Case& c : {Case{".png", true, 300, 300}, Case{".tif", true, 600, 600}, Case{".bmp", false, 300, 300},
                           Case{".jpg", false, 150, 150}, Case{".png", false, 96, 96}, Case{".png", true, 240, 72},
-                          Case{".tif", true, 451, 450}}) {
+                          Case{".tif", true, 451, 450}, Case{".psd", false, 150, 150}, Case{".webp", true, 300, 300}}) {
         const std::string file = path(std::string("r") + std::to_string(c.dpi) + c.ext);
         const int written = c.alpha ? DRO_WriteToFileRGBA32(rgba.data(), 8, 8, file.c_str(), c.ext, c.dpi)
                                     : DRO_WriteToFileRGB24(rgb.data(), 8, 8, file.c_str(), c.ext, c.dpi);

@@ -3,8 +3,11 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 #include <webp/encode.h>
+#include <webp/mux.h>
 
 #include <cstring>
+
+#include "imaging/lib/codecs/exif_resolution.h"
 
 namespace dro::codecs {
 namespace {
@@ -38,8 +41,33 @@ std::optional<PixelImage> firstAnimationFrame(ByteSpan bytes, size_t size, int w
     return result;
 }
 
-int writeToFile(const uint8_t* data, size_t size, const WebPPicture* picture) {
-    return std::fwrite(data, 1, size, static_cast<std::FILE*>(picture->custom_ptr)) == size;
+// The encoded picture with an EXIF chunk holding the resolution, written to the file.
+bool writeWithResolution(std::FILE* file, const WebPMemoryWriter& encoded, Resolution resolution) {
+    const std::vector<uint8_t> exif = exifWithResolution(resolution);
+    const WebPData image{encoded.mem, encoded.size};
+    const WebPData exifData{exif.data(), exif.size()};
+    WebPMux* mux = WebPMuxCreate(&image, 0);
+    WebPData assembled{nullptr, 0};
+    const bool ok = mux && WebPMuxSetChunk(mux, "EXIF", &exifData, 1) == WEBP_MUX_OK &&
+                    WebPMuxAssemble(mux, &assembled) == WEBP_MUX_OK &&
+                    std::fwrite(assembled.bytes, 1, assembled.size, file) == assembled.size;
+    WebPDataClear(&assembled);
+    WebPMuxDelete(mux);
+    return ok;
+}
+
+std::optional<Resolution> storedResolution(ByteSpan bytes) {
+    const WebPData data{bytes.data(), bytes.size()};
+    WebPDemuxer* demux = WebPDemux(&data);
+    if (!demux) return std::nullopt;
+    std::optional<Resolution> found;
+    WebPChunkIterator chunk;
+    if (WebPDemuxGetChunk(demux, "EXIF", 1, &chunk)) {
+        found = resolutionFromExif(ByteSpan(chunk.chunk.bytes, chunk.chunk.size));
+        WebPDemuxReleaseChunkIterator(&chunk);
+    }
+    WebPDemuxDelete(demux);
+    return found;
 }
 
 }  // namespace
@@ -52,6 +80,7 @@ std::optional<ImageInfo> readWebpInfo(ByteSpan bytes) {
     ImageInfo info;
     info.width = features.width;
     info.height = features.height;
+    if (const auto resolution = storedResolution(bytes)) info.resolution = *resolution;
     return info;
 }
 
@@ -99,14 +128,20 @@ bool writeWebp(FileDest dest, const uint8_t* pixels, int32_t width, int32_t heig
     picture.width = width;
     picture.height = height;
     picture.use_argb = options.lossless ? 1 : 0;
-    picture.writer = writeToFile;
-    picture.custom_ptr = dest.file;
+    WebPMemoryWriter memory;
+    WebPMemoryWriterInit(&memory);
+    picture.writer = WebPMemoryWrite;
+    picture.custom_ptr = &memory;
     const int stride = width * channels;
     const bool imported = channels == 4 ? WebPPictureImportRGBA(&picture, pixels, stride)
                                         : WebPPictureImportRGB(&picture, pixels, stride);
     const bool encoded = imported && WebPEncode(&config, &picture);
     WebPPictureFree(&picture);
-    return encoded && std::fflush(dest.file) == 0;
+    bool written = false;
+    if (encoded && options.resolution.x > 0.0) written = writeWithResolution(dest.file, memory, options.resolution);
+    else if (encoded) written = std::fwrite(memory.mem, 1, memory.size, dest.file) == memory.size;
+    WebPMemoryWriterClear(&memory);
+    return written && std::fflush(dest.file) == 0;
 }
 
 }  // namespace dro::codecs

@@ -18,6 +18,8 @@ struct WebpOptions {
     bool lossless = true;
     // Lossy: 0..100 picture quality. Lossless: 0..100 effort (bigger is smaller and slower).
     float quality = 75.0f;
+    // Stored in an EXIF chunk when x > 0 (units as EXIF's: 2 inch, 3 cm).
+    Resolution resolution;
 };
 
 // Lossless keeps every RGBA byte, including the colour under transparent pixels.
