@@ -9,6 +9,7 @@
 #include "core/canvas.h"
 #include "core/failure.h"
 #include "core/pixel_access.h"
+#include "core/rect.h"
 #include "core/transfer_load.h"
 #include "core/transfer_read.h"
 
@@ -77,19 +78,16 @@ void mergeLayerIntoRect(int32_t index, uint16_t* buffer, int32_t x, int32_t y, i
     if (!source || !buffer || width <= 0 || height <= 0) return;
     // Only the part of the rectangle on the layer is read; the buffer keeps its layout.
     const PlaneExtent walk = canvasWalk(*source);
-    const int32_t left = std::max(x, 0);
-    const int32_t top = std::max(y, 0);
-    const auto right = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + width, walk.width));
-    const auto bottom = static_cast<int32_t>(std::min<int64_t>(int64_t{y} + height, walk.height));
-    if (left >= right || top >= bottom) return;
+    const PlaneSpan on = overlapWithPlane(x, y, width, height, walk.width, walk.height);
+    if (on.empty()) return;
     MergeBlockCall call = layerCall(index, *source);
-    call.sourceX = left;
-    call.sourceY = top;
-    call.width = right - left;
-    call.height = bottom - top;
+    call.sourceX = static_cast<int32_t>(on.left);
+    call.sourceY = static_cast<int32_t>(on.top);
+    call.width = static_cast<int32_t>(on.width());
+    call.height = static_cast<int32_t>(on.height());
     call.destination = buffer;
-    call.destinationX = left - x;
-    call.destinationY = top - y;
+    call.destinationX = static_cast<int32_t>(on.left - x);
+    call.destinationY = static_cast<int32_t>(on.top - y);
     call.destinationStride = width * 4;
     MergeBlock(call);
 }

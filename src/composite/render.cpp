@@ -256,11 +256,7 @@ int64_t truncWide(float v) noexcept {
 bool planGeometry(Geometry& g, int32_t x, int32_t y, int32_t w, int32_t h) noexcept {
     const Canvas& c = canvas();
     const ViewState& v = viewState();
-    x = std::max(x, 0);
-    y = std::max(y, 0);
-    if (int64_t{x} + w > c.width) w = c.width - x;
-    if (int64_t{y} + h > c.height) h = c.height - y;
-    if (w <= 0 || h <= 0) return false;
+    if (!pinRectToPlane(x, y, w, h, c.width, c.height)) return false;
     g.x = x;
     g.y = y;
     g.w = w;
@@ -355,6 +351,7 @@ constexpr int32_t kCopiedPerStep = 2;
 namespace avx512 {
 constexpr int32_t kCopiedPerStep = 4;
 #include "composite/render_tiled_rows.inc"
+#include "core/rect.h"
 }  // namespace avx512
 #pragma GCC pop_options
 #endif

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "core/rect.h"
 #include "core/texture_map.h"
 #include "core/blend_mode_table.h"
 #include "core/allocation.h"
@@ -18,7 +19,7 @@ bool createLayer(int32_t index, int32_t width, int32_t height) {
     if (!slot->empty() && (slot->width != width || slot->height != height)) slot->pixels.reset();
     slot->width = width;
     slot->height = height;
-    slot->rowPitch = static_cast<int32_t>(static_cast<uint32_t>(width) * 4u);  // no overflow for a hostile width
+    slot->rowPitch = rowBytes(width, 4);
     const uint64_t values = width > 0 && height > 0
                                 ? static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4
                                 : 0;

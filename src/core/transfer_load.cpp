@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/rect.h"
 #include "core/texture_map.h"
 #include "core/canvas.h"
 #include "core/load_kernels.h"
@@ -29,15 +30,10 @@ void loadRGBA32Layer(const uint8_t* block, int32_t pitch, int32_t layer, int32_t
 
     // Clip to the layer; the masked path also reads canvas-sized planes, so it stays
     // on the canvas as well.
-    int64_t right = std::min<int64_t>(int64_t{x} + width, slot->width);
-    int64_t bottom = std::min<int64_t>(int64_t{y} + height, slot->height);
-    if (masked) {
-        right = std::min<int64_t>(right, canvas().width);
-        bottom = std::min<int64_t>(bottom, canvas().height);
-    }
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t top = std::max<int64_t>(y, 0);
-    if (left >= right || top >= bottom) return;
+    const PlaneSpan on = overlapWithPlane(x, y, width, height, masked ? std::min(slot->width, canvas().width) : slot->width,
+                                          masked ? std::min(slot->height, canvas().height) : slot->height);
+    if (on.empty()) return;
+    const int64_t left = on.left, top = on.top, right = on.right, bottom = on.bottom;
     const auto columns = static_cast<int32_t>(right - left);
     const int64_t rows = bottom - top;
     const int64_t canvasWidth = canvas().width;

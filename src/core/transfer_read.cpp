@@ -5,6 +5,7 @@
 #include "core/canvas.h"
 #include "core/pixel_format.h"
 #include "core/plane_copy.h"
+#include "core/rect.h"
 
 namespace dro {
 namespace {
@@ -87,27 +88,18 @@ void getRGBA64LayerRect(uint16_t* destination, int32_t destinationPitch, int32_t
     if (!slot || !destination || width <= 0 || height <= 0) return;
     // The layer side never reads outside its plane: rows and columns off the layer are
     // left as they are in the destination.
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(int64_t{x} + width, slot->width);
-    const int64_t bottom = std::min<int64_t>(int64_t{y} + height, slot->height);
-    if (left >= right || top >= bottom) return;
-    auto* out = reinterpret_cast<uint8_t*>(destination) + (top - y) * destinationPitch + (left - x) * 8;
-    copyPlaneRect(out, destinationPitch, slot->pixels.get() + top * slot->rowPitch + left * 4,
-                  int64_t{slot->rowPitch} * 2, (right - left) * 8, bottom - top);
+    const PlaneSpan on = overlapWithPlane(x, y, width, height, slot->width, slot->height);
+    if (on.empty()) return;
+    auto* out = reinterpret_cast<uint8_t*>(destination) + (on.top - y) * destinationPitch + (on.left - x) * 8;
+    copyPlaneRect(out, destinationPitch, slot->pixels.get() + on.top * slot->rowPitch + on.left * 4,
+                  int64_t{slot->rowPitch} * 2, on.width() * 8, on.height());
 }
 
 namespace {
 
-// The rectangle held to the canvas: a negative corner moves to 0 and the far edges
-// stop at the canvas, so no row or column outside it is read. False when nothing is left.
+// No row or column outside the canvas is read.
 bool clipRectToCanvas(int32_t& x, int32_t& y, int32_t& width, int32_t& height) noexcept {
-    const Canvas& c = canvas();
-    if (x < 0) x = 0;
-    if (y < 0) y = 0;
-    if (int64_t{x} + width > c.width) width = c.width - x;
-    if (int64_t{y} + height > c.height) height = c.height - y;
-    return width > 0 && height > 0;
+    return pinRectToPlane(x, y, width, height, canvas().width, canvas().height);
 }
 
 }  // namespace

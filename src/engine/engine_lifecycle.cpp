@@ -11,6 +11,7 @@
 #include "brush/tablet.h"
 #include "brush/tool_settings.h"
 #include "composite/view_state.h"
+#include "core/rect.h"
 #include "io/export_state.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
@@ -45,7 +46,7 @@ void storeSize(void* window, int32_t width, int32_t height, int32_t maxBrush) no
     c.height = height;
     c.rowPitch = width * 4;
     c.maxBrushSize = maxBrush;
-    c.brushRowPitch = static_cast<int32_t>(static_cast<uint32_t>(maxBrush) * 4u);  // no overflow for a hostile size
+    c.brushRowPitch = rowBytes(maxBrush, 4);
     viewState().resetForNewCanvas();
 }
 

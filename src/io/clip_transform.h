@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/rect.h"
 #include "imaging/lib/codecs/codec_types.h"
 
 namespace dro::io {
@@ -36,7 +37,7 @@ std::optional<Clip> fitIntoSquare(const Clip& clip, int32_t side);
 // The paste point moved back by half the clip's extent so the clip is centred on it;
 // saturated, so a point far off the canvas stays off it instead of wrapping onto it.
 inline int32_t centredOn(int32_t point, int32_t extent) noexcept {
-    return static_cast<int32_t>(std::max<int64_t>(int64_t{point} - extent / 2, INT32_MIN));
+    return saturated(int64_t{point} - extent / 2);
 }
 
 }  // namespace dro::io

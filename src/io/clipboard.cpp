@@ -5,6 +5,7 @@
 
 #include "core/canvas.h"
 #include "core/failure.h"
+#include "core/rect.h"
 #include "core/transfer_load.h"
 #include "imaging/lib/overlay.h"
 #include "imaging/working_buffer_ops.h"
@@ -108,10 +109,7 @@ void rgba32ToClipboardRect(const uint8_t* block, int32_t x, int32_t y, int32_t w
     }
     // The host's block is its own: the mask scales a copy.
     std::vector<uint8_t> copy(block, block + static_cast<size_t>(width) * height * 4);
-    // Far corners held to int range: a block placed past any canvas meets no mask.
-    const auto lastX = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + width - 1, INT32_MAX));
-    const auto lastY = static_cast<int32_t>(std::min<int64_t>(int64_t{y} + height - 1, INT32_MAX));
-    applyMaskToAlphaRectRGBA32(copy.data(), width * 4, x, y, lastX, lastY);
+    applyMaskToAlphaRectRGBA32(copy.data(), width * 4, x, y, lastOf(x, width), lastOf(y, height));
     putOnClipboard(copy.data(), width, height);
 }
 
