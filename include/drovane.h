@@ -744,6 +744,8 @@ DRO_API void DRO_CALL DRO_CloseAVI(void);
 DRO_API int32_t DRO_CALL DRO_SetAVICompression(const char* handler, int32_t quality);
 /* palette: 256 x (blue, green, red, unused), or null. Returns the delay in hundredths. */
 DRO_API int32_t DRO_CALL DRO_CreateGIF(const char* path, int32_t frameMs, const uint8_t* palette);
+/* Extension: palette quality 1..100 and play count (0 forever) of GIF writers created next. */
+DRO_API int32_t DRO_CALL DRO_SetGIFOptions(int32_t quality, int32_t plays);
 DRO_API void DRO_CALL DRO_WriteGIF_RGB24(const uint8_t* block, int32_t width, int32_t height);
 DRO_API void DRO_CALL DRO_CloseGIF(void);
 /* PDF: one page per added image. The added image files are DELETED once they are in a

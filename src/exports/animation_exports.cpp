@@ -29,6 +29,10 @@ DRO_API int32_t DRO_CALL DRO_SetAVICompression(const char* handler, int32_t qual
     return io::setAviCompression(handler, quality) ? 1 : 0;
 }
 
+DRO_API int32_t DRO_CALL DRO_SetGIFOptions(int32_t quality, int32_t plays) {
+    return io::setGifOptions(quality, plays) ? 1 : 0;
+}
+
 DRO_API int32_t DRO_CALL DRO_CreateGIF(const char* path, int32_t frameMs, const uint8_t* palette) {
     return guarded(kNoFailureText, frameMs / 10, [&] { return io::createGif(path, frameMs, palette); });
 }

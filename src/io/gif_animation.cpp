@@ -14,7 +14,13 @@ namespace dro::io {
 namespace {
 
 constexpr int kPaletteEntries = 256;
-constexpr int kLoopForever = 0;
+constexpr int32_t kPlayForever = 0;
+constexpr int32_t kMaxPlays = 0x10000;  // the loop extension counts repeats in 16 bits
+
+struct GifOptions {
+    int32_t quality = 100;
+    int32_t plays = kPlayForever;
+};
 
 struct GifWriter {
     std::unique_ptr<OutputFile> file;
@@ -22,6 +28,7 @@ struct GifWriter {
     int32_t width = 0;
     int32_t height = 0;
     int32_t frameDelay = 0;  // hundredths of a second
+    GifOptions options;
     bool failed = false;
 
     ~GifWriter() {
@@ -30,6 +37,7 @@ struct GifWriter {
 };
 
 std::unique_ptr<GifWriter> gGif;
+GifOptions gChosenGifOptions;
 
 int writeToFile(GifFileType* gif, const GifByteType* bytes, int length) {
     return static_cast<int>(std::fwrite(bytes, 1, static_cast<size_t>(length), static_cast<std::FILE*>(gif->UserData)));
@@ -41,10 +49,13 @@ struct ColorMap {
     ~ColorMap() { GifFreeMapObject(map); }
 };
 
-// The Netscape extension that makes viewers repeat the animation.
-bool putLoop(GifFileType* gif) {
+// The Netscape extension that makes viewers repeat the animation: 0 repeats forever,
+// n plays n + 1 times. An animation played once goes without it.
+bool putLoop(GifFileType* gif, int32_t plays) {
+    if (plays == 1) return true;
+    const int32_t repeats = plays == kPlayForever ? 0 : plays - 1;
     const GifByteType app[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
-    const GifByteType loop[] = {1, kLoopForever & 0xFF, kLoopForever >> 8};
+    const GifByteType loop[] = {1, static_cast<GifByteType>(repeats & 0xFF), static_cast<GifByteType>(repeats >> 8)};
     return EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
            EGifPutExtensionBlock(gif, sizeof app, app) == GIF_OK &&
            EGifPutExtensionBlock(gif, sizeof loop, loop) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
@@ -56,7 +67,7 @@ bool putFrame(GifWriter& w, const uint8_t* rgb24) {
     uint8_t paletteRgb[kPaletteEntries * 3];
     int32_t used = 0;
     if (!codecs::quantizeRgbTo8Bit(rgb24, w.width, w.height, w.width * 3, indices.data(), w.width, kPaletteEntries,
-                                   paletteRgb, used))
+                                   paletteRgb, used, w.options.quality))
         return false;
     GifColorType colours[kPaletteEntries];
     for (int i = 0; i < kPaletteEntries; ++i)
@@ -92,6 +103,7 @@ int32_t createGif(const char* path, int32_t frameMs, const uint8_t* palette) {
     w->width = c.width;
     w->height = c.height;
     w->frameDelay = delay;
+    w->options = gChosenGifOptions;
     w->file = std::make_unique<OutputFile>(path);
     int error = 0;
     if (w->file->isOpen()) w->gif = EGifOpen(w->file->dest().file, writeToFile, &error);
@@ -104,7 +116,7 @@ int32_t createGif(const char* path, int32_t frameMs, const uint8_t* palette) {
         return delay;
     }
     EGifSetGifVersion(w->gif, true);
-    if (EGifPutScreenDesc(w->gif, w->width, w->height, 8, 0, globalMap.map) != GIF_OK || !putLoop(w->gif)) {
+    if (EGifPutScreenDesc(w->gif, w->width, w->height, 8, 0, globalMap.map) != GIF_OK || !putLoop(w->gif, w->options.plays)) {
         setLastError("CreateGIF: the file cannot be written");
         return delay;
     }
@@ -134,6 +146,15 @@ void closeGif() {
     if (!w->file->commit(!w->failed && closed)) setLastError("CloseGIF: the file could not be finished");
 }
 
-void resetGifWriter() noexcept { gGif.reset(); }
+bool setGifOptions(int32_t quality, int32_t plays) noexcept {
+    if (quality < 1 || quality > 100 || plays < 0 || plays > kMaxPlays) return false;
+    gChosenGifOptions = {quality, plays};
+    return true;
+}
+
+void resetGifWriter() noexcept {
+    gGif.reset();
+    gChosenGifOptions = {};
+}
 
 }  // namespace dro::io

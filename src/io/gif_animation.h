@@ -12,6 +12,10 @@ namespace dro::io {
 // the frame delay in hundredths of a second (ms / 10).
 int32_t createGif(const char* path, int32_t frameMs, const uint8_t* palette);
 void writeGifRgb24(const uint8_t* rgb24, int32_t width, int32_t height);
+// For the writers created after it: quality 1..100 of each frame's palette (100, the
+// default, aims at the best) and how often viewers play the animation (0, the default:
+// forever; 1: once; n: n times). False, nothing changed, outside those ranges.
+bool setGifOptions(int32_t quality, int32_t plays) noexcept;
 void closeGif();
 void resetGifWriter() noexcept;
 

@@ -1,6 +1,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -70,6 +71,51 @@ TEST_F(GifPdfExportTest, GiflibReadsTheFramesDelaysLoopAndColours) {
         EXPECT_LT(total / (w * h * 3), 4.0) << "frame " << i;
     }
     DGifCloseFile(gif, &error);
+}
+
+// The play count as viewers read it (the loop extension's repeat count, none for a
+// single play) and the palette quality as the colours the frame uses.
+TEST_F(GifPdfExportTest, OptionsSetThePlayCountAndTradeColoursForQuality) {
+    EXPECT_EQ(DRO_SetGIFOptions(0, 0), 0);
+    EXPECT_EQ(DRO_SetGIFOptions(101, 0), 0);
+    EXPECT_EQ(DRO_SetGIFOptions(50, -1), 0);
+    EXPECT_EQ(DRO_SetGIFOptions(50, 65537), 0);
+    const int w = 64, h = 48;
+    openCanvas(w, h);
+    struct Written {
+        int repeats = -1;  // -1: no loop extension
+        size_t colours = 0;
+    };
+    auto write = [&](int quality, int plays) {
+        EXPECT_EQ(DRO_SetGIFOptions(quality, plays), 1);
+        const std::string file = scratch_.path("q" + std::to_string(quality) + "p" + std::to_string(plays) + ".gif");
+        DRO_CreateGIF(file.c_str(), 100, nullptr);
+        DRO_WriteGIF_RGB24(picture(w, h, 1).data(), w, h);
+        DRO_CloseGIF();
+        Written out;
+        int error = 0;
+        GifFileType* gif = DGifOpenFileName(file.c_str(), &error);
+        if (!gif || DGifSlurp(gif) != GIF_OK || gif->ImageCount != 1) {
+            ADD_FAILURE() << file;
+            return out;
+        }
+        const SavedImage& frame = gif->SavedImages[0];
+        for (int e = 0; e + 1 < frame.ExtensionBlockCount; ++e)
+            if (frame.ExtensionBlocks[e].Function == APPLICATION_EXT_FUNC_CODE) {
+                const ExtensionBlock& data = frame.ExtensionBlocks[e + 1];
+                out.repeats = data.Bytes[1] | data.Bytes[2] << 8;
+            }
+        std::vector<bool> used(256);
+        for (int p = 0; p < w * h; ++p) used[frame.RasterBits[p]] = true;
+        out.colours = static_cast<size_t>(std::count(used.begin(), used.end(), true));
+        DGifCloseFile(gif, &error);
+        return out;
+    };
+    EXPECT_EQ(write(100, 0).repeats, 0);
+    EXPECT_EQ(write(100, 1).repeats, -1);
+    const Written best = write(100, 3), rough = write(10, 3);
+    EXPECT_EQ(best.repeats, 2);
+    EXPECT_LT(rough.colours * 2, best.colours);
 }
 
 TEST_F(GifPdfExportTest, PdfPagesHoldEachImageInsideTheBorderAndTheImagesAreDeleted) {

@@ -26,7 +26,7 @@ void throwIfEngineFailed(const std::string& output) {
 }  // namespace
 
 int runAnim(const Words& words) {
-    const Arguments args(words, {"-o", "--fps", "--quality"}, {"--mjpeg"});
+    const Arguments args(words, {"-o", "--fps", "--quality", "--plays"}, {"--mjpeg"});
     const auto& frames = args.positional();
     if (frames.empty()) throw UsageError("no frames given");
     if (!args.has("-o")) throw UsageError("give the animation with -o OUT.avi or -o OUT.gif");
@@ -35,6 +35,7 @@ int runAnim(const Words& words) {
     const bool gif = extension == ".gif";
     if (!gif && extension != ".avi") throw UsageError("-o must name a .avi or .gif file");
     if (gif && args.has("--mjpeg")) throw UsageError("--mjpeg is for AVI files");
+    if (!gif && args.has("--plays")) throw UsageError("--plays is for GIF files");
     const int fps = args.integer("--fps", 10, 1, 1000);
     const int periodMs = 1000 / fps;
 
@@ -42,6 +43,7 @@ int runAnim(const Words& words) {
     Canvas canvas(first.width, first.height);
     DRO_SetLastError("");
     if (gif) {
+        DRO_SetGIFOptions(args.integer("--quality", 100, 1, 100), args.integer("--plays", 0, 0, 65536));
         DRO_CreateGIF(output.c_str(), periodMs, nullptr);
     } else {
         DRO_SetAVICompression(args.has("--mjpeg") ? "MJPG" : "DIB ", args.integer("--quality", 90, 1, 100));

@@ -31,12 +31,12 @@ struct Result {
 };
 
 bool quantize(const std::vector<uint8_t>& rgba, int32_t w, int32_t h, uint8_t* indices, int32_t indexStride,
-              int32_t maxColours, uint8_t* paletteRgb, int32_t& coloursUsed) {
+              int32_t maxColours, uint8_t* paletteRgb, int32_t& coloursUsed, int32_t quality) {
     Attr attr;
     if (!attr.p) return false;
     // Speed 3 of 1..10 spends more time on the palette than libimagequant's default.
     if (liq_set_max_colors(attr.p, maxColours) != LIQ_OK || liq_set_speed(attr.p, 3) != LIQ_OK ||
-        liq_set_quality(attr.p, 0, 100) != LIQ_OK) {
+        liq_set_quality(attr.p, 0, quality) != LIQ_OK) {
         return false;
     }
     Image image;
@@ -63,8 +63,10 @@ bool quantize(const std::vector<uint8_t>& rgba, int32_t w, int32_t h, uint8_t* i
 }  // namespace
 
 bool quantizeRgbTo8Bit(const uint8_t* rgb24, int32_t w, int32_t h, int32_t stride, uint8_t* indices,
-                       int32_t indexStride, int32_t maxColours, uint8_t* paletteRgb, int32_t& coloursUsed) {
-    if (!rgb24 || !indices || !paletteRgb || maxColours < 2 || maxColours > 256) return false;
+                       int32_t indexStride, int32_t maxColours, uint8_t* paletteRgb, int32_t& coloursUsed,
+                       int32_t quality) {
+    if (!rgb24 || !indices || !paletteRgb || maxColours < 2 || maxColours > 256 || quality < 1 || quality > 100)
+        return false;
     const auto bytes = checkedImageBytes(w, h, 4);
     if (!bytes || int64_t{stride} < int64_t{w} * 3 || indexStride < w) return false;
 
@@ -87,7 +89,7 @@ bool quantizeRgbTo8Bit(const uint8_t* rgb24, int32_t w, int32_t h, int32_t strid
 #pragma omp parallel num_threads(1)
     {
         omp_set_num_threads(1);
-        ok = quantize(rgba, w, h, indices, indexStride, maxColours, paletteRgb, coloursUsed);
+        ok = quantize(rgba, w, h, indices, indexStride, maxColours, paletteRgb, coloursUsed, quality);
     }
     return ok;
 }
