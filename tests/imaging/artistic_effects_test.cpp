@@ -149,3 +149,20 @@ TEST_F(ArtisticEffects, HdriLiftsDimDetailAndLeavesBrightAreas) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ArtisticEffects, ContrastMaskEvensOutLightAndShade) {
+    Image picture = Image::flat(40, 16, {30, 30, 30, 255});
+    for (int y = 0; y < 16; ++y)
+        for (int x = 20; x < 40; ++x) picture.set(x, y, {225, 225, 225, 255});
+    for (const char* name : {"Contrast Mask", "Photo Detailer"}) {
+        const Image out = run(picture, name, {100, 600, 500, 300, 500, 500});
+        // Far from the boundary: the shade lifted, the light lowered, grey kept grey.
+        EXPECT_GT(out.get(3, 8)[0], 30 + 10) << name;
+        EXPECT_LT(out.get(36, 8)[0], 225 - 10) << name;
+        EXPECT_EQ(out.get(3, 8)[0], out.get(3, 8)[2]) << name;
+    }
+}
+
+}  // namespace
