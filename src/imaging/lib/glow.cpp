@@ -35,56 +35,43 @@ bool glowStrength(const uint8_t* source, int32_t w, int32_t h, double radius, bo
     return true;
 }
 
-struct Rgb {
-    double r, g, b;
-};
-Rgb unpack(uint32_t colour) noexcept {
-    return {static_cast<double>(colour & 255u), static_cast<double>((colour >> 8) & 255u),
-            static_cast<double>((colour >> 16) & 255u)};
+// The glow's strength per pixel, then mix(source pixel, destination pixel, glow colour,
+// strength × opacity) for each.
+template <class Mix>
+bool glowPass(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, double radius,
+              uint32_t colour, double opacity, bool inside, Mix&& mix) noexcept try {
+    std::vector<float> strength;
+    if (!destination || !std::isfinite(opacity) || !glowStrength(source, width, height, radius, inside, strength))
+        return false;
+    opacity = std::clamp(opacity, 0.0, 1.0);
+    const double glow[3] = {static_cast<double>(colour & 255u), static_cast<double>((colour >> 8) & 255u),
+                            static_cast<double>((colour >> 16) & 255u)};
+    for (size_t i = 0; i < strength.size(); ++i) mix(source + i * 4, destination + i * 4, glow, strength[i] * opacity);
+    return true;
+} catch (...) {
+    return false;
 }
 
 }  // namespace
 
 bool ISE40_OuterGlowRGBA(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, double radius,
-                         uint32_t colour, double opacity) noexcept try {
-    std::vector<float> strength;
-    if (!destination || !std::isfinite(opacity) || !glowStrength(source, width, height, radius, false, strength))
-        return false;
-    opacity = std::clamp(opacity, 0.0, 1.0);
-    const Rgb glow = unpack(colour);
-    const double glowRgb[3] = {glow.r, glow.g, glow.b};
-    for (size_t i = 0; i < strength.size(); ++i) {
-        const uint8_t* in = source + i * 4;
-        uint8_t* out = destination + i * 4;
-        // The block over the glow layer: "over" with the glow as the backdrop.
-        const double a = in[3] / 255.0, g = strength[i] * opacity * (1.0 - a);
-        const double total = a + g;
-        for (int c = 0; c < 3; ++c) out[c] = total > 0 ? clampByte((in[c] * a + glowRgb[c] * g) / total) : in[c];
-        out[3] = clampByte(total * 255.0);
-    }
-    return true;
-} catch (...) {
-    return false;
+                         uint32_t colour, double opacity) noexcept {
+    return glowPass(source, width, height, destination, radius, colour, opacity, false,
+                    [](const uint8_t* in, uint8_t* out, const double* glow, double strength) {
+                        // The block over the glow layer: "over" with the glow as the backdrop.
+                        const double a = in[3] / 255.0, g = strength * (1.0 - a), total = a + g;
+                        for (int c = 0; c < 3; ++c) out[c] = total > 0 ? clampByte((in[c] * a + glow[c] * g) / total) : in[c];
+                        out[3] = clampByte(total * 255.0);
+                    });
 }
 
 bool ISE40_InnerGlowRGBA(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, double radius,
-                         uint32_t colour, double opacity) noexcept try {
-    std::vector<float> strength;
-    if (!destination || !std::isfinite(opacity) || !glowStrength(source, width, height, radius, true, strength))
-        return false;
-    opacity = std::clamp(opacity, 0.0, 1.0);
-    const Rgb glow = unpack(colour);
-    const double glowRgb[3] = {glow.r, glow.g, glow.b};
-    for (size_t i = 0; i < strength.size(); ++i) {
-        const uint8_t* in = source + i * 4;
-        uint8_t* out = destination + i * 4;
-        const double k = strength[i] * opacity;
-        for (int c = 0; c < 3; ++c) out[c] = clampByte(in[c] + (glowRgb[c] - in[c]) * k);
-        out[3] = in[3];
-    }
-    return true;
-} catch (...) {
-    return false;
+                         uint32_t colour, double opacity) noexcept {
+    return glowPass(source, width, height, destination, radius, colour, opacity, true,
+                    [](const uint8_t* in, uint8_t* out, const double* glow, double strength) {
+                        for (int c = 0; c < 3; ++c) out[c] = clampByte(in[c] + (glow[c] - in[c]) * strength);
+                        out[3] = in[3];
+                    });
 }
 
 }  // namespace dro
