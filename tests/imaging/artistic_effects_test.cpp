@@ -166,3 +166,47 @@ TEST_F(ArtisticEffects, ContrastMaskEvensOutLightAndShade) {
 }
 
 }  // namespace
+
+namespace {
+
+// The seeded effects: dots and strokes go where the picture is dark, cracks only
+// darken, and the same settings give the same picture while another pattern number
+// gives another.
+TEST_F(ArtisticEffects, SeededEffectsFollowThePictureAndRepeat) {
+    Image halves = Image::flat(40, 20, {255, 255, 255, 255});
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) halves.set(x, y, {0, 0, 0, 255});
+    const auto inkShare = [](const Image& im, int x0, int x1) {
+        int ink = 0;
+        for (int y = 0; y < im.h; ++y)
+            for (int x = x0; x < x1; ++x) ink += im.get(x, y)[0] < 128;
+        return ink / double((x1 - x0) * im.h);
+    };
+    const Image stipple = run(halves, "Stipple", {200, 500});  // 4-pixel dots, density 1
+    EXPECT_GT(inkShare(stipple, 0, 16), 0.4);
+    EXPECT_EQ(inkShare(stipple, 25, 40), 0.0);
+    const Image pencil = run(halves, "Scribble", {160, 300}, {}, {1});
+    EXPECT_GT(inkShare(pencil, 0, 20), 0.5);
+    EXPECT_EQ(inkShare(pencil, 29, 40), 0.0);  // white paper beyond the reach of strokes from the dark
+
+    const Image picture = opaque(randomImage(30, 24, 6, 200));
+    const Image crackled = run(picture, "Crackle", {250, 300, 600});
+    int darker = 0;
+    for (size_t i = 0; i < picture.px.size(); ++i) {
+        ASSERT_LE(crackled.px[i], picture.px[i]) << i;
+        darker += crackled.px[i] < picture.px[i];
+    }
+    EXPECT_GT(darker, 0);
+    EXPECT_LT(darker, static_cast<int>(picture.px.size() / 2));
+    EXPECT_EQ(run(picture, "Crackle", {250, 300, 600}), crackled);
+    openCanvas(30, 24);
+    DRO_LoadRGBA32(picture.px.data(), 30 * 4, 0);
+    DRO_IPLAllocSrcBuffer32();
+    DRO_IPLAllocDstBuffer32();
+    DRO_IPLImageProcess(0, "Crackle", 7, 250, 300, 600, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr);
+    Image other{30, 24, std::vector<uint8_t>(picture.px.size())};
+    DRO_GetRGBA32Layer(other.px.data(), 30 * 4, 1);
+    EXPECT_NE(other, crackled);
+}
+
+}  // namespace
