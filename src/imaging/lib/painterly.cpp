@@ -152,7 +152,7 @@ bool ISE3CrackleRGB(const uint8_t* source, int32_t width, int32_t height, int32_
             for (int32_t j = std::max(0, cj - 2); j <= std::min(rows - 1, cj + 2); ++j)
                 for (int32_t i = std::max(0, ci - 2); i <= std::min(cols - 1, ci + 2); ++i) {
                     const auto& s = seeds[static_cast<size_t>(j) * static_cast<size_t>(cols) + static_cast<size_t>(i)];
-                    const double d = std::hypot(s[0] - x, s[1] - y);
+                    const double d = (s[0] - x) * (s[0] - x) + (s[1] - y) * (s[1] - y);  // squared
                     if (d < d1) {
                         d2 = d1;
                         d1 = d;
@@ -160,7 +160,7 @@ bool ISE3CrackleRGB(const uint8_t* source, int32_t width, int32_t height, int32_
                         d2 = d;
                     }
                 }
-            const double gap = d2 - d1;
+            const double gap = std::sqrt(d2) - std::sqrt(d1);
             if (gap >= crackWidth) continue;
             const double k = 1.0 - depth * (1.0 - gap / std::max(crackWidth, 1e-9));
             uint8_t* out = destination + in.offset(x, y);
