@@ -101,6 +101,13 @@ TEST_F(ArtisticEffects, MosaicAndHalftoneDrawEachCellFromItsMean) {
             }
         EXPECT_NEAR(ink / 192.0, 1.0 - flat.get(0, 0)[c] / 255.0, 1.0 / 16) << c;
     }
+    // Transparent pixels lend a cell no ink: white beside transparent stays paper.
+    Image half = Image::flat(8, 8, {255, 255, 255, 255});
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 4; ++x) half.set(x, y, {0, 0, 0, 0});
+    const Image paper = run(half, "Halftone", {200});  // one 8-pixel cell
+    for (int y = 0; y < 8; ++y)
+        for (int x = 4; x < 8; ++x) ASSERT_EQ(paper.get(x, y), (std::array<int, 4>{255, 255, 255, 255})) << x << "," << y;
 }
 
 TEST_F(ArtisticEffects, FlatPicturesStayFlat) {

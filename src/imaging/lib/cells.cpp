@@ -11,20 +11,31 @@ namespace {
 
 constexpr int32_t kMaxCell = 4096;
 
-// Calls draw(x0, y0, x1, y1, mean) for each cell, with the cell's rounded mean per channel.
+enum class Weight : bool { even, byAlpha };
+
+// Calls draw(x0, y0, x1, y1, mean) for each cell, with the cell's rounded mean per
+// channel; weighted by alpha, the colour of transparent pixels counts for nothing (a
+// wholly transparent cell takes the plain mean).
 template <class Draw>
-bool forEachCell(const PixelBlock& in, const uint8_t* destination, int32_t cell, Draw&& draw) noexcept {
+bool forEachCell(const PixelBlock& in, const uint8_t* destination, int32_t cell, Weight weight, Draw&& draw) noexcept {
     if (!in.valid() || !destination || cell < 1 || cell > kMaxCell) return false;
+    const bool byAlpha = weight == Weight::byAlpha && in.bytesPerPixel == 4;
     for (int32_t y0 = 0; y0 < in.height; y0 += cell)
         for (int32_t x0 = 0; x0 < in.width; x0 += cell) {
             const int32_t x1 = std::min(in.width, x0 + cell), y1 = std::min(in.height, y0 + cell);
-            uint64_t sum[4] = {};
+            uint64_t sum[4] = {}, weighted[3] = {};
             for (int32_t y = y0; y < y1; ++y)
-                for (int32_t x = x0; x < x1; ++x)
-                    for (int32_t c = 0; c < in.bytesPerPixel; ++c) sum[c] += in.at(x, y)[c];
+                for (int32_t x = x0; x < x1; ++x) {
+                    const uint8_t* p = in.at(x, y);
+                    for (int32_t c = 0; c < in.bytesPerPixel; ++c) sum[c] += p[c];
+                    if (byAlpha)
+                        for (int c = 0; c < 3; ++c) weighted[c] += uint64_t{p[c]} * p[3];
+                }
             const uint64_t count = static_cast<uint64_t>(x1 - x0) * static_cast<uint64_t>(y1 - y0);
             uint8_t mean[4] = {};
             for (int32_t c = 0; c < in.bytesPerPixel; ++c) mean[c] = static_cast<uint8_t>((sum[c] + count / 2) / count);
+            if (byAlpha && sum[3] > 0)
+                for (int c = 0; c < 3; ++c) mean[c] = static_cast<uint8_t>((weighted[c] + sum[3] / 2) / sum[3]);
             draw(x0, y0, x1, y1, mean);
         }
     return true;
@@ -55,7 +66,8 @@ std::vector<double> dotOrder(int32_t cell) {
 bool ISE3MosaicImage(const uint8_t* source, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
                      uint8_t* destination, int32_t cell) noexcept {
     const PixelBlock in{source, width, height, bytesPerPixel, stride};
-    return forEachCell(in, destination, cell, [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint8_t* mean) {
+    return forEachCell(in, destination, cell, Weight::even,
+                       [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint8_t* mean) {
         for (int32_t y = y0; y < y1; ++y)
             for (int32_t x = x0; x < x1; ++x)
                 for (int32_t c = 0; c < bytesPerPixel; ++c) destination[in.offset(x, y) + static_cast<size_t>(c)] = mean[c];
@@ -67,7 +79,8 @@ bool ISE3HalftoneImage(const uint8_t* source, int32_t width, int32_t height, int
     const PixelBlock in{source, width, height, bytesPerPixel, stride};
     if (cell < 1 || cell > kMaxHalftoneCell) return false;
     const std::vector<double> threshold = dotOrder(cell);
-    return forEachCell(in, destination, cell, [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint8_t* mean) {
+    return forEachCell(in, destination, cell, Weight::byAlpha,
+                       [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint8_t* mean) {
         const uint8_t grey = static_cast<uint8_t>((77u * mean[0] + 150u * mean[1] + 29u * mean[2] + 128u) >> 8);
         double darkness[3];
         for (int c = 0; c < 3; ++c) darkness[c] = 1.0 - (monochrome ? grey : mean[c]) / 255.0;
