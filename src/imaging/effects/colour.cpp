@@ -3,7 +3,7 @@
 #include "imaging/effects/effect_registry.h"
 #include "imaging/effects/effect_steps.h"
 #include "imaging/lib/colour_ops.h"
-#include "imaging/working_buffer_ops.h"
+#include "imaging/lib/soft_colour.h"
 
 namespace dro {
 namespace {
@@ -12,11 +12,7 @@ constexpr std::string_view kColour = "Colour";
 
 template <class Operation>
 void onLayer(Operation&& op) {
-    const IplPair pair = iplPair();
-    if (!pair) return;
-    updateIplSource32();
-    op(pair.source, pair.width, pair.height, pair.width * 4);
-    writeBackAndRefresh(pair.source);
+    runOnLayerCopy([&](const IplPair& p) { op(p.source, p.width, p.height, p.width * 4); });
 }
 
 int32_t shiftOf(float percent) noexcept { return static_cast<int32_t>((percent - 50.0f) * 2.54f); }
@@ -72,6 +68,12 @@ void threshold(const EffectArgs& a) {
     });
 }
 
+void watercolourTint(const EffectArgs& a) {
+    runRgb24Step([&](const uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
+        return ISE3WatercolorTintRGB(s, w, h, 3, w * 3, d, 1 + static_cast<int32_t>(a.percent[0] * 0.1), a.percent[1] * 0.01);
+    });
+}
+
 }  // namespace
 
 void registerColourEffects(EffectRegistry& r) {
@@ -86,6 +88,9 @@ void registerColourEffects(EffectRegistry& r) {
           {slider(1, 500, "factor: 0 → −10, 500 → 1 (none), 1000 → 10")});
     r.add("Tint", kColour, "the pixel's grey in the tint colour", tint,
           {slider(1, 500, "amount"), colourControl("the tint")});
+    r.add("Watercolor Tint", kColour, "a watercolour wash: detail washed out, colour livelier and lighter",
+          watercolourTint,
+          {slider(1, 200, "wash: median radius 1 + value ÷ 100 pixels"), slider(2, 300, "paper: value × 0.1 % toward white")});
     r.add("Grayscale", kColour, "R = G = B = (77 R + 150 G + 29 B + 128) >> 8", grayscale);
     r.add("Negative", kColour, "inverts R, G and B", negative);
     r.add("Posterize", kColour, "evenly spaced levels per channel", posterize,

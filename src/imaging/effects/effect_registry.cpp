@@ -73,6 +73,8 @@ const EffectRegistry& effectRegistry() noexcept {
         registerNoiseRemovalEffects(r);
         registerCompoundEffects(r);
         registerClipboardEffects(r);
+        registerArtisticEffects(r);
+        registerReliefEffects(r);
         return r;
     }();
     return registry;

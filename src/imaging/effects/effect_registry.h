@@ -114,5 +114,7 @@ void registerNoiseEffects(EffectRegistry& registry);
 void registerNoiseRemovalEffects(EffectRegistry& registry);
 void registerCompoundEffects(EffectRegistry& registry);
 void registerClipboardEffects(EffectRegistry& registry);
+void registerArtisticEffects(EffectRegistry& registry);
+void registerReliefEffects(EffectRegistry& registry);
 
 }  // namespace dro

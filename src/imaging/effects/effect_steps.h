@@ -57,6 +57,17 @@ enum class Premultiply : bool { no = false, yes = true };
 // result, and writes the result back.
 void runInHouseFilterStep(const EffectArgs& args, std::string_view filter, Premultiply premultiply);
 
+// Refreshes the source from the current layer, runs work(pair) on the source in place
+// and writes the source back: the frame of the per-pixel tone and colour effects.
+template <class Work>
+void runOnLayerCopy(Work&& work) {
+    const IplPair pair = iplPair();
+    if (!pair) return;
+    updateSourceFromLayer();
+    work(pair);
+    writeBackAndRefresh(pair.source);
+}
+
 // Refreshes the source, runs a library call from source to destination (work(source,
 // destination, width, height) returning false when it failed), optionally between a
 // premultiply of the source and an unpremultiply of the result, and writes the
