@@ -103,7 +103,10 @@ TEST_F(EffectWalk, EveryBuiltEffectChangesARandomPicture) {
         for (Setting s : {Setting::defaults, Setting::maximum}) {
             openCanvas(w, h);
             Image picture = randomImage(w, h, static_cast<uint32_t>(i));
-            for (int p = 0; p < w * h; ++p) picture.px[static_cast<size_t>(p) * 4 + 3] = 255;
+            // A shadow shows only where the layer lets it through: its right half is clear.
+            const bool showsThroughClearPixels = e.name == "Drop Shadow";
+            for (int p = 0; p < w * h; ++p)
+                picture.px[static_cast<size_t>(p) * 4 + 3] = showsThroughClearPixels && p % w >= w / 2 ? 0 : 255;
             if (e.family == "Clipboard") {  // its picture comes from the clipboard
                 const Image clip = randomImage(w, h, static_cast<uint32_t>(i) + 1000);
                 DRO_LoadRGBA32(clip.px.data(), w * 4, 0);

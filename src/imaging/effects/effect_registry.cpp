@@ -73,6 +73,8 @@ const EffectRegistry& effectRegistry() noexcept {
         registerNoiseRemovalEffects(r);
         registerCompoundEffects(r);
         registerClipboardEffects(r);
+        registerTransformEffects(r);
+        registerWarpEffects(r);
         return r;
     }();
     return registry;

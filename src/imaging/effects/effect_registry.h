@@ -114,5 +114,7 @@ void registerNoiseEffects(EffectRegistry& registry);
 void registerNoiseRemovalEffects(EffectRegistry& registry);
 void registerCompoundEffects(EffectRegistry& registry);
 void registerClipboardEffects(EffectRegistry& registry);
+void registerTransformEffects(EffectRegistry& registry);
+void registerWarpEffects(EffectRegistry& registry);
 
 }  // namespace dro
