@@ -21,20 +21,22 @@ namespace {
 Image premultipliedPicture(int w, int h, uint32_t seed) {
     Image im = randomImage(w, h, seed);
     for (size_t i = 0; i < im.px.size(); i += 4)
-        for (int c = 0; c < 3; ++c) im.px[i + c] = std::min(im.px[i + c], im.px[i + 3]);
+        for (int c = 0; c < 3; ++c)
+            im.px[i + c] = std::min(im.px[i + c], im.px[i + 3]);
     return im;
 }
 
 int maxDifference(const Image& a, const Image& b) {
     int d = 0;
-    for (size_t i = 0; i < a.px.size(); ++i) d = std::max(d, std::abs(a.px[i] - b.px[i]));
+    for (size_t i = 0; i < a.px.size(); ++i)
+        d = std::max(d, std::abs(a.px[i] - b.px[i]));
     return d;
 }
 
 Image process(const Image& in, int32_t mode, uint32_t background = 0) {
     Image out{in.w, in.h, std::vector<uint8_t>(in.px.size(), 7)};
-    EXPECT_TRUE(is5_TransformProcess(in.px.data(), in.w, in.h, 4, in.w * 4, out.px.data(), in.w * 4, mode,
-                                     background, 0));
+    EXPECT_TRUE(
+        is5_TransformProcess(in.px.data(), in.w, in.h, 4, in.w * 4, out.px.data(), in.w * 4, mode, background, 0));
     return out;
 }
 
@@ -156,8 +158,8 @@ protected:
         const dro::EffectInfo* e = info(name);
         const dro::ControlInfo* edge = e ? e->control(dro::Control::style1) : nullptr;
         const int32_t style = style1 >= 0 ? style1 : (edge ? edge->defaultValue : 0);
-        DRO_IPLImageProcess(0, name.c_str(), 0, s[0], s[1], s[2], s[3], s[4], s[5], style, 0, 0, 0, 0, 0, 0, 0, 0,
-                            0, 0, nullptr);
+        DRO_IPLImageProcess(0, name.c_str(), 0, s[0], s[1], s[2], s[3], s[4], s[5], style, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                            nullptr);
     }
     static const dro::EffectInfo* info(const std::string& name) {
         for (int i = 0; i < dro::kEffectCount; ++i)
@@ -183,16 +185,31 @@ protected:
 
 TEST_F(TransformEffects, NeutralSettingsLeaveTheLayerAndOffsetBySizeWrapsHome) {
     Image picture = randomImage(21, 16, 2);
-    for (size_t i = 3; i < picture.px.size(); i += 4) picture.px[i] = 255;
+    for (size_t i = 3; i < picture.px.size(); i += 4)
+        picture.px[i] = 255;
     const std::pair<const char*, std::array<int32_t, 6>> neutral[] = {
-        {"Elliptical", {0}}, {"Lens", {500, 500, 500, 500}}, {"Marble", {0, 200}}, {"Offset", {0, 0}},
-        {"Offset", {1000, 1000}}, {"Pinch", {500, 500, 500, 500}}, {"Ripple", {0, 200, 500, 500}},
-        {"Spin", {500, 500, 500, 500}}, {"Spin Wave", {0, 300, 500, 500}}, {"Wave", {0, 0, 300}},
-        {"Wow", {0, 300, 500, 500}}, {"Zig Zag", {0, 0, 300}}, {"Frosted Glass", {0}},
-        {"Perspective", {500, 500, 500, 500, 500, 500}}, {"Warp", {500, 500, 500, 500, 500, 500}},
-        {"Warp Edge", {500, 500, 500, 500, 500, 500}}, {"Warp 3 Point", {500, 500, 500, 500, 500, 500}},
-        {"Stretch", {500, 500, 500, 500, 500, 500}}, {"Stretch Edge", {500, 500, 500, 500, 500, 500}},
-        {"Vertical Pivot", {500}}, {"Horizontal Pivot", {500}}, {"Skew", {500, 500}},
+        {"Elliptical", {0}},
+        {"Lens", {500, 500, 500, 500}},
+        {"Marble", {0, 200}},
+        {"Offset", {0, 0}},
+        {"Offset", {1000, 1000}},
+        {"Pinch", {500, 500, 500, 500}},
+        {"Ripple", {0, 200, 500, 500}},
+        {"Spin", {500, 500, 500, 500}},
+        {"Spin Wave", {0, 300, 500, 500}},
+        {"Wave", {0, 0, 300}},
+        {"Wow", {0, 300, 500, 500}},
+        {"Zig Zag", {0, 0, 300}},
+        {"Frosted Glass", {0}},
+        {"Perspective", {500, 500, 500, 500, 500, 500}},
+        {"Warp", {500, 500, 500, 500, 500, 500}},
+        {"Warp Edge", {500, 500, 500, 500, 500, 500}},
+        {"Warp 3 Point", {500, 500, 500, 500, 500, 500}},
+        {"Stretch", {500, 500, 500, 500, 500, 500}},
+        {"Stretch Edge", {500, 500, 500, 500, 500, 500}},
+        {"Vertical Pivot", {500}},
+        {"Horizontal Pivot", {500}},
+        {"Skew", {500, 500}},
     };
     for (const auto& [name, sliders] : neutral) {
         open(picture);
@@ -235,7 +252,8 @@ TEST_F(TransformEffects, DistortionsMoveColourAndAlphaTogether) {
 TEST_F(TransformEffects, DropShadowLiesUnderTheLayerDownAndRight) {
     Image picture = Image::flat(30, 30, {0, 0, 0, 0});
     for (int y = 8; y < 20; ++y)
-        for (int x = 8; x < 20; ++x) picture.set(x, y, {200, 180, 40, 255});
+        for (int x = 8; x < 20; ++x)
+            picture.set(x, y, {200, 180, 40, 255});
     open(picture);
     // 4 pixels right and down, a slight blur, full opacity.
     DRO_IPLImageProcess(0, "Drop Shadow", 0, 700, 700, 50, 1000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr);

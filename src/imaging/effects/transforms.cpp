@@ -49,13 +49,14 @@ void distort(const EffectArgs& a) {
     });
 }
 
-bool elliptical(const Frame& f) { return is5_AddEllipticalTransform(f.w, f.h, f.p(1) * 0.01, f.edge()); }
+bool elliptical(const Frame& f) {
+    return is5_AddEllipticalTransform(f.w, f.h, f.p(1) * 0.01, f.edge());
+}
 bool lens(const Frame& f) {
     return is5_AddLensTransform(f.w, f.h, (f.p(1) - 50) / 25, f.radius(), f.centreX(), f.centreY(), f.edge());
 }
 bool pinch(const Frame& f) {
-    return is5_AddPinchTransform(f.w, f.h, (f.p(1) - 50) / 50 * 0.9, f.radius(), f.centreX(), f.centreY(),
-                                 f.edge());
+    return is5_AddPinchTransform(f.w, f.h, (f.p(1) - 50) / 50 * 0.9, f.radius(), f.centreX(), f.centreY(), f.edge());
 }
 bool spin(const Frame& f) {
     return is5_AddSpinTransform(f.w, f.h, (f.p(1) - 50) * 14.4, f.radius(), f.centreX(), f.centreY(), f.edge());
@@ -77,8 +78,8 @@ bool zigZag(const Frame& f) {
     return is5_AddZigZagTransform(f.w, f.h, f.pixels(1, 0.2), f.pixels(2, 0.2), f.wavelength(3), f.edge());
 }
 bool marble(const Frame& f) {
-    return is5_AddMarbleTransform(f.w, f.h, f.pixels(1, 0.5), f.pixels(2, 2) + 2,
-                                  static_cast<uint32_t>(f.a.slider[4]), f.edge());
+    return is5_AddMarbleTransform(f.w, f.h, f.pixels(1, 0.5), f.pixels(2, 2) + 2, static_cast<uint32_t>(f.a.slider[4]),
+                                  f.edge());
 }
 bool offset(const Frame& f) {
     const auto dx = static_cast<int32_t>(f.p(1) * 0.01 * f.w), dy = static_cast<int32_t>(f.p(2) * 0.01 * f.h);
@@ -100,10 +101,12 @@ void dropShadow(const EffectArgs& a) {
     auto layer = adoptBuffer(x_NewCharUndoReduce(bytes));
     if (!layer) return;
     std::copy(pair.source, pair.source + bytes, layer.get());
-    const auto dx = static_cast<int32_t>((a.percent[0] - 50) * 0.2f), dy = static_cast<int32_t>((a.percent[1] - 50) * 0.2f);
+    const auto dx = static_cast<int32_t>((a.percent[0] - 50) * 0.2f),
+               dy = static_cast<int32_t>((a.percent[1] - 50) * 0.2f);
     is5_ClearAllTransforms();
-    const bool moved = is5_AddOffsetTransform(w, h, dx, dy, transparent) &&
-                       is5_TransformProcess(pair.source, w, h, 4, w * 4, pair.destination, w * 4, straightBilinear, 0, 0);
+    const bool moved =
+        is5_AddOffsetTransform(w, h, dx, dy, transparent) &&
+        is5_TransformProcess(pair.source, w, h, 4, w * 4, pair.destination, w * 4, straightBilinear, 0, 0);
     is5_ClearAllTransforms();
     if (!moved) return;
     setColorRGBA32(pair.destination, w, h, a.red, a.green, a.blue);
@@ -155,13 +158,15 @@ void registerTransformEffects(EffectRegistry& r) {
           {slider(1, 100, "turn: value × 0.09 degrees at the crests; 0 leaves the layer"),
            slider(2, 300, "wavelength: value × 0.1 + 2 pixels"), kCentreX, kCentreY, kEdge(repeatEdge), kBackground});
     r.add("Wave", kTransforms, "sine waves across and down the layer", distort<wave>,
-          {slider(1, 200, "sideways amplitude: value × 0.02 pixels"), slider(2, 200, "up-down amplitude: value × 0.02 pixels"),
+          {slider(1, 200, "sideways amplitude: value × 0.02 pixels"),
+           slider(2, 200, "up-down amplitude: value × 0.02 pixels"),
            slider(3, 300, "wavelength: value × 0.1 + 2 pixels"), kEdge(repeatEdge), kBackground});
     r.add("Wow", kTransforms, "a flower: the radius swells and shrinks with the angle", distort<wow>,
           {slider(1, 300, "strength: value × 0.09 %; 0 leaves the layer"), slider(2, 300, "petals: 2 + value × 0.018"),
            kCentreX, kCentreY, kEdge(repeatEdge), kBackground});
     r.add("Zig Zag", kTransforms, "straight-edged zig-zag waves across and down the layer", distort<zigZag>,
-          {slider(1, 200, "sideways amplitude: value × 0.02 pixels"), slider(2, 200, "up-down amplitude: value × 0.02 pixels"),
+          {slider(1, 200, "sideways amplitude: value × 0.02 pixels"),
+           slider(2, 200, "up-down amplitude: value × 0.02 pixels"),
            slider(3, 300, "wavelength: value × 0.1 + 2 pixels"), kEdge(repeatEdge), kBackground});
     r.add("Frosted Glass", kTransforms, "scatters each pixel by a random step, as seen through frosted glass",
           distort<frostedGlass>,

@@ -40,29 +40,73 @@ struct WarpRule {
 
 const std::vector<WarpRule>& warpRules() {
     static const std::vector<WarpRule> rules{
-        {"Perspective", {{1, topLeft, Axis::x, 1}, {1, topRight, Axis::x, -1},  //
-                         {2, topLeft, Axis::y, 1}, {2, bottomLeft, Axis::y, -1}}},
-        {"Warp", {{1, topLeft, Axis::x, 1}, {1, topLeft, Axis::y, 1}, {2, topRight, Axis::x, -1},
-                  {2, topRight, Axis::y, 1}, {3, bottomRight, Axis::x, -1}, {3, bottomRight, Axis::y, -1},
-                  {4, bottomLeft, Axis::x, 1}, {4, bottomLeft, Axis::y, -1}}},
-        {"Warp Edge", {{1, topLeft, Axis::x, 1}, {1, topRight, Axis::x, -1}, {2, topRight, Axis::y, 1},
-                       {2, bottomRight, Axis::y, -1}, {3, bottomLeft, Axis::x, 1}, {3, bottomRight, Axis::x, -1},
-                       {4, topLeft, Axis::y, 1}, {4, bottomLeft, Axis::y, -1}}},
-        {"Warp 3 Point", {{1, topLeft, Axis::x, -1}, {2, topLeft, Axis::y, -1}, {3, topRight, Axis::x, -1},
-                          {4, topRight, Axis::y, -1}, {5, bottomRight, Axis::x, -1}, {6, bottomRight, Axis::y, -1}}},
-        {"Stretch", {{1, topLeft, Axis::x, 1}, {1, bottomLeft, Axis::x, 1}, {1, topRight, Axis::x, -1},
-                     {1, bottomRight, Axis::x, -1}, {2, topLeft, Axis::y, 1}, {2, topRight, Axis::y, 1},
-                     {2, bottomLeft, Axis::y, -1}, {2, bottomRight, Axis::y, -1}}},
-        {"Stretch Edge", {{1, topLeft, Axis::y, 1}, {1, topRight, Axis::y, 1}, {2, topRight, Axis::x, -1},
-                          {2, bottomRight, Axis::x, -1}, {3, bottomLeft, Axis::y, -1}, {3, bottomRight, Axis::y, -1},
-                          {4, topLeft, Axis::x, 1}, {4, bottomLeft, Axis::x, 1}}},
-        {"Vertical Pivot", {{1, topLeft, Axis::y, 1}, {1, bottomLeft, Axis::y, -1}, {1, topRight, Axis::y, -1},
-                            {1, bottomRight, Axis::y, 1}}},
-        {"Horizontal Pivot", {{1, topLeft, Axis::x, 1}, {1, topRight, Axis::x, -1}, {1, bottomLeft, Axis::x, -1},
-                              {1, bottomRight, Axis::x, 1}}},
-        {"Skew", {{1, topLeft, Axis::x, -1}, {1, topRight, Axis::x, -1}, {1, bottomLeft, Axis::x, 1},
-                  {1, bottomRight, Axis::x, 1}, {2, topLeft, Axis::y, -1}, {2, bottomLeft, Axis::y, -1},
-                  {2, topRight, Axis::y, 1}, {2, bottomRight, Axis::y, 1}}},
+        {"Perspective",
+         {{1, topLeft, Axis::x, 1},
+          {1, topRight, Axis::x, -1},
+          {2, topLeft, Axis::y, 1},
+          {2, bottomLeft, Axis::y, -1}}},
+        {"Warp",
+         {{1, topLeft, Axis::x, 1},
+          {1, topLeft, Axis::y, 1},
+          {2, topRight, Axis::x, -1},
+          {2, topRight, Axis::y, 1},
+          {3, bottomRight, Axis::x, -1},
+          {3, bottomRight, Axis::y, -1},
+          {4, bottomLeft, Axis::x, 1},
+          {4, bottomLeft, Axis::y, -1}}},
+        {"Warp Edge",
+         {{1, topLeft, Axis::x, 1},
+          {1, topRight, Axis::x, -1},
+          {2, topRight, Axis::y, 1},
+          {2, bottomRight, Axis::y, -1},
+          {3, bottomLeft, Axis::x, 1},
+          {3, bottomRight, Axis::x, -1},
+          {4, topLeft, Axis::y, 1},
+          {4, bottomLeft, Axis::y, -1}}},
+        {"Warp 3 Point",
+         {{1, topLeft, Axis::x, -1},
+          {2, topLeft, Axis::y, -1},
+          {3, topRight, Axis::x, -1},
+          {4, topRight, Axis::y, -1},
+          {5, bottomRight, Axis::x, -1},
+          {6, bottomRight, Axis::y, -1}}},
+        {"Stretch",
+         {{1, topLeft, Axis::x, 1},
+          {1, bottomLeft, Axis::x, 1},
+          {1, topRight, Axis::x, -1},
+          {1, bottomRight, Axis::x, -1},
+          {2, topLeft, Axis::y, 1},
+          {2, topRight, Axis::y, 1},
+          {2, bottomLeft, Axis::y, -1},
+          {2, bottomRight, Axis::y, -1}}},
+        {"Stretch Edge",
+         {{1, topLeft, Axis::y, 1},
+          {1, topRight, Axis::y, 1},
+          {2, topRight, Axis::x, -1},
+          {2, bottomRight, Axis::x, -1},
+          {3, bottomLeft, Axis::y, -1},
+          {3, bottomRight, Axis::y, -1},
+          {4, topLeft, Axis::x, 1},
+          {4, bottomLeft, Axis::x, 1}}},
+        {"Vertical Pivot",
+         {{1, topLeft, Axis::y, 1},
+          {1, bottomLeft, Axis::y, -1},
+          {1, topRight, Axis::y, -1},
+          {1, bottomRight, Axis::y, 1}}},
+        {"Horizontal Pivot",
+         {{1, topLeft, Axis::x, 1},
+          {1, topRight, Axis::x, -1},
+          {1, bottomLeft, Axis::x, -1},
+          {1, bottomRight, Axis::x, 1}}},
+        {"Skew",
+         {{1, topLeft, Axis::x, -1},
+          {1, topRight, Axis::x, -1},
+          {1, bottomLeft, Axis::x, 1},
+          {1, bottomRight, Axis::x, 1},
+          {2, topLeft, Axis::y, -1},
+          {2, bottomLeft, Axis::y, -1},
+          {2, topRight, Axis::y, 1},
+          {2, bottomRight, Axis::y, 1}}},
     };
     return rules;
 }
@@ -86,8 +130,10 @@ bool warpBox(const EffectArgs& a, int32_t w, int32_t h, Rect& box) {
 }
 
 lib::Quad boxCorners(const Rect& b) {
-    return {{{double(b.left), double(b.top)}, {double(b.right), double(b.top)},
-             {double(b.right), double(b.bottom)}, {double(b.left), double(b.bottom)}}};
+    return {{{double(b.left), double(b.top)},
+             {double(b.right), double(b.top)},
+             {double(b.right), double(b.bottom)},
+             {double(b.left), double(b.bottom)}}};
 }
 
 void polygonWarp(const EffectArgs& a) {
@@ -118,50 +164,76 @@ constexpr ControlInfo kClearColour = colourControl("colour given to the uncovere
 }  // namespace
 
 void registerWarpEffects(EffectRegistry& r) {
-    r.add("Perspective", kWarps, "keystone: the top edge's ends and the left edge's ends move together or apart",
+    r.add("Perspective", kWarps,
+          "keystone: the top edge's ends and the left edge's ends move together or apart; a slider moves its corners "
+          "by (500 - value) / 1000 of the box's width (x) or height (y)",
           polygonWarp,
           {slider(1, 350, "top-left and top-right corners toward each other below 500, apart above"),
            slider(2, 500, "top-left and bottom-left corners toward each other below 500, apart above"), kContentBox,
            kClearColour});
-    r.add("Warp", kWarps, "each corner moves along its diagonal", polygonWarp,
+    r.add("Warp", kWarps,
+          "each corner moves along its diagonal; a slider moves its corners by (500 - value) / 1000 of the box's width "
+          "(x) or height (y)",
+          polygonWarp,
           {slider(1, 400, "top-left corner inward below 500, outward above"),
            slider(2, 500, "top-right corner inward below 500, outward above"),
            slider(3, 400, "bottom-right corner inward below 500, outward above"),
            slider(4, 500, "bottom-left corner inward below 500, outward above"), kContentBox, kClearColour});
-    r.add("Warp Edge", kWarps, "the two corners of each edge move toward each other or apart", polygonWarp,
-          {slider(1, 400, "top edge: top-left and top-right corners together below 500, apart above"),
-           slider(2, 500, "right edge: top-right and bottom-right corners together below 500"),
-           slider(3, 500, "bottom edge: bottom-left and bottom-right corners together below 500"),
-           slider(4, 500, "left edge: top-left and bottom-left corners together below 500"), kContentBox,
-           kClearColour});
-    r.add("Warp 3 Point", kWarps, "three corners move freely; the bottom-left corner stays", polygonWarp,
+    r.add(
+        "Warp Edge", kWarps,
+        "the two corners of each edge move toward each other or apart; a slider moves its corners by (500 - value) / "
+        "1000 of the box's width (x) or height (y)",
+        polygonWarp,
+        {slider(1, 400, "top edge: top-left and top-right corners together below 500, apart above"),
+         slider(2, 500, "right edge: top-right and bottom-right corners together below 500"),
+         slider(3, 500, "bottom edge: bottom-left and bottom-right corners together below 500"),
+         slider(4, 500, "left edge: top-left and bottom-left corners together below 500"), kContentBox, kClearColour});
+    r.add("Warp 3 Point", kWarps,
+          "three corners move freely; the bottom-left corner stays; a slider moves its corners by (500 - value) / 1000 "
+          "of the box's width (x) or height (y)",
+          polygonWarp,
           {slider(1, 600, "top-left corner: right above 500, left below"),
            slider(2, 500, "top-left corner: down above 500, up below"),
            slider(3, 500, "top-right corner: right above 500, left below"),
            slider(4, 600, "top-right corner: down above 500, up below"),
            slider(5, 500, "bottom-right corner: right above 500, left below"),
            slider(6, 500, "bottom-right corner: down above 500, up below"), kContentBox, kClearColour});
-    r.add("Stretch", kWarps, "squeezes or stretches the layer about its middle", polygonWarp,
+    r.add("Stretch", kWarps,
+          "squeezes or stretches the layer about its middle; a slider moves its corners by (500 - value) / 1000 of the "
+          "box's width (x) or height (y)",
+          polygonWarp,
           {slider(1, 600, "width: the left corners and the right corners together below 500, apart above"),
            slider(2, 500, "height: the top corners and the bottom corners together below 500, apart above"),
            kContentBox, kClearColour});
-    r.add("Stretch Edge", kWarps, "moves each edge (both its corners) inward or outward", polygonWarp,
+    r.add("Stretch Edge", kWarps,
+          "moves each edge (both its corners) inward or outward; a slider moves its corners by (500 - value) / 1000 of "
+          "the box's width (x) or height (y)",
+          polygonWarp,
           {slider(1, 400, "top edge (top-left, top-right): inward below 500, outward above"),
            slider(2, 500, "right edge (top-right, bottom-right): inward below 500, outward above"),
            slider(3, 500, "bottom edge (bottom-left, bottom-right): inward below 500, outward above"),
            slider(4, 500, "left edge (top-left, bottom-left): inward below 500, outward above"), kContentBox,
            kClearColour});
-    r.add("Vertical Pivot", kWarps, "turns the layer about its vertical axis: one side shortens as the other grows",
+    r.add("Vertical Pivot", kWarps,
+          "turns the layer about its vertical axis: one side shortens as the other grows; a slider moves its corners "
+          "by (500 - value) / 1000 of the box's width (x) or height (y)",
           polygonWarp,
-          {slider(1, 350, "below 500 the left edge's corners move together and the right edge's apart; above, the "
-                          "reverse"),
+          {slider(1, 350,
+                  "below 500 the left edge's corners move together and the right edge's apart; above, the "
+                  "reverse"),
            kContentBox, kClearColour});
     r.add("Horizontal Pivot", kWarps,
-          "turns the layer about its horizontal axis: one edge narrows as the other widens", polygonWarp,
-          {slider(1, 350, "below 500 the top edge's corners move together and the bottom edge's apart; above, the "
-                          "reverse"),
+          "turns the layer about its horizontal axis: one edge narrows as the other widens; a slider moves its corners "
+          "by (500 - value) / 1000 of the box's width (x) or height (y)",
+          polygonWarp,
+          {slider(1, 350,
+                  "below 500 the top edge's corners move together and the bottom edge's apart; above, the "
+                  "reverse"),
            kContentBox, kClearColour});
-    r.add("Skew", kWarps, "slants the layer: opposite edges slide against each other", polygonWarp,
+    r.add("Skew", kWarps,
+          "slants the layer: opposite edges slide against each other; a slider moves its corners by (500 - value) / "
+          "1000 of the box's width (x) or height (y)",
+          polygonWarp,
           {slider(1, 600, "top corners right and bottom corners left above 500, the reverse below"),
            slider(2, 500, "right corners up and left corners down above 500, the reverse below"), kContentBox,
            kClearColour});

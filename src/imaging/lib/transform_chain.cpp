@@ -7,10 +7,14 @@ namespace dro::lib {
 
 TransformEdge transformEdgeFromValue(int32_t value) noexcept {
     switch (value) {
-        case 0: return TransformEdge::transparent;
-        case 1: return TransformEdge::wrap;
-        case 3: return TransformEdge::repeatEdge;
-        default: return TransformEdge::background;
+        case 0:
+            return TransformEdge::transparent;
+        case 1:
+            return TransformEdge::wrap;
+        case 3:
+            return TransformEdge::repeatEdge;
+        default:
+            return TransformEdge::background;
     }
 }
 
@@ -28,8 +32,12 @@ void mapPoints(const TransformChain& chain, double* xs, double* ys, int32_t coun
             case TransformKind::ripple:
             case TransformKind::spin:
             case TransformKind::spinWave:
-            case TransformKind::wow: mapRadial(*t, xs, ys, count); break;
-            default: mapPlanar(*t, xs, ys, count); break;
+            case TransformKind::wow:
+                mapRadial(*t, xs, ys, count);
+                break;
+            default:
+                mapPlanar(*t, xs, ys, count);
+                break;
         }
     }
 }
@@ -78,8 +86,8 @@ bool is5_AddEllipticalTransform(int32_t width, int32_t height, double strength, 
     return add(width, height, edge, t, {strength});
 }
 
-bool is5_AddLensTransform(int32_t width, int32_t height, double strength, double radius, double centreX,
-                          double centreY, int32_t edge) noexcept {
+bool is5_AddLensTransform(int32_t width, int32_t height, double strength, double radius, double centreX, double centreY,
+                          int32_t edge) noexcept {
     return add(width, height, edge, radial(TransformKind::lens, strength, radius, centreX, centreY),
                {strength, radius, centreX, centreY});
 }
@@ -90,8 +98,8 @@ bool is5_AddPinchTransform(int32_t width, int32_t height, double strength, doubl
                {strength, radius, centreX, centreY});
 }
 
-bool is5_AddSpinTransform(int32_t width, int32_t height, double degrees, double radius, double centreX,
-                          double centreY, int32_t edge) noexcept {
+bool is5_AddSpinTransform(int32_t width, int32_t height, double degrees, double radius, double centreX, double centreY,
+                          int32_t edge) noexcept {
     return add(width, height, edge, radial(TransformKind::spin, degrees, radius, centreX, centreY),
                {degrees, radius, centreX, centreY});
 }
@@ -108,8 +116,8 @@ bool is5_AddRippleTransform(int32_t width, int32_t height, double amplitude, dou
                {amplitude, wavelength, centreX, centreY});
 }
 
-bool is5_AddWowTransform(int32_t width, int32_t height, double strength, int32_t petals, double centreX,
-                         double centreY, int32_t edge) noexcept {
+bool is5_AddWowTransform(int32_t width, int32_t height, double strength, int32_t petals, double centreX, double centreY,
+                         int32_t edge) noexcept {
     return add(width, height, edge, radial(TransformKind::wow, strength, double(petals), centreX, centreY),
                {strength, centreX, centreY});
 }
@@ -120,8 +128,8 @@ bool is5_AddWaveTransform(int32_t width, int32_t height, double amplitudeX, doub
                {amplitudeX, amplitudeY, wavelength});
 }
 
-bool is5_AddZigZagTransform(int32_t width, int32_t height, double amplitudeX, double amplitudeY,
-                            double wavelength, int32_t edge) noexcept {
+bool is5_AddZigZagTransform(int32_t width, int32_t height, double amplitudeX, double amplitudeY, double wavelength,
+                            int32_t edge) noexcept {
     return add(width, height, edge, {TransformKind::zigZag, 0, 0, amplitudeX, amplitudeY, wavelength, 0},
                {amplitudeX, amplitudeY, wavelength});
 }

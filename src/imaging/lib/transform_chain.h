@@ -10,7 +10,18 @@
 namespace dro::lib {
 
 enum class TransformKind : uint8_t {
-    offset, elliptical, lens, marble, pinch, ripple, spin, spinWave, wave, wow, zigZag, random,
+    offset,
+    elliptical,
+    lens,
+    marble,
+    pinch,
+    ripple,
+    spin,
+    spinWave,
+    wave,
+    wow,
+    zigZag,
+    random,
 };
 
 // What fills result pixels whose source point falls outside the image. Unknown values
@@ -61,15 +72,15 @@ bool is5_AddOffsetTransform(int32_t width, int32_t height, int32_t dx, int32_t d
 bool is5_AddEllipticalTransform(int32_t width, int32_t height, double strength, int32_t edge) noexcept;
 // Magnifies (strength > 0) or shrinks (< 0) a disc of radius pixels about a centre;
 // strength -2..2.
-bool is5_AddLensTransform(int32_t width, int32_t height, double strength, double radius, double centreX,
-                          double centreY, int32_t edge) noexcept;
+bool is5_AddLensTransform(int32_t width, int32_t height, double strength, double radius, double centreX, double centreY,
+                          int32_t edge) noexcept;
 // Pulls the content of a disc toward its centre (strength > 0) or pushes it outward
 // (< 0); strength -0.9..0.9.
 bool is5_AddPinchTransform(int32_t width, int32_t height, double strength, double radius, double centreX,
                            double centreY, int32_t edge) noexcept;
 // Turns a disc about its centre by degrees at the centre, fading to none at its rim.
-bool is5_AddSpinTransform(int32_t width, int32_t height, double degrees, double radius, double centreX,
-                          double centreY, int32_t edge) noexcept;
+bool is5_AddSpinTransform(int32_t width, int32_t height, double degrees, double radius, double centreX, double centreY,
+                          int32_t edge) noexcept;
 // Turns rings about a centre back and forth: degrees × sin(2π r / wavelength).
 bool is5_AddSpinWaveTransform(int32_t width, int32_t height, double degrees, double wavelength, double centreX,
                               double centreY, int32_t edge) noexcept;
@@ -77,14 +88,14 @@ bool is5_AddSpinWaveTransform(int32_t width, int32_t height, double degrees, dou
 bool is5_AddRippleTransform(int32_t width, int32_t height, double amplitude, double wavelength, double centreX,
                             double centreY, int32_t edge) noexcept;
 // A flower: the radius scales by 1 + strength × sin(petals × angle); strength 0..0.9.
-bool is5_AddWowTransform(int32_t width, int32_t height, double strength, int32_t petals, double centreX,
-                         double centreY, int32_t edge) noexcept;
+bool is5_AddWowTransform(int32_t width, int32_t height, double strength, int32_t petals, double centreX, double centreY,
+                         int32_t edge) noexcept;
 // Sine waves: x moves by amplitude × sin(2π y / wavelength), y likewise by x.
 bool is5_AddWaveTransform(int32_t width, int32_t height, double amplitudeX, double amplitudeY, double wavelength,
                           int32_t edge) noexcept;
 // Triangle waves: as the wave, with straight zig-zag segments.
-bool is5_AddZigZagTransform(int32_t width, int32_t height, double amplitudeX, double amplitudeY,
-                            double wavelength, int32_t edge) noexcept;
+bool is5_AddZigZagTransform(int32_t width, int32_t height, double amplitudeX, double amplitudeY, double wavelength,
+                            int32_t edge) noexcept;
 // Turbulent veins: smooth noise of the given feature size moves each point by up to
 // amplitude pixels.
 bool is5_AddMarbleTransform(int32_t width, int32_t height, double amplitude, double featureSize, uint32_t seed,

@@ -22,7 +22,9 @@ uint32_t hash(int64_t x, int64_t y, uint32_t seed) noexcept {
 }
 
 // -1..1 from a hash.
-double unit(uint32_t h) noexcept { return (h & 0xffffff) * (2.0 / 0xffffff) - 1; }
+double unit(uint32_t h) noexcept {
+    return (h & 0xffffff) * (2.0 / 0xffffff) - 1;
+}
 
 // Smooth value noise: hashed lattice values, blended with a smoothstep.
 double valueNoise(double x, double y, uint32_t seed) noexcept {
@@ -58,7 +60,8 @@ void mapPlanar(const Transform& t, double* xs, double* ys, int32_t count) noexce
     constexpr double kTurn = 2 * std::numbers::pi;
     switch (t.kind) {
         case TransformKind::offset:
-            for (int32_t i = 0; i < count; ++i) xs[i] -= t.a, ys[i] -= t.b;
+            for (int32_t i = 0; i < count; ++i)
+                xs[i] -= t.a, ys[i] -= t.b;
             break;
         case TransformKind::wave:
         case TransformKind::zigZag: {
@@ -91,7 +94,8 @@ void mapPlanar(const Transform& t, double* xs, double* ys, int32_t count) noexce
             }
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 

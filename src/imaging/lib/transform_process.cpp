@@ -23,7 +23,8 @@ bool overlaps(const uint8_t* a, size_t aBytes, const uint8_t* b, size_t bBytes) 
 template <SampleFilter filter>
 void processRow(const TransformChain& chain, const SampleSource& s, int32_t y, double* xs, double* ys,
                 uint8_t* out) noexcept {
-    for (int32_t x = 0; x < s.width; ++x) xs[x] = x, ys[x] = y;
+    for (int32_t x = 0; x < s.width; ++x)
+        xs[x] = x, ys[x] = y;
     mapPoints(chain, xs, ys, s.width);
     for (int32_t x = 0; x < s.width; ++x) {
         if constexpr (filter == SampleFilter::bilinearPremultiplied)
@@ -34,8 +35,8 @@ void processRow(const TransformChain& chain, const SampleSource& s, int32_t y, d
 }
 
 template <SampleFilter filter>
-void processRows(const TransformChain& chain, const SampleSource& s, uint8_t* destination,
-                 ptrdiff_t destinationStride, double* scratch, int threads) noexcept {
+void processRows(const TransformChain& chain, const SampleSource& s, uint8_t* destination, ptrdiff_t destinationStride,
+                 double* scratch, int threads) noexcept {
     const auto rowPoints = static_cast<size_t>(s.width) * 2;
 #pragma omp parallel num_threads(threads)
     {
@@ -74,12 +75,10 @@ bool is5_TransformProcess(const uint8_t* source, int32_t width, int32_t height, 
             processRows<SampleFilter::bilinearStraight>(chain, s, destination, destinationStride, points, threads);
             break;
         case SampleFilter::bilinearPremultiplied:
-            processRows<SampleFilter::bilinearPremultiplied>(chain, s, destination, destinationStride, points,
-                                                             threads);
+            processRows<SampleFilter::bilinearPremultiplied>(chain, s, destination, destinationStride, points, threads);
             break;
         case SampleFilter::bicubicPremultiplied:
-            processRows<SampleFilter::bicubicPremultiplied>(chain, s, destination, destinationStride, points,
-                                                            threads);
+            processRows<SampleFilter::bicubicPremultiplied>(chain, s, destination, destinationStride, points, threads);
             break;
     }
     return true;

@@ -37,7 +37,8 @@ double radialScale(const Transform& t, double r) noexcept {
             if (r == 0 || t.b <= 0) return 1;
             return (r + t.a * std::sin(2 * std::numbers::pi * r / t.b)) / r;
         }
-        default: return 1;
+        default:
+            return 1;
     }
 }
 

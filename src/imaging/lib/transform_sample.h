@@ -31,8 +31,10 @@ struct SampleSource {
         static constexpr uint8_t kClear[4] = {0, 0, 0, 0};
         if (x < 0 || y < 0 || x >= width || y >= height) {
             switch (edge) {
-                case TransformEdge::transparent: return kClear;
-                case TransformEdge::background: return background.data();
+                case TransformEdge::transparent:
+                    return kClear;
+                case TransformEdge::background:
+                    return background.data();
                 case TransformEdge::wrap:
                     x %= width, y %= height;
                     x += x < 0 ? width : 0, y += y < 0 ? height : 0;
@@ -93,9 +95,11 @@ inline void sampleBilinearStraight(const SampleSource& s, double x, double y, ui
     for (int i = 0; i < 4; ++i) {
         const uint64_t wa = w[i] * p[i][3];
         alpha += wa;
-        for (int c = 0; c < 3; ++c) colour[c] += wa * p[i][c];
+        for (int c = 0; c < 3; ++c)
+            colour[c] += wa * p[i][c];
     }
-    for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(alpha ? (colour[c] + alpha / 2) / alpha : 0);
+    for (int c = 0; c < 3; ++c)
+        out[c] = static_cast<uint8_t>(alpha ? (colour[c] + alpha / 2) / alpha : 0);
     out[3] = static_cast<uint8_t>((alpha + 32768) >> 16);
 }
 
@@ -103,9 +107,12 @@ void sampleBicubicPremultiplied(const SampleSource& s, double x, double y, uint8
 
 inline void samplePoint(SampleFilter filter, const SampleSource& s, double x, double y, uint8_t* out) noexcept {
     switch (filter) {
-        case SampleFilter::bilinearStraight: return sampleBilinearStraight(s, x, y, out);
-        case SampleFilter::bilinearPremultiplied: return sampleBilinearPremultiplied(s, x, y, out);
-        case SampleFilter::bicubicPremultiplied: return sampleBicubicPremultiplied(s, x, y, out);
+        case SampleFilter::bilinearStraight:
+            return sampleBilinearStraight(s, x, y, out);
+        case SampleFilter::bilinearPremultiplied:
+            return sampleBilinearPremultiplied(s, x, y, out);
+        case SampleFilter::bicubicPremultiplied:
+            return sampleBicubicPremultiplied(s, x, y, out);
     }
 }
 
