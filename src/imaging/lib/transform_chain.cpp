@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <utility>
 
 namespace dro::lib {
 
@@ -50,7 +51,9 @@ bool add(int32_t width, int32_t height, int32_t edge, const Transform& t, std::i
         if (!std::isfinite(v)) return false;
     TransformChain& chain = transformChain();
     try {
-        chain.transforms.push_back(t);
+        Transform prepared = t;
+        prepareTransform(prepared);
+        chain.transforms.push_back(std::move(prepared));
     } catch (...) {
         return false;
     }
@@ -60,14 +63,23 @@ bool add(int32_t width, int32_t height, int32_t edge, const Transform& t, std::i
     return true;
 }
 
+Transform make(TransformKind kind, double cx, double cy, double a, double b, double c) {
+    Transform t;
+    t.kind = kind;
+    t.centreX = cx, t.centreY = cy;
+    t.a = a, t.b = b, t.c = c;
+    return t;
+}
+
 Transform radial(TransformKind kind, double a, double b, double cx, double cy) {
-    return {kind, cx, cy, a, b, 0, 0};
+    return make(kind, cx, cy, a, b, 0);
 }
 
 }  // namespace
 }  // namespace dro::lib
 
 using dro::lib::add;
+using dro::lib::make;
 using dro::lib::radial;
 using dro::lib::Transform;
 using dro::lib::TransformKind;
@@ -78,11 +90,11 @@ bool is5_ClearAllTransforms() noexcept {
 }
 
 bool is5_AddOffsetTransform(int32_t width, int32_t height, int32_t dx, int32_t dy, int32_t edge) noexcept {
-    return add(width, height, edge, {TransformKind::offset, 0, 0, double(dx), double(dy), 0, 0}, {});
+    return add(width, height, edge, make(TransformKind::offset, 0, 0, double(dx), double(dy), 0), {});
 }
 
 bool is5_AddEllipticalTransform(int32_t width, int32_t height, double strength, int32_t edge) noexcept {
-    const Transform t{TransformKind::elliptical, (width - 1) * 0.5, (height - 1) * 0.5, strength, 0, 0, 0};
+    const Transform t = make(TransformKind::elliptical, (width - 1) * 0.5, (height - 1) * 0.5, strength, 0, 0);
     return add(width, height, edge, t, {strength});
 }
 
@@ -124,22 +136,22 @@ bool is5_AddWowTransform(int32_t width, int32_t height, double strength, int32_t
 
 bool is5_AddWaveTransform(int32_t width, int32_t height, double amplitudeX, double amplitudeY, double wavelength,
                           int32_t edge) noexcept {
-    return add(width, height, edge, {TransformKind::wave, 0, 0, amplitudeX, amplitudeY, wavelength, 0},
+    return add(width, height, edge, make(TransformKind::wave, 0, 0, amplitudeX, amplitudeY, wavelength),
                {amplitudeX, amplitudeY, wavelength});
 }
 
 bool is5_AddZigZagTransform(int32_t width, int32_t height, double amplitudeX, double amplitudeY, double wavelength,
                             int32_t edge) noexcept {
-    return add(width, height, edge, {TransformKind::zigZag, 0, 0, amplitudeX, amplitudeY, wavelength, 0},
+    return add(width, height, edge, make(TransformKind::zigZag, 0, 0, amplitudeX, amplitudeY, wavelength),
                {amplitudeX, amplitudeY, wavelength});
 }
 
 bool is5_AddMarbleTransform(int32_t width, int32_t height, double amplitude, double featureSize, uint32_t seed,
                             int32_t edge) noexcept {
-    return add(width, height, edge, {TransformKind::marble, 0, 0, amplitude, featureSize, double(seed), 0},
+    return add(width, height, edge, make(TransformKind::marble, 0, 0, amplitude, featureSize, double(seed)),
                {amplitude, featureSize});
 }
 
 bool is5_AddRandomTransform(int32_t width, int32_t height, double radius, uint32_t seed, int32_t edge) noexcept {
-    return add(width, height, edge, {TransformKind::random, 0, 0, radius, double(seed), 0, 0}, {radius});
+    return add(width, height, edge, make(TransformKind::random, 0, 0, radius, double(seed), 0), {radius});
 }

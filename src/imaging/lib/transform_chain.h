@@ -40,6 +40,10 @@ struct Transform {
     TransformKind kind = TransformKind::offset;
     double centreX = 0, centreY = 0;  // centre of the radial kinds
     double a = 0, b = 0, c = 0, d = 0;
+    // The spin's cosine and sine at evenly spaced distances from the centre up to its
+    // radius, so each point costs a lookup instead of a sine and a cosine.
+    std::vector<double> turnTable;
+    double tableStepsPerPixel = 0;
 };
 
 struct TransformChain {
@@ -58,6 +62,9 @@ void mapPoints(const TransformChain& chain, double* xs, double* ys, int32_t coun
 
 // One transform's inverse map over count points.
 void mapRadial(const Transform& t, double* xs, double* ys, int32_t count) noexcept;
+// Builds what a newly added transform precomputes (the spin's table); may throw
+// std::bad_alloc.
+void prepareTransform(Transform& t);
 void mapPlanar(const Transform& t, double* xs, double* ys, int32_t count) noexcept;
 
 }  // namespace dro::lib

@@ -53,7 +53,10 @@ struct SampleSource {
 // resolve (NaN included), which take the edge rule's far value.
 inline bool fixedPoint(double v, int64_t& whole, int32_t& fraction) noexcept {
     if (!(std::fabs(v) < 1e12)) return false;
-    const int64_t fixed = std::llround(v * 256.0);
+    // Rounds half up; a cast and a correction instead of a library call.
+    const double scaled = v * 256.0 + 0.5;
+    int64_t fixed = static_cast<int64_t>(scaled);
+    fixed -= static_cast<double>(fixed) > scaled ? 1 : 0;
     whole = fixed >> 8;
     fraction = static_cast<int32_t>(fixed & 255);
     return true;
