@@ -5,6 +5,7 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -271,6 +272,29 @@ TEST_F(TransformEffects, DistortionsMoveColourAndAlphaTogether) {
         ++checked;
     }
     EXPECT_EQ(checked, 21);
+}
+
+// Sliders far outside 0..1000 (shifts and corners far beyond the image, huge turns
+// and amplitudes) must not crash or read outside the image (the sanitizer build
+// checks); an edge squeezed to a point still warps.
+TEST_F(TransformEffects, HostileSlidersAreSafeAndASqueezedEdgeStillWarps) {
+    const Image picture = randomImage(9, 7, 4);
+    for (int i = 0; i < dro::kEffectCount; ++i) {
+        const dro::EffectInfo& e = dro::effectRegistry().info(i);
+        if (!e.built() || (e.family != "Transforms" && e.family != "Warps")) continue;
+        for (const int32_t v : {INT32_MAX, INT32_MIN, -1000, 100000}) {
+            open(picture);
+            run(std::string(e.name), {v, v, v, v, v, v}, v == INT32_MIN ? INT32_MIN : 2);
+        }
+    }
+    Image opaque = picture;
+    for (size_t i = 3; i < opaque.px.size(); i += 4)
+        opaque.px[i] = 255;
+    open(opaque);
+    run("Warp Edge", {0, 500, 500, 500, 500, 500});
+    const Image out = layer();
+    EXPECT_EQ(out.get(0, 0)[3], 0);  // the top corners met in the middle
+    EXPECT_EQ(out.get(4, 6)[3], 255);
 }
 
 TEST_F(TransformEffects, DropShadowLiesUnderTheLayerDownAndRight) {

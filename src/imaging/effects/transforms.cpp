@@ -82,7 +82,13 @@ bool marble(const Frame& f) {
                                   f.edge());
 }
 bool offset(const Frame& f) {
-    const auto dx = static_cast<int32_t>(f.p(1) * 0.01 * f.w), dy = static_cast<int32_t>(f.p(2) * 0.01 * f.h);
+    // Beyond the size a shift only wraps again or leaves nothing: kept within the int range.
+    const auto shift = [&](double share, int32_t size) {
+        double v = std::trunc(share * 0.01 * size);
+        if (std::fabs(v) > size) v = f.edge() == wrap ? std::fmod(v, size) : std::copysign(size, v);
+        return static_cast<int32_t>(v);
+    };
+    const int32_t dx = shift(f.p(1), f.w), dy = shift(f.p(2), f.h);
     return is5_AddOffsetTransform(f.w, f.h, dx, dy, f.edge());
 }
 bool frostedGlass(const Frame& f) {

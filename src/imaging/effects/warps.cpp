@@ -5,6 +5,7 @@
 // them; each table row below says which corner, along which axis and in which
 // direction. Outside the new quadrilateral the layer becomes the colour at alpha 0.
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "core/canvas.h"
@@ -136,6 +137,21 @@ lib::Quad boxCorners(const Rect& b) {
              {double(b.left), double(b.bottom)}}};
 }
 
+// Two corners moved onto one point (an edge squeezed to nothing) leave no projective
+// map; a hundredth of a pixel apart, along their old edge, the quad is a triangle to
+// the eye and the map exists.
+void separateMergedCorners(const lib::Quad& from, lib::Quad& to) {
+    for (size_t i = 0; i < 4; ++i)
+        for (size_t j = i + 1; j < 4; ++j) {
+            if (to[i].x != to[j].x || to[i].y != to[j].y) continue;
+            const double ex = from[j].x - from[i].x, ey = from[j].y - from[i].y;
+            const double length = std::hypot(ex, ey);
+            if (length == 0) continue;
+            to[j].x += 0.01 * ex / length;
+            to[j].y += 0.01 * ey / length;
+        }
+}
+
 void polygonWarp(const EffectArgs& a) {
     const WarpRule* rule = ruleFor(a.name);
     if (!rule) return;
@@ -147,11 +163,14 @@ void polygonWarp(const EffectArgs& a) {
         const int32_t size[2] = {box.right - box.left + 1, box.bottom - box.top + 1};
         for (const CornerMove& m : rule->moves) {
             const auto axis = static_cast<size_t>(m.axis);
-            const auto offset = static_cast<int32_t>((50 - a.percent[static_cast<size_t>(m.slider - 1)]) *
-                                                     static_cast<float>(size[axis]) * 0.01f);
+            // Far beyond any canvas the quad is refused; the clamp keeps the cast defined.
+            const float move =
+                (50 - a.percent[static_cast<size_t>(m.slider - 1)]) * static_cast<float>(size[axis]) * 0.01f;
+            const auto offset = static_cast<int32_t>(std::clamp(move, -1e9f, 1e9f));
             double& coordinate = m.axis == Axis::x ? to[m.corner].x : to[m.corner].y;
             coordinate += m.sign * offset;
         }
+        separateMergedCorners(from, to);
         clearRGBA32(d, w * 4, w, h, a.red, a.green, a.blue, 0);
         return is5_PolygonWarpImage(s, w, h, w * 4, from.data(), d, w, h, w * 4, to.data(), 32, 0, 0,
                                     kPremultipliedBicubic, 0);
