@@ -95,7 +95,7 @@ bool frostedGlass(const Frame& f) {
     return is5_AddRandomTransform(f.w, f.h, f.pixels(1, 0.1), static_cast<uint32_t>(f.a.slider[4]), f.edge());
 }
 
-// The layer's silhouette moved by (p1 - 50, p2 - 50) × 0.2 pixels in the colour,
+// The layer's silhouette moved by (p1 - 50, p2 - 50) × 0.2 pixels in black,
 // blurred and faded by p4; the shadow is merged into the layer, then the layer's
 // own pixels over it, so the layer shows over its shadow.
 void dropShadow(const EffectArgs& a) {
@@ -115,7 +115,7 @@ void dropShadow(const EffectArgs& a) {
         is5_TransformProcess(pair.source, w, h, 4, w * 4, pair.destination, w * 4, straightBilinear, 0, 0);
     is5_ClearAllTransforms();
     if (!moved) return;
-    setColorRGBA32(pair.destination, w, h, a.red, a.green, a.blue);
+    setColorRGBA32(pair.destination, w, h, 0, 0, 0);
     const int32_t opacity = std::clamp(static_cast<int32_t>(a.percent[3] * 2.559f), 0, 255);
     for (size_t i = 3; i < bytes; i += 4)
         pair.destination[i] = static_cast<uint8_t>((opacity + 1) * pair.destination[i] >> 8);
@@ -181,8 +181,7 @@ void registerTransformEffects(EffectRegistry& r) {
     r.add("Drop Shadow", kTransforms, "the layer over a blurred, offset shadow of its own shape", dropShadow,
           {slider(1, 650, "shadow right by (value - 500) × 0.02 pixels"),
            slider(2, 650, "shadow down by (value - 500) × 0.02 pixels"),
-           slider(3, 200, "softness: blur radius value × 0.02 pixels"), slider(4, 700, "opacity: value × 0.1 %"),
-           colourControl("shadow colour")});
+           slider(3, 200, "softness: blur radius value × 0.02 pixels"), slider(4, 700, "opacity: value × 0.1 %")});
 }
 
 }  // namespace dro
