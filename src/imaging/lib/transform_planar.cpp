@@ -28,6 +28,7 @@ double unit(uint32_t h) noexcept {
 
 // Smooth value noise: hashed lattice values, blended with a smoothstep.
 double valueNoise(double x, double y, uint32_t seed) noexcept {
+    if (!(std::fabs(x) < 1e15 && std::fabs(y) < 1e15)) return 0;  // no lattice cell to read
     const double fx = std::floor(x), fy = std::floor(y);
     const auto ix = static_cast<int64_t>(fx), iy = static_cast<int64_t>(fy);
     const double u = x - fx, v = y - fy;
