@@ -169,6 +169,19 @@ TEST(PolygonWarp, CornersMapExactlyAndOutsideStaysUntouched) {
     }
 }
 
+// The outline is smoothed outside the quad only: a pixel half a pixel outside an edge
+// is half covered, one and a half pixels out is untouched, the first inside is whole.
+TEST(PolygonWarp, PixelsJustOutsideAnEdgeAreFadedByTheirDistance) {
+    const Image white = Image::flat(40, 30, {255, 255, 255, 255});
+    const std::array<QuadPoint, 4> box{{{0, 0}, {39, 0}, {39, 29}, {0, 29}}};
+    const std::array<QuadPoint, 4> shifted{{{5.5, 3}, {30.5, 3}, {30.5, 20}, {5.5, 20}}};
+    const Image out = warp(white, box, shifted, 1);
+    EXPECT_EQ(out.get(5, 10), (std::array<int, 4>{128, 128, 128, 128}));
+    EXPECT_EQ(out.get(6, 10), (std::array<int, 4>{255, 255, 255, 255}));
+    EXPECT_EQ(out.get(4, 10), (std::array<int, 4>{1, 2, 3, 4}));
+    EXPECT_EQ(out.get(31, 10), (std::array<int, 4>{128, 128, 128, 128}));
+}
+
 class TransformEffects : public EngineTest {
 protected:
     void open(const Image& im) {

@@ -47,13 +47,29 @@ bool validQuad(const QuadPoint* q) noexcept {
     return true;
 }
 
-// Inside the unit square up to rounding (so the corners and edges count), in front of
-// the projection's horizon.
-bool inUnitSquare(const Projective& toDestination, double& u, double& v) noexcept {
-    constexpr double kSlack = 1e-9;
-    if (!(u >= -kSlack && u <= 1 + kSlack && v >= -kSlack && v <= 1 + kSlack)) return false;
-    u = std::clamp(u, 0.0, 1.0), v = std::clamp(v, 0.0, 1.0);
+bool inFront(const Projective& toDestination, double u, double v) noexcept {
     return toDestination.m[6] * u + toDestination.m[7] * v + toDestination.m[8] > 0;
+}
+
+// How much of a destination pixel the quad covers, with (u, v) moved onto the quad:
+// 1 for a centre inside (up to rounding, so corners and edges count in full), fading
+// to 0 at one pixel outside the nearest edge, which smooths the quad's outline without
+// touching any pixel the quad itself holds.
+double coverage(const Projective& toDestination, double px, double py, double& u, double& v) noexcept {
+    constexpr double kSlack = 1e-9;
+    const bool inside = u >= -kSlack && u <= 1 + kSlack && v >= -kSlack && v <= 1 + kSlack;
+    if (!inside && !(std::fabs(u - 0.5) < 2 && std::fabs(v - 0.5) < 2)) return 0;  // far outside
+    u = std::clamp(u, 0.0, 1.0), v = std::clamp(v, 0.0, 1.0);
+    if (!inFront(toDestination, u, v)) return 0;
+    if (inside) return 1;
+    const QuadPoint edge = toDestination.apply(u, v);
+    return std::max(0.0, 1 - std::hypot(px - edge.x, py - edge.y));
+}
+
+void fade(uint8_t* pixel, double share, SampleFilter filter) noexcept {
+    const int first = filter == SampleFilter::bilinearStraight ? 3 : 0;  // straight colour keeps its colour
+    for (int c = first; c < 4; ++c)
+        pixel[c] = static_cast<uint8_t>(pixel[c] * share + 0.5);
 }
 
 }  // namespace
@@ -94,9 +110,12 @@ bool is5_PolygonWarpImage(const uint8_t* source, int32_t width, int32_t height, 
             const double w = m[6] * px + m[7] * py + m[8];
             if (w == 0) continue;
             double u = (m[0] * px + m[1] * py + m[2]) / w, v = (m[3] * px + m[4] * py + m[5]) / w;
-            if (!inUnitSquare(toDestination, u, v)) continue;
+            const double share = coverage(toDestination, px, py, u, v);
+            if (share <= 0) continue;
             const QuadPoint at = toSource.apply(u, v);
-            samplePoint(filter, s, at.x, at.y, row + static_cast<ptrdiff_t>(x) * 4);
+            uint8_t* pixel = row + static_cast<ptrdiff_t>(x) * 4;
+            samplePoint(filter, s, at.x, at.y, pixel);
+            if (share < 1) fade(pixel, share, filter);
         }
     }
     return true;

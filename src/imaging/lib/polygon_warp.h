@@ -27,8 +27,9 @@ bool inverse(const Projective& p, Projective& out) noexcept;
 
 // Draws the source quad of an RGBA32 image onto the destination quad of another:
 // every destination pixel whose centre lies inside the destination quad takes the
-// source at the projectively corresponding point; the others stay as they were. The
-// four corners map exactly onto each other. Corner order as Quad above; points are in
+// source at the projectively corresponding point; pixels within one pixel outside its
+// outline take the nearest edge's value faded by their distance (a smooth outline);
+// the others stay as they were. The four corners map exactly onto each other. Corner order as Quad above; points are in
 // pixel coordinates (pixel centres at whole numbers), the destination's shifted by
 // originX, originY. bitsPerPixel must be 32; mode as is5_TransformProcess (0 straight
 // bilinear, 1 premultiplied bilinear, 2 premultiplied bicubic); the source repeats its
