@@ -4,6 +4,8 @@
 
 #include <omp.h>
 
+#include "imaging/lib/transform_chain.h"
+
 namespace dro {
 namespace {
 
@@ -56,7 +58,10 @@ LibraryModuleState& libraryModuleState() noexcept {
     return state;
 }
 
-void resetLibraryModules() noexcept { libraryModuleState() = LibraryModuleState{}; }
+void resetLibraryModules() noexcept {
+    libraryModuleState() = LibraryModuleState{};
+    is5_ClearAllTransforms();
+}
 
 void initialiseImagingLibraries() noexcept {
     LibraryModuleState& s = libraryModuleState();

@@ -103,11 +103,15 @@ TEST_F(EffectWalk, EveryBuiltEffectChangesARandomPicture) {
         for (Setting s : {Setting::defaults, Setting::maximum}) {
             openCanvas(w, h);
             Image picture = randomImage(w, h, static_cast<uint32_t>(i));
-            for (int p = 0; p < w * h; ++p) picture.px[static_cast<size_t>(p) * 4 + 3] = 255;
-            if (e.name == "Glow Outer")  // it draws only outside the shape: leave a transparent frame
-                for (int y = 0; y < h; ++y)
-                    for (int x = 0; x < w; ++x)
-                        if (x < 2 || y < 2 || x >= w - 2 || y >= h - 2) picture.at(x, y)[3] = 0;
+            // Some effects show only where the layer lets them through: Glow Outer draws outside
+            // the shape (a transparent frame), a shadow beside it (a clear right half).
+            const bool clearFrame = e.name == "Glow Outer", clearRightHalf = e.name == "Drop Shadow";
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const bool clear = (clearFrame && (x < 2 || y < 2 || x >= w - 2 || y >= h - 2)) ||
+                                       (clearRightHalf && x >= w / 2);
+                    picture.at(x, y)[3] = clear ? 0 : 255;
+                }
             if (e.family == "Clipboard") {  // its picture comes from the clipboard
                 const Image clip = randomImage(w, h, static_cast<uint32_t>(i) + 1000);
                 DRO_LoadRGBA32(clip.px.data(), w * 4, 0);

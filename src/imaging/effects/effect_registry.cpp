@@ -75,6 +75,8 @@ const EffectRegistry& effectRegistry() noexcept {
         registerClipboardEffects(r);
         registerArtisticEffects(r);
         registerReliefEffects(r);
+        registerTransformEffects(r);
+        registerWarpEffects(r);
         return r;
     }();
     return registry;

@@ -116,5 +116,7 @@ void registerCompoundEffects(EffectRegistry& registry);
 void registerClipboardEffects(EffectRegistry& registry);
 void registerArtisticEffects(EffectRegistry& registry);
 void registerReliefEffects(EffectRegistry& registry);
+void registerTransformEffects(EffectRegistry& registry);
+void registerWarpEffects(EffectRegistry& registry);
 
 }  // namespace dro

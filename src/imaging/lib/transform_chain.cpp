@@ -1,0 +1,157 @@
+#include "imaging/lib/transform_chain.h"
+
+#include <cmath>
+#include <initializer_list>
+#include <utility>
+
+namespace dro::lib {
+
+TransformEdge transformEdgeFromValue(int32_t value) noexcept {
+    switch (value) {
+        case 0:
+            return TransformEdge::transparent;
+        case 1:
+            return TransformEdge::wrap;
+        case 3:
+            return TransformEdge::repeatEdge;
+        default:
+            return TransformEdge::background;
+    }
+}
+
+TransformChain& transformChain() noexcept {
+    static TransformChain chain;
+    return chain;
+}
+
+void mapPoints(const TransformChain& chain, double* xs, double* ys, int32_t count) noexcept {
+    for (auto t = chain.transforms.rbegin(); t != chain.transforms.rend(); ++t) {
+        switch (t->kind) {
+            case TransformKind::elliptical:
+            case TransformKind::lens:
+            case TransformKind::pinch:
+            case TransformKind::ripple:
+            case TransformKind::spin:
+            case TransformKind::spinWave:
+            case TransformKind::wow:
+                mapRadial(*t, xs, ys, count);
+                break;
+            default:
+                mapPlanar(*t, xs, ys, count);
+                break;
+        }
+    }
+}
+
+namespace {
+
+bool add(int32_t width, int32_t height, int32_t edge, const Transform& t, std::initializer_list<double> values) {
+    if (width <= 0 || height <= 0) return false;
+    for (double v : values)
+        if (!std::isfinite(v)) return false;
+    TransformChain& chain = transformChain();
+    try {
+        Transform prepared = t;
+        prepareTransform(prepared);
+        chain.transforms.push_back(std::move(prepared));
+    } catch (...) {
+        return false;
+    }
+    chain.edge = transformEdgeFromValue(edge);
+    chain.width = width;
+    chain.height = height;
+    return true;
+}
+
+Transform make(TransformKind kind, double cx, double cy, double a, double b, double c) {
+    Transform t;
+    t.kind = kind;
+    t.centreX = cx, t.centreY = cy;
+    t.a = a, t.b = b, t.c = c;
+    return t;
+}
+
+Transform radial(TransformKind kind, double a, double b, double cx, double cy) {
+    return make(kind, cx, cy, a, b, 0);
+}
+
+}  // namespace
+}  // namespace dro::lib
+
+using dro::lib::add;
+using dro::lib::make;
+using dro::lib::radial;
+using dro::lib::Transform;
+using dro::lib::TransformKind;
+
+bool is5_ClearAllTransforms() noexcept {
+    dro::lib::transformChain() = {};
+    return true;
+}
+
+bool is5_AddOffsetTransform(int32_t width, int32_t height, int32_t dx, int32_t dy, int32_t edge) noexcept {
+    return add(width, height, edge, make(TransformKind::offset, 0, 0, double(dx), double(dy), 0), {});
+}
+
+bool is5_AddEllipticalTransform(int32_t width, int32_t height, double strength, int32_t edge) noexcept {
+    const Transform t = make(TransformKind::elliptical, (width - 1) * 0.5, (height - 1) * 0.5, strength, 0, 0);
+    return add(width, height, edge, t, {strength});
+}
+
+bool is5_AddLensTransform(int32_t width, int32_t height, double strength, double radius, double centreX, double centreY,
+                          int32_t edge) noexcept {
+    return add(width, height, edge, radial(TransformKind::lens, strength, radius, centreX, centreY),
+               {strength, radius, centreX, centreY});
+}
+
+bool is5_AddPinchTransform(int32_t width, int32_t height, double strength, double radius, double centreX,
+                           double centreY, int32_t edge) noexcept {
+    return add(width, height, edge, radial(TransformKind::pinch, strength, radius, centreX, centreY),
+               {strength, radius, centreX, centreY});
+}
+
+bool is5_AddSpinTransform(int32_t width, int32_t height, double degrees, double radius, double centreX, double centreY,
+                          int32_t edge) noexcept {
+    return add(width, height, edge, radial(TransformKind::spin, degrees, radius, centreX, centreY),
+               {degrees, radius, centreX, centreY});
+}
+
+bool is5_AddSpinWaveTransform(int32_t width, int32_t height, double degrees, double wavelength, double centreX,
+                              double centreY, int32_t edge) noexcept {
+    return add(width, height, edge, radial(TransformKind::spinWave, degrees, wavelength, centreX, centreY),
+               {degrees, wavelength, centreX, centreY});
+}
+
+bool is5_AddRippleTransform(int32_t width, int32_t height, double amplitude, double wavelength, double centreX,
+                            double centreY, int32_t edge) noexcept {
+    return add(width, height, edge, radial(TransformKind::ripple, amplitude, wavelength, centreX, centreY),
+               {amplitude, wavelength, centreX, centreY});
+}
+
+bool is5_AddWowTransform(int32_t width, int32_t height, double strength, int32_t petals, double centreX, double centreY,
+                         int32_t edge) noexcept {
+    return add(width, height, edge, radial(TransformKind::wow, strength, double(petals), centreX, centreY),
+               {strength, centreX, centreY});
+}
+
+bool is5_AddWaveTransform(int32_t width, int32_t height, double amplitudeX, double amplitudeY, double wavelength,
+                          int32_t edge) noexcept {
+    return add(width, height, edge, make(TransformKind::wave, 0, 0, amplitudeX, amplitudeY, wavelength),
+               {amplitudeX, amplitudeY, wavelength});
+}
+
+bool is5_AddZigZagTransform(int32_t width, int32_t height, double amplitudeX, double amplitudeY, double wavelength,
+                            int32_t edge) noexcept {
+    return add(width, height, edge, make(TransformKind::zigZag, 0, 0, amplitudeX, amplitudeY, wavelength),
+               {amplitudeX, amplitudeY, wavelength});
+}
+
+bool is5_AddMarbleTransform(int32_t width, int32_t height, double amplitude, double featureSize, uint32_t seed,
+                            int32_t edge) noexcept {
+    return add(width, height, edge, make(TransformKind::marble, 0, 0, amplitude, featureSize, double(seed)),
+               {amplitude, featureSize});
+}
+
+bool is5_AddRandomTransform(int32_t width, int32_t height, double radius, uint32_t seed, int32_t edge) noexcept {
+    return add(width, height, edge, make(TransformKind::random, 0, 0, radius, double(seed), 0), {radius});
+}
