@@ -31,11 +31,10 @@ allowed=(
   "brush/brush_shape.cpp io/image_files.h"
   "brush/grain.cpp io/image_files.h"
   "imaging/effects/script_effects.cpp script/lua_host.h"
-  # Joined this way when the tools, image brushes, text, clipboard effect and the Win32
-  # backend landed: the fill and shape tools write back through the working buffers and
-  # the merge, the push warp runs on the working buffers, image brushes load and save
-  # files, text finds its fonts and "Clip Fill" reads the clipboard through io, and the
-  # Win32 hidden window raises core's display-change flag.
+  # Joined this way when the tools, image brushes, text and clipboard effect landed: the
+  # fill and shape tools write back through the working buffers and the merge, the push
+  # warp runs on the working buffers, image brushes load and save files, and text finds
+  # its fonts and "Clip Fill" reads the clipboard through io.
   "mask/shape_tools.cpp composite/layer_merge.h"
   "mask/shape_tools.cpp imaging/working_buffer_ops.h"
   "mask/tool_frame.cpp imaging/working_buffer_ops.h"
@@ -44,7 +43,6 @@ allowed=(
   "brush/image_brush_master.cpp io/output_file.h"
   "imaging/geometry/text_command.cpp io/fonts.h"
   "imaging/effects/clipboard_effects.cpp io/clipboard.h"
-  "platform/win32/win32_system_events.cpp core/system_events.h"
 )
 
 # One pass: every quoted include as "file included", ranked by awk.

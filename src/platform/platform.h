@@ -37,8 +37,10 @@ enum class SystemMetric { CaptionHeight, SmallCaptionHeight, DialogFrameHeight }
 int32_t systemMetric(SystemMetric metric) noexcept;
 
 // Called once when the library is loaded: creates the hidden window through which
-// display and power changes reach the engine (see core/system_events.h).
-void startSystemEventWindow() noexcept;
+// display and power changes reach the engine. Each message it receives is handed to
+// handler (message, wParam), on the thread that loaded the library.
+using SystemMessageHandler = bool (*)(uint32_t message, uintptr_t wParam) noexcept;
+void startSystemEventWindow(SystemMessageHandler handler) noexcept;
 
 // A modal message box with an OK button and no owner window. A host may take the
 // messages over with setMessageCallback (null restores the system's own box; on

@@ -98,6 +98,6 @@ int32_t systemMetric(SystemMetric metric) noexcept {
     return 0;
 }
 
-void startSystemEventWindow() noexcept {}
+void startSystemEventWindow(SystemMessageHandler) noexcept {}
 
 }  // namespace dro::platform

@@ -5,7 +5,6 @@
 
 #include <atomic>
 
-#include "core/system_events.h"
 #include "platform/platform.h"
 
 namespace dro::platform {
@@ -14,11 +13,15 @@ namespace {
 constexpr char kClassName[] = "Kestrabble DLL window";
 constexpr char kWindowTitle[] = "KS Internal WND";
 
+std::atomic<SystemMessageHandler> gHandler{nullptr};
+
 LRESULT CALLBACK systemEventProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY: PostQuitMessage(0); return 0;
         case WM_CLOSE: DestroyWindow(window); return 0;
-        default: onSystemMessage(message, static_cast<uintptr_t>(wParam)); break;
+        default:
+            if (const SystemMessageHandler handler = gHandler.load()) handler(message, static_cast<uintptr_t>(wParam));
+            break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -32,8 +35,9 @@ HMODULE thisModule() noexcept {
 
 }  // namespace
 
-void startSystemEventWindow() noexcept {
+void startSystemEventWindow(SystemMessageHandler handler) noexcept {
     static std::atomic<bool> started{false};
+    gHandler.store(handler);
     if (started.exchange(true)) return;
     const HINSTANCE instance = thisModule();
     WNDCLASSA windowClass{};

@@ -21,8 +21,8 @@ void pumpMessages() {
 }
 
 TEST(Win32Backend, HiddenWindowRaisesDisplayChangeOnceForAPostedMessage) {
-    dro::platform::startSystemEventWindow();
-    dro::platform::startSystemEventWindow();  // a second start makes no second window
+    dro::platform::startSystemEventWindow(dro::onSystemMessage);
+    dro::platform::startSystemEventWindow(dro::onSystemMessage);  // a second start makes no second window
     const HWND window = FindWindowA("Kestrabble DLL window", "KS Internal WND");
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(FindWindowExA(nullptr, window, "Kestrabble DLL window", nullptr), nullptr);
