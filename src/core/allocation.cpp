@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/last_error.h"
+#include "platform/platform.h"
 
 namespace dro {
 namespace {
@@ -30,6 +31,8 @@ bool hookSaysFail() noexcept {
 }
 
 constexpr uint64_t kLargestRequest = 0xFFFFFFFFull;
+// Canvas-sized planes and blocks are filled whole right after they are allocated.
+constexpr std::size_t kLargeBlock = std::size_t{8} << 20;
 
 // Constant-initialised, so it holds before any static constructor runs.
 constinit MemoryReliever gReliever{};
@@ -59,7 +62,9 @@ void setMemoryReliever(MemoryReliever reliever) noexcept { gReliever = reliever;
 
 void* tryAllocate(std::size_t bytes) noexcept {
     if (hookSaysFail()) return nullptr;
-    return std::malloc(bytes == 0 ? 1 : bytes);
+    void* block = std::malloc(bytes == 0 ? 1 : bytes);
+    if (block && bytes >= kLargeBlock) platform::adviseLargeBlock(block, bytes);
+    return block;
 }
 
 void* allocWithUndoReduce(int32_t size) noexcept {

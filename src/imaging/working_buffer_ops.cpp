@@ -13,19 +13,25 @@ namespace dro {
 namespace {
 
 // Keeps a block of the wanted size or replaces it; true when the block is new.
-bool keepOrReplace(WorkingBuffer& buffer, uint64_t wanted) {
+enum class NewBlock { zeroed, filledByCaller };
+
+bool keepOrReplace(WorkingBuffer& buffer, uint64_t wanted, NewBlock fresh = NewBlock::zeroed) {
     if (buffer.block && buffer.sizeBytes == wanted) return false;
     buffer.block.reset();
     buffer.sizeBytes = static_cast<uint32_t>(wanted);
     buffer.block = adoptBuffer(x_NewCharUndoReduce(wanted));
     requireAllocated(buffer.block);
-    // Parts of the canvas a smaller layer does not cover read as transparent black.
-    std::memset(buffer.block.get(), 0, wanted);
+    if (fresh == NewBlock::zeroed) std::memset(buffer.block.get(), 0, wanted);
     return true;
 }
 
+// Every pixel of the block, kept or new: the layer where it covers the canvas, and
+// transparent black where a smaller (or empty) layer does not.
 void fillFromCurrentLayer(uint8_t* block, int32_t bytesPerPixel) noexcept {
     const Canvas& c = canvas();
+    const LayerSlot* slot = filledCurrentSlot();
+    if (!slot || canvasWalk(*slot).width < c.width || canvasWalk(*slot).height < c.height)
+        std::memset(block, 0, canvasBlockBytes(bytesPerPixel));
     if (bytesPerPixel == 4) {
         getRGBA32Layer(block, c.width * 4, c.currentLayer);
     } else {
@@ -50,7 +56,7 @@ uint8_t* canvasBlock(const WorkingBuffer& buffer, int32_t bytesPerPixel) noexcep
 void allocateSourceBuffer(WorkingBuffer& buffer, int32_t bytesPerPixel) {
     const uint64_t wanted = canvasBlockBytes(bytesPerPixel);
     if (wanted == 0) return;
-    keepOrReplace(buffer, wanted);
+    keepOrReplace(buffer, wanted, NewBlock::filledByCaller);
     fillFromCurrentLayer(buffer.block.get(), bytesPerPixel);
 }
 

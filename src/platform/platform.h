@@ -19,6 +19,10 @@ struct MemoryStatus {
 
 MemoryStatus memoryStatus() noexcept;
 
+// A large block just allocated: where the system offers it, it is backed by large pages,
+// so filling it costs a page fault per 2 MB instead of per 4 KB. A hint only.
+void adviseLargeBlock(void* block, std::size_t bytes) noexcept;
+
 // Desktop composition (DWM) is on.
 bool compositionEnabled() noexcept;
 

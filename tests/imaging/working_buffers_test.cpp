@@ -81,6 +81,22 @@ TEST_F(IplBuffers, UpdateFollowsTheCurrentLayer) {
     EXPECT_EQ(std::memcmp(buffers().iplSource32.block.get(), image.data(), image.size()), 0);
 }
 
+// A kept block is refilled whole: where a smaller layer does not reach, it reads
+// transparent black, not what the last layer left there.
+TEST_F(IplBuffers, AKeptSourceHoldsNothingOfTheLastLayerOutsideASmallerOne) {
+    openCanvas(6, 4, 2, 1);
+    loadLayer(6, 4, 9);
+    DRO_IPLAllocSrcBuffer32();
+    ASSERT_EQ(DRO_CreateLayer(2, 3, 2), 1);
+    DRO_SetLayer(2);
+    DRO_IPLAllocSrcBuffer32();
+    const uint8_t* block = buffers().iplSource32.block.get();
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            if (x >= 3 || y >= 2)
+                for (int c = 0; c < 4; ++c) ASSERT_EQ(block[(y * 6 + x) * 4 + c], 0) << x << "," << y;
+}
+
 TEST_F(IplBuffers, CanvasLifeCycleReleasesOnlyTheImageCommandBuffers) {
     openCanvas(4, 3);
     DRO_IPLAllocSrcBuffer32();

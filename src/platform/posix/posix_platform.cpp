@@ -1,6 +1,7 @@
 // The Linux backend. There is no desktop composition, window placement or system
 // colour service a library can reach without the host's toolkit, so those answer as
 // an unthemed Windows desktop at 96 dpi does, and window placement reports failure.
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -99,5 +100,18 @@ int32_t systemMetric(SystemMetric metric) noexcept {
 }
 
 void startSystemEventWindow(SystemMessageHandler) noexcept {}
+
+void adviseLargeBlock(void* block, std::size_t bytes) noexcept {
+#ifdef MADV_HUGEPAGE
+    // madvise takes whole pages: the ones inside the block.
+    const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(page - 1);
+    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)bytes;
+#endif
+}
 
 }  // namespace dro::platform

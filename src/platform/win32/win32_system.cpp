@@ -6,6 +6,9 @@
 
 namespace dro::platform {
 
+// Large pages need a privilege hosts do not hold; the hint is dropped.
+void adviseLargeBlock(void*, std::size_t) noexcept {}
+
 MemoryStatus memoryStatus() noexcept {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof status;
