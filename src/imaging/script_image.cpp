@@ -72,4 +72,16 @@ ScriptImage generateScriptImage(const char* path, std::string* reason) {
     return out;
 }
 
+bool runScriptEffect(int32_t number, std::span<const ScriptValue> values, uint8_t* rgba, int32_t width, int32_t height) {
+    if (!rgba || width <= 0 || height <= 0) return false;
+    IslSession session;
+    if (!session.open || !ISL_AddEffect(number, 1)) return false;
+    for (const ScriptValue& v : values)
+        if (!ISL_SetEffectValue(0, v.index, v.value)) return false;
+    IS3RGBAToBGRA(rgba, width, height, width * 4);
+    const bool ok = ISL_ExecuteScriptOnImage(rgba, width, height);
+    IS3RGBAToBGRA(rgba, width, height, width * 4);
+    return ok;
+}
+
 }  // namespace dro

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "core/owned_buffer.h"
@@ -24,5 +25,15 @@ bool readScriptImageSize(const char* path, int32_t& width, int32_t& height, std:
 
 // Generates the script's image; an empty result with the reason on failure.
 ScriptImage generateScriptImage(const char* path, std::string* reason);
+
+struct ScriptValue {
+    int32_t index;
+    int32_t value;
+};
+
+// Runs one built-in effect of the interpreter on an RGBA32 image (stride width * 4)
+// with the values given (the rest at their defaults), swapping red and blue around the
+// run as the interpreter wants. False when the effect is unknown or fails.
+bool runScriptEffect(int32_t number, std::span<const ScriptValue> values, uint8_t* rgba, int32_t width, int32_t height);
 
 }  // namespace dro

@@ -194,3 +194,48 @@ TEST(ProceduralExamples, BrokenScriptsReportTheirLineAndImagesAreNotScripts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProceduralEffectTable, HoldsEveryNumberOnceWithSoundValues) {
+    // The numbers the host's effects and brushes address.
+    const std::set<int> wanted{1, 2, 3, 4, 5, 6, 11, 13, 16, 17, 18, 19, 20, 21, 22, 23, 24,
+                               25, 26, 27, 28, 37, 39, 42, 43, 49, 50, 51, 52, 54, 55, 56, 58, 59};
+    std::set<int> numbers;
+    std::set<std::string_view> names;
+    for (const EffectEntry& e : effectTable()) {
+        EXPECT_TRUE(numbers.insert(e.number).second) << e.number;
+        EXPECT_TRUE(names.insert(e.scriptName).second) << e.scriptName;
+        EXPECT_NE(e.run, nullptr) << e.scriptName;
+        uint32_t slots = 0;
+        for (const ValueSpec& v : e.values) {
+            ASSERT_GE(v.index, 0);
+            ASSERT_LT(v.index, kValueCount);
+            EXPECT_FALSE(slots & (1u << v.index)) << e.scriptName << " " << v.name;
+            slots |= 1u << v.index;
+            EXPECT_LE(v.minimum, v.defaultValue) << e.scriptName << " " << v.name;
+            EXPECT_LE(v.defaultValue, v.maximum) << e.scriptName << " " << v.name;
+        }
+    }
+    EXPECT_EQ(numbers, wanted);
+}
+
+TEST(ProceduralEffectTable, EveryFilterRunsAtItsLimitsOnTinyAndOddImages) {
+    // The extremes of every value on 1 x 1, 3 x 2 and 17 x 9 pictures: no failure, and
+    // (under ASan) no access outside the image.
+    for (const EffectEntry& e : effectTable()) {
+        if (e.kind != EffectKind::filter) continue;
+        for (const auto [w, h] : {std::pair{1, 1}, std::pair{3, 2}, std::pair{17, 9}}) {
+            for (int corner = 0; corner < 3; ++corner) {
+                EffectValues v = e.defaults();
+                for (const ValueSpec& s : e.values)
+                    v[static_cast<size_t>(s.index)] = corner == 0 ? s.minimum : corner == 1 ? s.maximum : s.defaultValue;
+                std::vector<uint8_t> px(static_cast<size_t>(w) * h * 4);
+                for (size_t i = 0; i < px.size(); ++i) px[i] = static_cast<uint8_t>(i * 37 + 11);
+                EXPECT_TRUE(e.run(px.data(), w, h, v)) << e.scriptName << " " << w << "x" << h << " " << corner;
+            }
+        }
+    }
+}
+
+}  // namespace

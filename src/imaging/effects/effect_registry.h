@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,9 @@ public:
     // name, is already registered, has no function or repeats a control.
     bool add(std::string_view name, std::string_view family, std::string_view summary, EffectFunction run,
              std::initializer_list<ControlInfo> controls = {});
+    // The same with controls built at run time (the meanings must outlive the registry).
+    bool add(std::string_view name, std::string_view family, std::string_view summary, EffectFunction run,
+             std::span<const ControlInfo> controls);
 
     // The effect of that exact name, or null when it is unknown or not built.
     EffectFunction find(std::string_view name) const noexcept;
@@ -114,5 +118,6 @@ void registerNoiseEffects(EffectRegistry& registry);
 void registerNoiseRemovalEffects(EffectRegistry& registry);
 void registerCompoundEffects(EffectRegistry& registry);
 void registerClipboardEffects(EffectRegistry& registry);
+void registerProceduralEffects(EffectRegistry& registry);
 
 }  // namespace dro

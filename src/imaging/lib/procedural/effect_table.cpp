@@ -1,10 +1,11 @@
 #include "imaging/lib/procedural/effect_table.h"
 
 #include <algorithm>
+#include <vector>
 
+#include "imaging/lib/procedural/filter_effects.h"
 #include "imaging/lib/procedural/generators.h"
 #include "imaging/lib/procedural/raster.h"
-#include "imaging/lib/rotate.h"
 
 namespace dro::procedural {
 namespace {
@@ -39,17 +40,10 @@ constexpr std::array kTreesValues{kSeed, kStyle, ValueSpec{"count", 2, 3, 1, 32}
 constexpr std::array kFibersValues{kSeed, kStyle, ValueSpec{"count", 2, 3000, 1, 100000},
                                    ValueSpec{"length", 3, 40, 1, 1000}, ValueSpec{"angle", 4, 90, 0, 180},
                                    ValueSpec{"jitter", 5, 20, 0, 180}, ValueSpec{"width", 6, 1, 1, 16}};
-constexpr std::array kRotateValues{ValueSpec{"degrees", 3, 0, -3600, 3600}, ValueSpec{"scale", 4, 100, 1, 1000}};
-
-bool rotate(uint8_t* image, int32_t width, int32_t height, const EffectValues& v) {
-    return rotateRgba32(image, width, height, v[3], v[4]);
-}
-
 constexpr EffectKind G = EffectKind::generator;
-constexpr EffectKind F = EffectKind::filter;
 
-// In number order. The host names are those of the effect list.
-const std::array kTable{
+// The host names are those of the effect list.
+const std::array kGenerators{
     EffectEntry{1, "lines", "Lines", G, generateLines, kLinesValues, "straight strokes across the image"},
     EffectEntry{2, "circles", "Circles", G, generateCircles, kCirclesValues, "filled or outlined circles"},
     EffectEntry{3, "rectangles", "Rectangles", G, generateRectangles, kRectanglesValues, "filled or outlined rectangles"},
@@ -62,7 +56,6 @@ const std::array kTable{
     EffectEntry{37, "worms", "Worms", G, generateWorms, kWormsValues, "random walkers leaving thick trails"},
     EffectEntry{42, "pattern", "Pattern", G, generatePattern, kPatternValues, "checks, stripes, diamonds, dots or grids"},
     EffectEntry{43, "points", "Points", G, generatePoints, kPointsValues, "scattered round dots"},
-    EffectEntry{51, "rotate", "", F, rotate, kRotateValues, "turns and scales the image about its centre"},
     EffectEntry{55, "fractalplasma", "Fractal Plasma", G, generateFractalPlasma, kFractalValues, "ridged fractal noise"},
     EffectEntry{58, "trees", "Trees", G, generateTrees, kTreesValues, "branching trees growing from the bottom"},
     EffectEntry{59, "fibers", "Fibers", G, generateFibers, kFibersValues, "short strands along one direction"},
@@ -91,16 +84,26 @@ EffectValues EffectEntry::clamped(const EffectValues& in) const noexcept {
     return out;
 }
 
-std::span<const EffectEntry> effectTable() noexcept { return kTable; }
+std::span<const EffectEntry> effectTable() noexcept {
+    // Generators and filters in number order, built once.
+    static const std::vector<EffectEntry> table = [] {
+        std::vector<EffectEntry> all(kGenerators.begin(), kGenerators.end());
+        const std::span<const EffectEntry> filters = filterEffects();
+        all.insert(all.end(), filters.begin(), filters.end());
+        std::sort(all.begin(), all.end(), [](const EffectEntry& a, const EffectEntry& b) { return a.number < b.number; });
+        return all;
+    }();
+    return table;
+}
 
 const EffectEntry* effectByNumber(int32_t number) noexcept {
-    for (const EffectEntry& e : kTable)
+    for (const EffectEntry& e : effectTable())
         if (e.number == number) return &e;
     return nullptr;
 }
 
 const EffectEntry* effectByName(std::string_view scriptName) noexcept {
-    for (const EffectEntry& e : kTable)
+    for (const EffectEntry& e : effectTable())
         if (e.scriptName == scriptName) return &e;
     return nullptr;
 }
