@@ -73,11 +73,21 @@ ScriptImage generateScriptImage(const char* path, std::string* reason) {
 }
 
 bool runScriptEffect(int32_t number, std::span<const ScriptValue> values, uint8_t* rgba, int32_t width, int32_t height) {
+    const ScriptEffectCall call{number, values};
+    return runScriptEffects({&call, 1}, rgba, width, height);
+}
+
+bool runScriptEffects(std::span<const ScriptEffectCall> calls, uint8_t* rgba, int32_t width, int32_t height) {
     if (!rgba || width <= 0 || height <= 0) return false;
     IslSession session;
-    if (!session.open || !ISL_AddEffect(number, 1)) return false;
-    for (const ScriptValue& v : values)
-        if (!ISL_SetEffectValue(0, v.index, v.value)) return false;
+    if (!session.open) return false;
+    int32_t added = 0;
+    for (const ScriptEffectCall& call : calls) {
+        if (!ISL_AddEffect(call.number, 1)) return false;
+        for (const ScriptValue& v : call.values)
+            if (!ISL_SetEffectValue(added, v.index, v.value)) return false;
+        ++added;
+    }
     IS3RGBAToBGRA(rgba, width, height, width * 4);
     const bool ok = ISL_ExecuteScriptOnImage(rgba, width, height);
     IS3RGBAToBGRA(rgba, width, height, width * 4);

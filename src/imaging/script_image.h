@@ -36,4 +36,12 @@ struct ScriptValue {
 // run as the interpreter wants. False when the effect is unknown or fails.
 bool runScriptEffect(int32_t number, std::span<const ScriptValue> values, uint8_t* rgba, int32_t width, int32_t height);
 
+struct ScriptEffectCall {
+    int32_t number;
+    std::span<const ScriptValue> values;
+};
+
+// Several built-in effects in one run, in order.
+bool runScriptEffects(std::span<const ScriptEffectCall> calls, uint8_t* rgba, int32_t width, int32_t height);
+
 }  // namespace dro

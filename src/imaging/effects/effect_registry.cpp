@@ -79,6 +79,7 @@ const EffectRegistry& effectRegistry() noexcept {
         registerCompoundEffects(r);
         registerClipboardEffects(r);
         registerProceduralEffects(r);
+        registerScriptCompoundEffects(r);
         return r;
     }();
     return registry;

@@ -119,5 +119,6 @@ void registerNoiseRemovalEffects(EffectRegistry& registry);
 void registerCompoundEffects(EffectRegistry& registry);
 void registerClipboardEffects(EffectRegistry& registry);
 void registerProceduralEffects(EffectRegistry& registry);
+void registerScriptCompoundEffects(EffectRegistry& registry);
 
 }  // namespace dro
