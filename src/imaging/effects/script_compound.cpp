@@ -116,22 +116,44 @@ void patternExplorer(const EffectArgs& a) {
     if (image) patternize(image.pixels.get(), image.width, image.height, a);
 }
 
-// The script's picture scaled to slider 1 percent, tiled over the canvas (from a
-// random offset with flag 2, opaque with flag 1) and merged in blend mode style 1 at
-// slider 2 opacity.
-void backgrounds(const EffectArgs& a) {
-    const IplPair pair = iplPair();
-    if (!pair) return;
-    const ScriptImage image = scriptPicture(a);
-    if (!image) return;
+// The script's picture scaled to slider 1 percent and tiled over the IPL destination
+// (from a random offset with flag 2). False when there is no picture.
+bool tileScriptPicture(const EffectArgs& a, const IplPair& pair, bool inverted) {
+    ScriptImage image = scriptPicture(a);
+    if (!image) return false;
+    uint8_t* px = image.pixels.get();
+    if (inverted)
+        for (size_t i = 0; i < static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4; ++i)
+            if (i % 4 != 3) px[i] = static_cast<uint8_t>(255 - px[i]);
     int32_t tw = 0, th = 0;
-    const std::vector<uint8_t> tile = scaled(image.pixels.get(), image.width, image.height, a.percent[0], kAreaAverage, tw, th);
-    if (tile.empty()) return;
+    const std::vector<uint8_t> tile = scaled(px, image.width, image.height, a.percent[0], kAreaAverage, tw, th);
+    if (tile.empty()) return false;
     const int32_t x0 = a.flag[1] ? -(nextRandom() % tw) : 0;
     const int32_t y0 = a.flag[1] ? -(nextRandom() % th) : 0;
     tileOver(pair.destination, pair.width, pair.height, tile.data(), tw, th, x0, y0);
+    return true;
+}
+
+int32_t mergeMode(const EffectArgs& a) noexcept { return std::clamp(a.style[0], 0, kLastBlendMode); }
+int32_t mergeOpacity(const EffectArgs& a) noexcept { return static_cast<int32_t>(a.percent[1] * 2.559f); }
+
+// The tiled picture (opaque with flag 1) merged in blend mode style 1 at slider 2 opacity.
+void backgrounds(const EffectArgs& a) {
+    const IplPair pair = iplPair();
+    if (!pair || !tileScriptPicture(a, pair, false)) return;
     if (a.flag[0]) setOpaque(pair.destination, pair.width, pair.height);
-    mergeIntoLayer(pair.destination, std::clamp(a.style[0], 0, kLastBlendMode), static_cast<int32_t>(a.percent[1] * 2.559f));
+    mergeIntoLayer(pair.destination, mergeMode(a), mergeOpacity(a));
+}
+
+// The inverted picture tiled, lit as a surface of its own lightness (the interpreter's
+// bump), made opaque and merged through the mask in blend mode style 1 at slider 2.
+void texturizeBump(const EffectArgs& a) {
+    const IplPair pair = iplPair();
+    if (!pair || !tileScriptPicture(a, pair, true)) return;
+    constexpr int32_t kBumpEffect = 27;
+    if (!runScriptEffect(kBumpEffect, {}, pair.destination, pair.width, pair.height)) return;
+    setOpaque(pair.destination, pair.width, pair.height);
+    mergeIntoLayer(pair.destination, mergeMode(a), mergeOpacity(a));
 }
 
 constexpr ControlInfo kScriptPath = pathControl("the procedural script (docs/procedural-scripts.md)");
@@ -154,6 +176,12 @@ void registerScriptCompoundEffects(EffectRegistry& r) {
     for (const char* name : {"Backgrounds Material", "Backgrounds Nature", "Backgrounds Surface", "Backgrounds Other",
                              "Backgrounds Utility"})
         r.add(name, kScriptFamily, "tiles a script's picture over the layer and merges it", backgrounds, background);
+    r.add("Texturize Bump Utility", kScriptFamily, "a script's inverted picture, tiled and lit as relief, merged",
+          texturizeBump,
+          {kScriptPath, slider(1, 1000, "size of the tile: value × 0.1 percent of the script's picture"),
+           slider(2, 1000, "opacity of the merge: value × 0.2559"),
+           style(1, 0, kLastBlendMode, "blend mode of the merge (0 normal … 30 silhouette)"),
+           flag(2, "start the tiling at a random offset")});
 }
 
 }  // namespace dro
