@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -107,4 +108,11 @@ TEST_F(ToolCliTest, ScriptRendersAndBrokenScriptsNameTheirLine) {
     EXPECT_NE(r.output.find(broken + ":4: \"roughness\" must be 0 to 100"), std::string::npos) << r.output;
     r = runDrovane("script " + example);
     EXPECT_EQ(r.status, 2);
+
+    // An effect on a broken script fails with the script's word and writes nothing.
+    r = runDrovane("filter \"Backgrounds Nature\" --path " + broken + " " + path("pattern.png") + " " +
+                   path("never.png"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("Backgrounds Nature: line 4: \"roughness\" must be 0 to 100"), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(path("never.png")));
 }
