@@ -103,4 +103,19 @@ TEST_F(ProceduralPathEffects, PatternExplorerTilesAnOpaqueFold) {
     EXPECT_NE(out.get(1, 1), out.get(5, 6));
 }
 
+TEST_F(ProceduralPathEffects, TexturizeEmbossOfLevelGroundKeepsTheLayer) {
+    // One noise cell over the whole script picture: level ground, mid grey, which the
+    // overlay leaves as it was (within rounding); a textured script does change it.
+    const std::string level = script("level.dps", "drovane-procedural 1\nsize 8 8\ngenerator noise grain=256\n");
+    Image picture = Image::flat(13, 9, {200, 90, 40, 255});
+    for (int x = 0; x < 13; ++x) picture.px[static_cast<size_t>(x) * 4 + 3] = 0;  // a clear top row stays clear
+    const Image out = run("Texturize Emboss Surface", picture, level, 1000, 500, 0);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 13; ++x)
+            for (int c = y == 0 ? 3 : 0; c < 4; ++c)  // a clear pixel's colour is nobody's
+                ASSERT_NEAR(out.get(x, y)[c], picture.get(x, y)[c], 2) << x << "," << y;
+    const std::string rough = script("rough.dps", "drovane-procedural 1\nsize 8 8\ngenerator noise seed=5\n");
+    EXPECT_NE(run("Texturize Emboss Surface", picture, rough, 1000, 500, 0), picture);
+}
+
 }  // namespace

@@ -156,6 +156,23 @@ void texturizeBump(const EffectArgs& a) {
     mergeIntoLayer(pair.destination, mergeMode(a), mergeOpacity(a));
 }
 
+// The inverted picture tiled and turned into a grey relief lit from the upper left,
+// level ground mid grey (light at 30 degrees), then overlaid on the layer within the
+// layer's own alpha: the layer looks pressed into the texture.
+void texturizeEmboss(const EffectArgs& a) {
+    const IplPair pair = iplPair();
+    if (!pair) return;
+    updateSourceFromLayer();
+    if (!tileScriptPicture(a, pair, true)) return;
+    const std::array relief{ScriptValue{0, 135}, ScriptValue{1, 30},
+                            ScriptValue{2, static_cast<int32_t>(a.slider[1] / 5)}};
+    if (!runScriptEffect(kEmbossEffect, relief, pair.destination, pair.width, pair.height)) return;
+    const size_t count = static_cast<size_t>(pair.width) * static_cast<size_t>(pair.height);
+    for (size_t i = 0; i < count; ++i) pair.destination[i * 4 + 3] = pair.source[i * 4 + 3];
+    constexpr int32_t kOverlay = 11;
+    mergeIntoLayer(pair.destination, kOverlay, 255);
+}
+
 constexpr ControlInfo kScriptPath = pathControl("the procedural script (docs/procedural-scripts.md)");
 
 }  // namespace
@@ -176,6 +193,12 @@ void registerScriptCompoundEffects(EffectRegistry& r) {
     for (const char* name : {"Backgrounds Material", "Backgrounds Nature", "Backgrounds Surface", "Backgrounds Other",
                              "Backgrounds Utility"})
         r.add(name, kScriptFamily, "tiles a script's picture over the layer and merges it", backgrounds, background);
+    for (const char* name : {"Texturize Emboss Material", "Texturize Emboss Nature", "Texturize Emboss Surface",
+                             "Texturize Emboss Other", "Texturize Emboss Utility"})
+        r.add(name, kScriptFamily, "presses a script's picture into the layer as a lit relief", texturizeEmboss,
+              {kScriptPath, slider(1, 1000, "size of the tile: value × 0.1 percent of the script's picture"),
+               slider(2, 500, "depth of the relief: value × 0.2 percent"),
+               flag(2, "start the tiling at a random offset")});
     r.add("Texturize Bump Utility", kScriptFamily, "a script's inverted picture, tiled and lit as relief, merged",
           texturizeBump,
           {kScriptPath, slider(1, 1000, "size of the tile: value × 0.1 percent of the script's picture"),
