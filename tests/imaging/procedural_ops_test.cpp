@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -141,6 +143,53 @@ TEST(ProceduralOps, DefaultsWorkWithinTheRowsGiven) {
     EXPECT_FALSE(zoom(one, 1, 1, 4, ZoomParams{.scale = 0}));
     EXPECT_FALSE(rotate(one, 1, 1, 4, RotateParams{.angle = 10, .scale = -5}));
     EXPECT_FALSE(twirl(nullptr, 1, 1, 4, TwirlParams{}));
+}
+
+// Every value of every record at the extremes of its type: no overflow, no access outside
+// the image (ASan and UBSan builds), and each call either works or says it did not.
+template <class Params>
+Params filledWith(int32_t value) {
+    static_assert(sizeof(Params) % sizeof(int32_t) == 0);
+    std::array<int32_t, sizeof(Params) / sizeof(int32_t)> values;
+    values.fill(value);
+    Params p;
+    std::memcpy(&p, values.data(), sizeof(Params));
+    return p;
+}
+
+TEST(ProceduralOps, HostileValuesStayInsideTheImage) {
+    for (int32_t value : {INT32_MIN, -1, 0, 1, 7, INT32_MAX}) {
+        SCOPED_TRACE(value);
+        const std::vector<Named> ops = {
+            {"colorize", opOf(colorize, filledWith<ColorizeParams>(value))},
+            {"twirl", opOf(twirl, filledWith<TwirlParams>(value))},
+            {"sine", opOf(sineDistortion, filledWith<SineDistortionParams>(value))},
+            {"kaleidoscope", opOf(kaleidoscope, filledWith<KaleidoscopeParams>(value))},
+            {"scratch", opOf(scratch, filledWith<ScratchParams>(value == INT32_MAX ? 300 : value))},
+            {"waves", opOf(waves, filledWith<WavesParams>(value))},
+            {"divider", opOf(divider, filledWith<DividerParams>(value))},
+            {"carpet", opOf(carpet, filledWith<CarpetParams>(value))},
+            {"glass", opOf(glass, filledWith<GlassParams>(value))},
+            {"voxel", opOf(voxel, filledWith<VoxelParams>(value))},
+            {"zoom", opOf(zoom, filledWith<ZoomParams>(value))},
+            {"rotate", opOf(rotate, filledWith<RotateParams>(value))},
+            {"tilt", opOf(tilt, filledWith<TiltParams>(value))},
+            {"seamless", opOf(seamless, filledWith<SeamlessParams>(value))},
+            {"edge", opOf(edge, filledWith<EdgeParams>(value))},
+            {"bump", opOf(bump, filledWith<BumpParams>(value))},
+            {"emboss", opOf(emboss, filledWith<EmbossParams>(value))},
+            {"maximum", opOf(maximum, filledWith<RankParams>(value))},
+            {"minimum", opOf(minimum, filledWith<RankParams>(value))},
+        };
+        for (const Named& n : ops) {
+            SCOPED_TRACE(n.name);
+            for (const auto& [w, h] : {std::pair{1, 1}, std::pair{2, 3}, std::pair{13, 6}}) {
+                Image im = textured(w, h, 0);
+                const Image before = im;
+                if (!n.op(im)) EXPECT_EQ(im.bytes, before.bytes);  // a refusal changes nothing
+            }
+        }
+    }
 }
 
 // An opaque red square on a transparent background that hides bright green: whatever a

@@ -41,19 +41,21 @@ bool twirl(uint8_t* image, int32_t width, int32_t height, int32_t stride, const 
     const double cellW = double(width) / across;
     const double cellH = double(height) / down;
     const double radius = std::min(cellW, cellH) * 0.5;
+    const double perRadius = 1.0 / radius;
     const double turn = radians(p.angle % 100000);
     return remap(image, width, height, stride, p.edge, [&](int32_t x, int32_t y) {
         const double px = x + 0.5, py = y + 0.5;
-        const int32_t i = std::min(across - 1, static_cast<int32_t>(px / cellW));
-        const int32_t j = std::min(down - 1, static_cast<int32_t>(py / cellH));
+        const int32_t i = across == 1 ? 0 : std::min(across - 1, static_cast<int32_t>(px / cellW));
+        const int32_t j = down == 1 ? 0 : std::min(down - 1, static_cast<int32_t>(py / cellH));
         const double cx = (i + 0.5) * cellW, cy = (j + 0.5) * cellH;
         const double dx = px - cx, dy = py - cy;
-        const double r = std::hypot(dx, dy);
-        if (r >= radius || turn == 0.0) return SourcePoint{double(x), double(y)};
-        const double t = 1.0 - r / radius;
+        const double squared = dx * dx + dy * dy;
+        if (squared >= radius * radius || turn == 0.0) return SourcePoint{double(x), double(y)};
+        const double t = 1.0 - std::sqrt(squared) * perRadius;
         double a = turn * t * t;  // eases to no turn at the rim, so cells join smoothly
         if (p.alternate == 1 && ((i + j) & 1)) a = -a;
-        const double s = std::sin(a), c = std::cos(a);
+        double s, c;
+        sineCosine(a, s, c);
         return SourcePoint{cx + dx * c - dy * s - 0.5, cy + dx * s + dy * c - 0.5};
     });
 }

@@ -148,7 +148,8 @@ struct VoxelParams {
 bool voxel(uint8_t* image, int32_t width, int32_t height, int32_t stride, const VoxelParams& p) noexcept;
 
 // Effect 50, "Zoom": scales the image about a centre. Values: 0 scale in percent
-// (100 = identity), 1 and 2 the centre in percent of width and height, 3 edge.
+// (100 = identity; 0 or below is refused), 1 and 2 the centre in percent of width and
+// height, 3 edge.
 struct ZoomParams {
     int32_t scale = 200;
     int32_t centreX = 50;
@@ -159,7 +160,8 @@ bool zoom(uint8_t* image, int32_t width, int32_t height, int32_t stride, const Z
 
 // Effect 51, "Rotate": turns the image about its centre, counter-clockwise as seen on
 // screen, and scales it; what falls outside becomes transparent. Values 0-2 are unused
-// (callers set only 3 and 4): 3 angle in degrees (0 = identity), 4 scale in percent.
+// (callers set only 3 and 4): 3 angle in degrees (0 = identity), 4 scale in percent
+// (0 or below is refused).
 struct RotateParams {
     int32_t angle = 0;
     int32_t scale = 100;

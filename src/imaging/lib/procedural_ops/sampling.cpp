@@ -1,15 +1,15 @@
 #include "imaging/lib/procedural_ops/sampling.h"
 
 #include <cmath>
+#include <cstring>
 #include <new>
 
 namespace dro::procedural_ops {
 namespace {
 
-// Positions within this of a pixel centre count as on it, so exact maps copy exactly.
 inline double snapped(double v) noexcept {
     const double r = std::nearbyint(v);
-    return std::fabs(v - r) < 1e-6 ? r : v;
+    return std::fabs(v - r) < kSnap ? r : v;
 }
 
 // The pixel index an edge rule gives for i, or -1 for none.
@@ -40,14 +40,22 @@ bool validImage(const uint8_t* image, int32_t width, int32_t height, int32_t str
     return image && width > 0 && height > 0 && int64_t{stride} >= int64_t{width} * 4;
 }
 
+bool SourceCopy::load(const uint8_t* image, int32_t w, int32_t h, int32_t stride) noexcept {
+    width = w;
+    height = h;
+    pixels.reset(new (std::nothrow) uint8_t[static_cast<size_t>(w) * static_cast<size_t>(h) * 4]);
+    if (!pixels) return false;
+    for (int32_t y = 0; y < h; ++y)
+        std::memcpy(pixels.get() + static_cast<size_t>(y) * static_cast<size_t>(w) * 4,
+                    image + static_cast<size_t>(y) * static_cast<size_t>(stride), static_cast<size_t>(w) * 4);
+    return true;
+}
+
 bool PremultipliedImage::load(const uint8_t* image, int32_t w, int32_t h, int32_t stride) noexcept {
     width = w;
     height = h;
-    try {
-        channels.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    channels.reset(new (std::nothrow) uint16_t[static_cast<size_t>(w) * static_cast<size_t>(h) * 4]);
+    if (!channels) return false;
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t* in = image + static_cast<size_t>(y) * static_cast<size_t>(stride);
         uint16_t* out = pixel(0, y);
@@ -62,31 +70,18 @@ bool PremultipliedImage::load(const uint8_t* image, int32_t w, int32_t h, int32_
     return true;
 }
 
-void storePixel(const double premultiplied[4], uint8_t* out) noexcept {
-    const double alpha = premultiplied[3];
-    if (alpha < 127.5) {  // rounds to alpha 0: transparent black
-        out[0] = out[1] = out[2] = out[3] = 0;
-        return;
-    }
-    const auto channel = [](double v) {
-        return static_cast<uint8_t>(v >= 255.0 ? 255 : (v <= 0.0 ? 0 : static_cast<int>(v + 0.5)));
-    };
-    for (int c = 0; c < 3; ++c) out[c] = channel(premultiplied[c] * 255.0 / alpha);
-    out[3] = channel(alpha / 255.0);
-}
-
 void PremultipliedImage::store(uint8_t* image, int32_t stride) const noexcept {
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* out = image + static_cast<size_t>(y) * static_cast<size_t>(stride);
         const uint16_t* in = pixel(0, y);
         for (int32_t x = 0; x < width; ++x, in += 4, out += 4) {
-            const double p[4] = {double(in[0]), double(in[1]), double(in[2]), double(in[3])};
+            const float p[4] = {float(in[0]), float(in[1]), float(in[2]), float(in[3])};
             storePixel(p, out);
         }
     }
 }
 
-void sampleBilinear(const PremultipliedImage& source, double x, double y, SampleEdge edge, double out[4]) noexcept {
+void sampleAtEdge(const SourceCopy& source, double x, double y, SampleEdge edge, float out[4]) noexcept {
     out[0] = out[1] = out[2] = out[3] = 0;
     x = snapped(x);
     y = snapped(y);
@@ -110,8 +105,7 @@ void sampleBilinear(const PremultipliedImage& source, double x, double y, Sample
         const int64_t sx = xs[k & 1];
         const int64_t sy = ys[k >> 1];
         if (weight[k] == 0.0 || sx < 0 || sy < 0) continue;
-        const uint16_t* p = source.pixel(static_cast<int32_t>(sx), static_cast<int32_t>(sy));
-        for (int c = 0; c < 4; ++c) out[c] += weight[k] * p[c];
+        addTap(source.pixel(static_cast<int32_t>(sx), static_cast<int32_t>(sy)), static_cast<float>(weight[k]), out);
     }
 }
 
