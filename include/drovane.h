@@ -755,6 +755,15 @@ DRO_API void DRO_CALL DRO_I2PDF_AddImage(const char* path);
 DRO_API int32_t DRO_CALL DRO_I2PDF_MakePDF(const char* path);
 DRO_API int32_t DRO_CALL DRO_I2PDF_MakePDFSlideshow(const char* path);
 
+/* ---- Procedural image scripts (extension) ------------------------------------------ */
+/* The size of the picture the script at path generates (docs/procedural-scripts.md).
+ * 0 when the file is not a script or is broken; DRO_GetLastError then says why, naming
+ * the line ("line 4: unknown effect ..."). */
+DRO_API int32_t DRO_CALL DRO_ProceduralScriptSize(const char* path, int32_t* width, int32_t* height);
+/* Renders the script into an RGBA32 block (stride width * 4) of exactly its size.
+ * 1 on success; 0 with the reason in DRO_GetLastError. */
+DRO_API int32_t DRO_CALL DRO_RenderProceduralScript(const char* path, uint8_t* rgba, int32_t width, int32_t height);
+
 #ifdef __cplusplus
 }
 #endif

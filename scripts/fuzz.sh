@@ -40,6 +40,8 @@ for fixture in tests/data/*; do
   target=$(seed_target "$fixture")
   [ -n "$target" ] && mkdir -p "$seeds/$target" && cp "$fixture" "$seeds/$target/"
 done
+# The example procedural scripts seed the script parser.
+mkdir -p "$seeds/procedural_script_fuzz" && cp examples/scripts/*.dps "$seeds/procedural_script_fuzz/"
 
 # One target per core at a time; any crash, leak or sanitizer report fails the run.
 run_target() {

@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "drovane.h"
 #include "imaging/lib/codecs/png_codec.h"
 
 inline std::string brushScratch(const std::string& name) {
@@ -36,4 +38,23 @@ inline std::string writeBrushPng(const std::string& name, int w, int h,
 inline std::array<uint8_t, 4> greyPixel(int v) {
     const auto b = static_cast<uint8_t>(v);
     return {b, b, b, 255};
+}
+
+// Writes a procedural script, and a PNG of the picture it renders, for comparing the
+// two ways of giving a shape or grain. Returns {script, png}.
+inline std::pair<std::string, std::string> writeScriptAndItsPicture(const std::string& name, const std::string& body) {
+    const std::string script = brushScratch(name + ".dps");
+    if (std::FILE* f = std::fopen(script.c_str(), "wb")) {
+        std::fputs(body.c_str(), f);
+        std::fclose(f);
+    }
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(DRO_ProceduralScriptSize(script.c_str(), &w, &h), 1) << DRO_GetLastError();
+    std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
+    EXPECT_EQ(DRO_RenderProceduralScript(script.c_str(), rgba.data(), w, h), 1) << DRO_GetLastError();
+    const std::string png = writeBrushPng(name + ".png", w, h, [&](int x, int y) {
+        const uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
+        return std::array<uint8_t, 4>{p[0], p[1], p[2], p[3]};
+    });
+    return {script, png};
 }

@@ -221,3 +221,33 @@ TEST_F(BrushShapeTest, BrushBeyondTheBoxIsBuiltWithinIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BrushShapeTest, ScriptShapeIsThePictureItRenders) {
+    // A script and a PNG of its rendering give the same shape, turned or not.
+    const auto [script, png] = writeScriptAndItsPicture(
+        "shape_script", "drovane-procedural 1\nsize 48 40\ngenerator circles seed=4 style=12 count=6 radius=30\n");
+    open(64, 33);
+    DRO_SetBrushShape("", 0);
+    const std::vector<uint16_t> round(brushBuffers().brushPlane.get(), brushBuffers().brushPlane.get() + 64 * 64);
+    for (int degrees : {0, 30}) {
+        DRO_SetBrushShape(png.c_str(), degrees);
+        const std::vector<uint16_t> fromPicture(brushBuffers().brushPlane.get(), brushBuffers().brushPlane.get() + 64 * 64);
+        DRO_SetBrushShape(script.c_str(), degrees);
+        EXPECT_EQ(brushBuffers().shapeWidth, 48);
+        const std::vector<uint16_t> fromScript(brushBuffers().brushPlane.get(), brushBuffers().brushPlane.get() + 64 * 64);
+        EXPECT_EQ(fromScript, fromPicture) << degrees;
+        EXPECT_NE(fromScript, round);
+    }
+    // A broken script is refused and leaves the round shape.
+    const std::string broken = brushScratch("shape_broken.dps");
+    std::FILE* f = std::fopen(broken.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("drovane-procedural 1\nsize 48 40\ngenerator nothing\n", f);
+    std::fclose(f);
+    DRO_SetBrushShape(broken.c_str(), 0);
+    EXPECT_EQ(std::vector<uint16_t>(brushBuffers().brushPlane.get(), brushBuffers().brushPlane.get() + 64 * 64), round);
+}
+
+}  // namespace

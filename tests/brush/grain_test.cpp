@@ -220,3 +220,27 @@ TEST_F(GrainTest, FileGrainIsSkippedForLargeBrushesAndBadPaths) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GrainTest, ScriptGrainIsThePictureItRenders) {
+    // 600 x 600 fills the tile exactly, so the script and a PNG of its picture must give
+    // the same twenty windows.
+    const auto [script, png] = writeScriptAndItsPicture(
+        "grain_script", "drovane-procedural 1\nsize 600 600\ngenerator noise seed=3 grain=3\n");
+    open(64, 20);
+    setTool(0, 0, 0, png.c_str());
+    std::vector<uint8_t> fromPicture;
+    for (int b = 0; b < dro::kGrainBufferCount; ++b)
+        for (int y = 0; y < 45; ++y)
+            for (int x = 0; x < 45; ++x) fromPicture.push_back(at(b, y, x));
+    setTool(0, 0, 0, script.c_str());
+    std::vector<uint8_t> fromScript;
+    for (int b = 0; b < dro::kGrainBufferCount; ++b)
+        for (int y = 0; y < 45; ++y)
+            for (int x = 0; x < 45; ++x) fromScript.push_back(at(b, y, x));
+    EXPECT_EQ(fromScript, fromPicture);
+    EXPECT_GT(std::set<uint8_t>(fromScript.begin(), fromScript.end()).size(), 20u);
+}
+
+}  // namespace

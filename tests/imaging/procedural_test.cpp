@@ -48,7 +48,7 @@ TEST(Procedural, SessionOrderIsEnforced) {
     ISL_Finish();
 }
 
-TEST(Procedural, ScriptFilesAreNotUnderstoodYet) {
+TEST(Procedural, FilesThatAreNotScriptsAreRefused) {
     ASSERT_TRUE(ISL_Initialize());
     EXPECT_FALSE(ISL_LoadScriptFromFile("/some/where/brush.isl"));
     EXPECT_STREQ(ISL_GetLastError(), "not a script");

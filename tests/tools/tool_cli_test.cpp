@@ -1,6 +1,8 @@
 // drovane fill, wand and gradient, and image brushes in stroke files, run as a user runs them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -85,4 +87,32 @@ TEST_F(ToolCliTest, ImageBrushStrokesStampThePicture) {
     r = runDrovane("paint " + path("t.strokes") + " -o " + path("q.png") + " --size 60x60");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.output.find("t.strokes:3:"), std::string::npos) << r.output;
+}
+
+TEST_F(ToolCliTest, ScriptRendersAndBrokenScriptsNameTheirLine) {
+    const std::string example = std::string(DROVANE_EXAMPLES_DIR) + "/scripts/pattern.dps";
+    CliRun r = runDrovane("script " + example + " -o " + path("pattern.png"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    const Picture p = readPicture(path("pattern.png"));
+    EXPECT_EQ(p.width, 256);
+    EXPECT_EQ(p.height, 256);
+    EXPECT_EQ(p.at(100, 100)[3], 255);
+
+    const std::string broken = path("broken.dps");
+    if (std::FILE* f = std::fopen(broken.c_str(), "wb")) {
+        std::fputs("drovane-procedural 1\nsize 8 8\n\ngenerator plasma roughness=500\n", f);
+        std::fclose(f);
+    }
+    r = runDrovane("script " + broken + " -o " + path("never.png"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find(broken + ":4: \"roughness\" must be 0 to 100"), std::string::npos) << r.output;
+    r = runDrovane("script " + example);
+    EXPECT_EQ(r.status, 2);
+
+    // An effect on a broken script fails with the script's word and writes nothing.
+    r = runDrovane("filter \"Backgrounds Nature\" --path " + broken + " " + path("pattern.png") + " " +
+                   path("never.png"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("Backgrounds Nature: line 4: \"roughness\" must be 0 to 100"), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(path("never.png")));
 }

@@ -52,11 +52,16 @@ int runFilter(const Words& words) {
     Canvas canvas(picture);
     DRO_IPLAllocSrcBuffer32();
     DRO_IPLAllocDstBuffer32();
+    // An effect that cannot do its job says so as "NAME: why" (a missing or broken
+    // script); nothing is written then.
+    DRO_SetLastError("");
     DRO_IPLImageProcess(0, name.c_str(), s.variant, s.sliders[0], s.sliders[1], s.sliders[2], s.sliders[3],
                         s.sliders[4], s.sliders[5], s.styles[0], s.styles[1], s.flags[0], s.flags[1], s.flags[2],
                         s.flags[3], s.flags[4], s.flags[5], s.color[0], s.color[1], s.color[2], path.c_str());
     DRO_IPLFreeSrcBuffer32();
     DRO_IPLFreeDstBuffer32();
+    const std::string said = DRO_GetLastError();
+    if (said.rfind(name + ": ", 0) == 0) throw CommandError(said);
     canvas.savePage(output, dpi);
     return 0;
 }

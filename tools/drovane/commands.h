@@ -34,5 +34,6 @@ int runFlip(const Words& words);
 int runText(const Words& words);
 int runAnim(const Words& words);
 int runPdf(const Words& words);
+int runScript(const Words& words);
 
 }  // namespace cli

@@ -101,6 +101,11 @@ constexpr std::array kCommands{
             "Writes a PDF with one page per image, each inside a grey border; --slideshow makes\n"
             "the pages advance by themselves with a transition. The images are left as they are.",
             cli::runPdf},
+    Command{"script", "SCRIPT -o OUT [--dpi N]",
+            "Renders the procedural image script SCRIPT (a size, a generator and a chain of\n"
+            "numbered effects; see docs/procedural-scripts.md and examples/scripts/) into OUT,\n"
+            "in the format of its extension. A broken script is reported as SCRIPT:LINE: what.",
+            cli::runScript},
 };
 
 void printHelp(std::FILE* out) {

@@ -21,6 +21,11 @@ EffectRegistry::EffectRegistry() {
 
 bool EffectRegistry::add(std::string_view name, std::string_view family, std::string_view summary,
                          EffectFunction run, std::initializer_list<ControlInfo> controls) {
+    return add(name, family, summary, run, std::span<const ControlInfo>(controls.begin(), controls.size()));
+}
+
+bool EffectRegistry::add(std::string_view name, std::string_view family, std::string_view summary,
+                         EffectFunction run, std::span<const ControlInfo> controls) {
     const std::optional<int> index = effectIndex(name);
     bool repeated = false;
     for (auto a = controls.begin(); a != controls.end(); ++a)
@@ -77,6 +82,8 @@ const EffectRegistry& effectRegistry() noexcept {
         registerReliefEffects(r);
         registerTransformEffects(r);
         registerWarpEffects(r);
+        registerProceduralEffects(r);
+        registerScriptCompoundEffects(r);
         return r;
     }();
     return registry;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,9 @@ public:
     // name, is already registered, has no function or repeats a control.
     bool add(std::string_view name, std::string_view family, std::string_view summary, EffectFunction run,
              std::initializer_list<ControlInfo> controls = {});
+    // The same with controls built at run time (the meanings must outlive the registry).
+    bool add(std::string_view name, std::string_view family, std::string_view summary, EffectFunction run,
+             std::span<const ControlInfo> controls);
 
     // The effect of that exact name, or null when it is unknown or not built.
     EffectFunction find(std::string_view name) const noexcept;
@@ -118,5 +122,7 @@ void registerArtisticEffects(EffectRegistry& registry);
 void registerReliefEffects(EffectRegistry& registry);
 void registerTransformEffects(EffectRegistry& registry);
 void registerWarpEffects(EffectRegistry& registry);
+void registerProceduralEffects(EffectRegistry& registry);
+void registerScriptCompoundEffects(EffectRegistry& registry);
 
 }  // namespace dro

@@ -5,8 +5,11 @@
 // ISL_AddEffect / ISL_SetEffectValue and ISL_ExecuteScriptOnImage -- and last
 // ISL_Finish whenever ISL_Initialize succeeded.
 //
-// Script files are not understood yet: loading one reports "not a script", so callers
-// fall back to reading the path as an image file. Built-in effects run on RGBA32.
+// Script files are ours (docs/procedural-scripts.md); a file that is not one reports
+// "not a script", so callers fall back to reading the path as an image file, and a
+// broken one reports the parser's "line N: ..." message. Images are RGBA32 blocks
+// whose bytes run blue, green, red, alpha; the effect numbers and their values are
+// the table in procedural/effect_table.h.
 #pragma once
 
 #include <array>
@@ -16,7 +19,7 @@ namespace dro {
 
 inline constexpr int kIslHeaderBytes = 64;
 inline constexpr int kIslMaxEffects = 16;
-inline constexpr int kIslEffectValues = 16;
+inline constexpr int kIslEffectValues = 16;  // procedural::kValueCount
 
 // Built-in effect numbers.
 inline constexpr int32_t kIslEffectRotate = 51;  // value 3: degrees; value 4: scale percent (100 = same)
