@@ -115,11 +115,22 @@ template <bool FromMask>
     // Repeats channel 3 of each pixel over its four lanes.
     const __m256i alphaOfPixel = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15, 6, 7, 6,
                                                   7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
+    // Four pixels that all keep the layer, or all take the source, skip the mix: the
+    // high bytes of a mask (or whole coverage values) all 0, or all 255.
+    constexpr uint64_t kTested = FromMask ? 0xFF00FF00FF00FF00ull : ~uint64_t{0};
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
+        uint64_t group;
+        std::memcpy(&group, coverage + i, sizeof group);
+        if ((group & kTested) == 0) continue;
         const __m256i s = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4)));
         const __m256i s8 = _mm256_slli_epi16(s, 8);
-        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i * 4));
+        auto* out = reinterpret_cast<__m256i*>(dst + i * 4);
+        if ((group & kTested) == kTested) {
+            _mm256_storeu_si256(out, locked ? pick(alphaLane, _mm256_loadu_si256(out), s8) : s8);
+            continue;
+        }
+        const __m256i d = _mm256_loadu_si256(out);
         __m128i given = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(coverage + i));
         if constexpr (FromMask) {
             // 0 below 256, else the mask with its low byte set.
@@ -149,7 +160,7 @@ template <bool FromMask>
             pick(full, s8, pick(emptyLayer, sourceShare, pick(clearSource, _mm256_mulhi_epu16(layerAlpha, k), mix)));
         const __m256i untouched = _mm256_or_si256(keep, _mm256_cmpeq_epi16(c, zero));
         const __m256i result = pick(untouched, d, pick(alphaLane, alpha, colour));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i * 4), result);
+        _mm256_storeu_si256(out, result);
     }
     if constexpr (FromMask) {
         uint16_t tail[4];

@@ -21,18 +21,17 @@ Row randomRow(std::mt19937& rng, int32_t count) {
     row.source.resize(static_cast<size_t>(count) * 4 + 3);
     row.layer.resize(static_cast<size_t>(count) * 4 + 3);
     row.coverage.resize(static_cast<size_t>(count) + 1);
-    for (auto& b : row.source) b = static_cast<uint8_t>(rng());
-    for (auto& v : row.layer) v = static_cast<uint16_t>(rng());
-    for (size_t i = 0; i < row.source.size(); i += 4) {
-        // Transparent, opaque and partial pixels on both sides.
-        const uint32_t pick = rng() % 4;
-        if (pick == 0) row.source[i] = 0;
-        if (pick == 1 && i < row.layer.size()) row.layer[i] = 0;
-    }
-    for (auto& c : row.coverage) {
-        // Small values too: read as a selection mask, those below 256 protect.
-        const uint32_t pick = rng() % 5;
-        c = static_cast<uint16_t>(pick == 0 ? 0 : pick == 1 ? 65535 : pick == 2 ? rng() % 512 : rng() % 65536);
+    // Transparent, opaque and partial pixels on both sides: a quarter of all values are
+    // zero, so whatever the start offset, alpha 0 is common on both sides.
+    for (auto& b : row.source) b = static_cast<uint8_t>(rng() % 4 == 0 ? 0 : rng());
+    for (auto& v : row.layer) v = static_cast<uint16_t>(rng() % 4 == 0 ? 0 : rng());
+    for (size_t i = 0; i < row.coverage.size(); ++i) {
+        // Small values too (read as a selection mask, those below 256 protect), and
+        // runs of one value, which the kernels may take whole.
+        const uint32_t pick = rng() % 8;
+        uint16_t& c = row.coverage[i];
+        if (pick >= 4 && i > 0) c = row.coverage[i - 1];
+        else c = static_cast<uint16_t>(pick == 0 ? 0 : pick == 1 ? 65535 : pick == 2 ? rng() % 512 : rng() % 65536);
     }
     return row;
 }
