@@ -90,21 +90,62 @@ void verticalRowsDefault(const FilterParams& p, const Window& win, int32_t b, in
 constexpr auto verticalRowsAvx2 = verticalRowsDefault;
 #endif
 
-// One row; divisor and reciprocal per column come from the tables.
-void horizontalRow(const uint8_t* in, uint8_t* out, const Window& win, const int32_t* divisor,
-                   const float* inverse) noexcept {
+// One row; divisor and reciprocal per column come from the tables. Where the whole
+// window lies inside the row (x - r >= 0 and x + 1 + r < n) the positions need no
+// mapping, and that stretch runs without the edge tests.
+[[gnu::always_inline]] inline void horizontalRowBody(const uint8_t* in, uint8_t* out, const Window& win,
+                                                     const int32_t* divisor, const float* inverse) noexcept {
     I32x4 sum = {0, 0, 0, 0};
     win.enumerate(0, [&](int32_t i, int64_t count) { sum += pixelAt(in + i * 4) * static_cast<int32_t>(count); });
-    for (int32_t x = 0;; ++x) {
+    const auto store = [&](int32_t x) {
         const U8x4 q = __builtin_convertvector(quotient(sum, divisor[x], inverse[x]), U8x4);
         std::memcpy(out + x * 4, &q, sizeof q);
-        if (x + 1 == win.n) break;
+    };
+    const auto step = [&](int32_t x) {  // the window moves from x to x + 1
         const int32_t enter = win.map(int64_t{x} + 1 + win.r);
         const int32_t leave = win.map(int64_t{x} - win.r);
         if (enter >= 0) sum += pixelAt(in + enter * 4);
         if (leave >= 0) sum -= pixelAt(in + leave * 4);
+    };
+    const int64_t r = win.r;
+    const auto interiorBegin = static_cast<int32_t>(std::min<int64_t>(r, win.n));
+    const auto interiorEnd = static_cast<int32_t>(std::max<int64_t>(interiorBegin, win.n - 1 - r));
+    int32_t x = 0;
+    for (; x < interiorBegin; ++x) {
+        store(x);
+        if (x + 1 == win.n) return;
+        step(x);
+    }
+    if (x < interiorEnd) {
+        const int32_t d = divisor[x];
+        const float inv = inverse[x];
+        const auto span = static_cast<int32_t>(r);
+        for (; x < interiorEnd; ++x) {
+            const U8x4 q = __builtin_convertvector(quotient(sum, d, inv), U8x4);
+            std::memcpy(out + x * 4, &q, sizeof q);
+            sum += pixelAt(in + (x + 1 + span) * 4) - pixelAt(in + (x - span) * 4);
+        }
+    }
+    for (;; ++x) {
+        store(x);
+        if (x + 1 == win.n) return;
+        step(x);
     }
 }
+
+void horizontalRowDefault(const uint8_t* in, uint8_t* out, const Window& win, const int32_t* divisor,
+                          const float* inverse) noexcept {
+    horizontalRowBody(in, out, win, divisor, inverse);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+[[gnu::target("avx2")]] void horizontalRowAvx2(const uint8_t* in, uint8_t* out, const Window& win,
+                                               const int32_t* divisor, const float* inverse) noexcept {
+    horizontalRowBody(in, out, win, divisor, inverse);
+}
+#else
+constexpr auto horizontalRowAvx2 = horizontalRowDefault;
+#endif
 
 }  // namespace
 
@@ -120,10 +161,11 @@ void horizontalPassFast(const FilterParams& p, const Window& win) {
         divisor[x] = static_cast<int32_t>(win.divisor(x));
         inverse[x] = 1.0f / static_cast<float>(divisor[x]);
     }
+    const auto row = hasAvx2() ? horizontalRowAvx2 : horizontalRowDefault;
 #pragma omp parallel for schedule(static) if (parallelWorth(p))
     for (int32_t y = 0; y < p.height; ++y) {
-        const int64_t row = int64_t{y} * p.stride;
-        horizontalRow(p.source + row, p.destination + row, win, divisor.data(), inverse.data());
+        const int64_t at = int64_t{y} * p.stride;
+        row(p.source + at, p.destination + at, win, divisor.data(), inverse.data());
     }
 }
 
