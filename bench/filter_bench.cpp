@@ -12,6 +12,7 @@
 #include "bench_support.h"
 #include "drovane.h"
 #include "imaging/filter_frame.h"
+#include "imaging/filters/filter_functions.h"
 
 namespace {
 
@@ -44,8 +45,9 @@ std::vector<uint8_t> makePicture() {
 }
 
 // The picture is put back into the source before every call (untimed): "Box Blur"
-// uses the source as scratch.
-void BM_Filter(benchmark::State& state, const char* filter, int32_t slider1, int32_t slider2) {
+// uses the source as scratch. fast = false runs the plain rule the fast paths replace.
+void BM_Filter(benchmark::State& state, const char* filter, int32_t slider1, int32_t slider2, bool fast = true) {
+    dro::filters::testhooks::setFilterFastPath(fast);
     drobench::openCanvas(kEdge, kEdge);
     DRO_IPLAllocSrcBuffer32();
     DRO_IPLAllocDstBuffer32();
@@ -69,6 +71,7 @@ void BM_Filter(benchmark::State& state, const char* filter, int32_t slider1, int
         drobench::reportRatioTo(state, "vs_memcpy_omp", "filter_memcpy_omp", bandwidth);
     }
     drobench::closeCanvas();
+    dro::filters::testhooks::setFilterFastPath(true);
 }
 
 }  // namespace
@@ -77,4 +80,8 @@ void BM_Filter(benchmark::State& state, const char* filter, int32_t slider1, int
 BENCHMARK_CAPTURE(BM_Filter, box_blur_r10, "Box Blur", 95, 0)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Filter, box_blur_r50, "Box Blur", 495, 0)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Filter, value_blur, "Value Blur", 500, 500)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Filter, box_blur_r10_plain, "Box Blur", 95, 0, false)
+    ->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Filter, value_blur_plain, "Value Blur", 500, 500, false)
+    ->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Filter, hyper_contrast, "Hyper Contrast", 300, 0)->UseRealTime()->Unit(benchmark::kMillisecond);

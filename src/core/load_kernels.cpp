@@ -1,5 +1,6 @@
 #include "core/load_kernels.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -101,6 +102,9 @@ void unmaskedDefault(const uint8_t* s, uint16_t* d, int32_t n, bool locked) noex
 // Y = (d * k) >> 8, the rule's (X + Y) >> 8 splits exactly into high halves and a
 // carry of the low bytes: (X >> 8) + (Y >> 8) + (((X & 255) + (Y & 255)) >> 8), and
 // every term is a 16-bit multiply's high or low half.
+// With FromMask the row of coverage is the selection mask itself, turned into coverage
+// in the lanes (the rule of rowCoverage), which spares a pass over a coverage row.
+template <bool FromMask>
 [[gnu::target("avx2")]] void maskedAvx2(const uint8_t* src, uint16_t* dst, const uint16_t* coverage, int32_t n,
                                         bool locked) noexcept {
     const __m256i zero = _mm256_setzero_si256();
@@ -111,12 +115,30 @@ void unmaskedDefault(const uint8_t* s, uint16_t* d, int32_t n, bool locked) noex
     // Repeats channel 3 of each pixel over its four lanes.
     const __m256i alphaOfPixel = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15, 6, 7, 6,
                                                   7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
+    // Four pixels that all keep the layer, or all take the source, skip the mix: the
+    // high bytes of a mask (or whole coverage values) all 0, or all 255.
+    constexpr uint64_t kTested = FromMask ? 0xFF00FF00FF00FF00ull : ~uint64_t{0};
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
+        uint64_t group;
+        std::memcpy(&group, coverage + i, sizeof group);
+        if ((group & kTested) == 0) continue;
         const __m256i s = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4)));
         const __m256i s8 = _mm256_slli_epi16(s, 8);
-        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i * 4));
-        __m256i c = _mm256_cvtepu16_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(coverage + i)));
+        auto* out = reinterpret_cast<__m256i*>(dst + i * 4);
+        if ((group & kTested) == kTested) {
+            _mm256_storeu_si256(out, locked ? pick(alphaLane, _mm256_loadu_si256(out), s8) : s8);
+            continue;
+        }
+        const __m256i d = _mm256_loadu_si256(out);
+        __m128i given = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(coverage + i));
+        if constexpr (FromMask) {
+            // 0 below 256, else the mask with its low byte set.
+            const __m128i low = _mm_set1_epi16(0x00FF);
+            given = _mm_andnot_si128(_mm_cmpeq_epi16(_mm_srli_epi16(given, 8), _mm_setzero_si128()),
+                                     _mm_or_si128(given, low));
+        }
+        __m256i c = _mm256_cvtepu16_epi64(given);
         c = _mm256_or_si256(c, _mm256_slli_epi64(c, 16));
         c = _mm256_or_si256(c, _mm256_slli_epi64(c, 32));
         const __m256i k = _mm256_xor_si256(c, ones);
@@ -138,13 +160,18 @@ void unmaskedDefault(const uint8_t* s, uint16_t* d, int32_t n, bool locked) noex
             pick(full, s8, pick(emptyLayer, sourceShare, pick(clearSource, _mm256_mulhi_epu16(layerAlpha, k), mix)));
         const __m256i untouched = _mm256_or_si256(keep, _mm256_cmpeq_epi16(c, zero));
         const __m256i result = pick(untouched, d, pick(alphaLane, alpha, colour));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i * 4), result);
+        _mm256_storeu_si256(out, result);
     }
-    loadRowMaskedPlain(src + i * 4, dst + i * 4, coverage + i, n - i, locked);
+    if constexpr (FromMask) {
+        uint16_t tail[4];
+        rowCoverage(nullptr, coverage + i, tail, n - i);
+        loadRowMaskedPlain(src + i * 4, dst + i * 4, tail, n - i, locked);
+    } else {
+        loadRowMaskedPlain(src + i * 4, dst + i * 4, coverage + i, n - i, locked);
+    }
 }
 #else
 constexpr auto unmaskedAvx2 = unmaskedDefault;
-constexpr auto maskedAvx2 = loadRowMaskedPlain;
 #endif
 
 }  // namespace
@@ -175,8 +202,24 @@ void loadRowUnmasked(const uint8_t* src, uint16_t* dst, int32_t count, bool alph
 
 void loadRowMasked(const uint8_t* src, uint16_t* dst, const uint16_t* coverage, int32_t count,
                    bool alphaLocked) noexcept {
-    if (hasAvx2()) return maskedAvx2(src, dst, coverage, count, alphaLocked);
+#if defined(__x86_64__) || defined(__i386__)
+    if (hasAvx2()) return maskedAvx2<false>(src, dst, coverage, count, alphaLocked);
+#endif
     loadRowMaskedPlain(src, dst, coverage, count, alphaLocked);
+}
+
+void loadRowMaskedBySelection(const uint8_t* src, uint16_t* dst, const uint16_t* mask, int32_t count,
+                              bool alphaLocked) noexcept {
+#if defined(__x86_64__) || defined(__i386__)
+    if (hasAvx2()) return maskedAvx2<true>(src, dst, mask, count, alphaLocked);
+#endif
+    constexpr int32_t kChunk = 256;
+    uint16_t coverage[kChunk];
+    for (int32_t i = 0; i < count; i += kChunk) {
+        const int32_t n = std::min(kChunk, count - i);
+        rowCoverage(nullptr, mask + i, coverage, n);
+        loadRowMaskedPlain(src + i * 4, dst + i * 4, coverage, n, alphaLocked);
+    }
 }
 
 void rowCoverage(const uint8_t* texture, const uint16_t* mask, uint16_t* coverage, int32_t count) noexcept {
@@ -185,14 +228,17 @@ void rowCoverage(const uint8_t* texture, const uint16_t* mask, uint16_t* coverag
         return;
     }
     if (mask) {
-        // The mask's high byte h: 0 protects, 255 passes, else (h + 1) / 256 of it.
-        for (int32_t i = 0; i < count; ++i) {
-            const uint32_t h = mask[i] >> 8u;
-            coverage[i] = static_cast<uint16_t>(h == 0 ? 0 : (h == 255 ? 65535 : ((h + 1) * 65535) >> 8));
-        }
+        // The mask's high byte h: 0 protects, else ((h + 1) * 65535) >> 8, which is
+        // (h + 1) * 256 - 1, the mask with its low byte set (65535 for h = 255). In
+        // this form the loop runs in vector lanes.
+        for (int32_t i = 0; i < count; ++i) coverage[i] = static_cast<uint16_t>(mask[i] < 256 ? 0 : mask[i] | 0xFF);
         return;
     }
-    for (int32_t i = 0; i < count; ++i) coverage[i] = static_cast<uint16_t>(loadCoverage(texture, nullptr, static_cast<size_t>(i)));
+    // The same for the texture byte t, doubled: 0, (2t + 1) * 256 - 1, or 65535 from 128.
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t t = texture[i];
+        coverage[i] = static_cast<uint16_t>(t == 0 ? 0 : (t >= 128 ? 65535 : ((2 * t + 1) << 8) - 1));
+    }
 }
 
 }  // namespace dro

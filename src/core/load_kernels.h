@@ -17,6 +17,11 @@ void loadRowUnmasked(const uint8_t* src, uint16_t* dst, int32_t count, bool alph
 void loadRowMasked(const uint8_t* src, uint16_t* dst, const uint16_t* coverage, int32_t count,
                    bool alphaLocked) noexcept;
 
+// loadRowMasked with the coverage rowCoverage gives for this row of the selection mask
+// alone (no texture).
+void loadRowMaskedBySelection(const uint8_t* src, uint16_t* dst, const uint16_t* mask, int32_t count,
+                              bool alphaLocked) noexcept;
+
 // Coverage of count pixels of a row from the texture bytes and mask values there
 // (either may be null, not both).
 void rowCoverage(const uint8_t* texture, const uint16_t* mask, uint16_t* coverage, int32_t count) noexcept;

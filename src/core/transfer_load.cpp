@@ -49,6 +49,10 @@ void loadRGBA32Layer(const uint8_t* block, int32_t pitch, int32_t layer, int32_t
             continue;
         }
         const size_t rowStart = static_cast<size_t>(j * canvasWidth + left);
+        if (!texture) {
+            loadRowMaskedBySelection(src, dst, mask + rowStart, columns, alphaLocked);
+            continue;
+        }
         uint16_t coverage[kCoverageChunk];
         for (int32_t i = 0; i < columns; i += kCoverageChunk) {
             const int32_t n = std::min(kCoverageChunk, columns - i);

@@ -21,17 +21,17 @@ Row randomRow(std::mt19937& rng, int32_t count) {
     row.source.resize(static_cast<size_t>(count) * 4 + 3);
     row.layer.resize(static_cast<size_t>(count) * 4 + 3);
     row.coverage.resize(static_cast<size_t>(count) + 1);
-    for (auto& b : row.source) b = static_cast<uint8_t>(rng());
-    for (auto& v : row.layer) v = static_cast<uint16_t>(rng());
-    for (size_t i = 0; i < row.source.size(); i += 4) {
-        // Transparent, opaque and partial pixels on both sides.
-        const uint32_t pick = rng() % 4;
-        if (pick == 0) row.source[i] = 0;
-        if (pick == 1 && i < row.layer.size()) row.layer[i] = 0;
-    }
-    for (auto& c : row.coverage) {
-        const uint32_t pick = rng() % 4;
-        c = static_cast<uint16_t>(pick == 0 ? 0 : pick == 1 ? 65535 : rng() % 65536);
+    // Transparent, opaque and partial pixels on both sides: a quarter of all values are
+    // zero, so whatever the start offset, alpha 0 is common on both sides.
+    for (auto& b : row.source) b = static_cast<uint8_t>(rng() % 4 == 0 ? 0 : rng());
+    for (auto& v : row.layer) v = static_cast<uint16_t>(rng() % 4 == 0 ? 0 : rng());
+    for (size_t i = 0; i < row.coverage.size(); ++i) {
+        // Small values too (read as a selection mask, those below 256 protect), and
+        // runs of one value, which the kernels may take whole.
+        const uint32_t pick = rng() % 8;
+        uint16_t& c = row.coverage[i];
+        if (pick >= 4 && i > 0) c = row.coverage[i - 1];
+        else c = static_cast<uint16_t>(pick == 0 ? 0 : pick == 1 ? 65535 : pick == 2 ? rng() % 512 : rng() % 65536);
     }
     return row;
 }
@@ -54,10 +54,32 @@ TEST(LoadKernels, VectorRowsMatchThePlainRule) {
         dro::loadRowMaskedPlain(src, plain.data() + offset, row.coverage.data(), count, locked);
         ASSERT_EQ(fast, plain) << "masked, count " << count << " locked " << locked;
 
+        // The row's coverage values read as a selection mask.
+        std::vector<uint16_t> coverage(row.coverage.size());
+        dro::rowCoverage(nullptr, row.coverage.data(), coverage.data(), count);
+        dro::loadRowMaskedBySelection(src, fast.data() + offset, row.coverage.data(), count, locked);
+        dro::loadRowMaskedPlain(src, plain.data() + offset, coverage.data(), count, locked);
+        ASSERT_EQ(fast, plain) << "by selection, count " << count << " locked " << locked;
+
         dro::loadRowUnmasked(src, fast.data() + offset, count, locked);
         dro::loadRowUnmaskedPlain(src, plain.data() + offset, count, locked);
         ASSERT_EQ(fast, plain) << "unmasked, count " << count << " locked " << locked;
     }
+}
+
+// Every mask value and texture byte alone against the per-pixel coverage rule.
+TEST(LoadKernels, RowCoverageMatchesThePerPixelRuleForEveryValue) {
+    std::vector<uint16_t> mask(65536);
+    for (size_t i = 0; i < mask.size(); ++i) mask[i] = static_cast<uint16_t>(i);
+    std::vector<uint8_t> texture(65536);
+    for (size_t i = 0; i < texture.size(); ++i) texture[i] = static_cast<uint8_t>(i * 7);
+    std::vector<uint16_t> coverage(mask.size());
+    dro::rowCoverage(nullptr, mask.data(), coverage.data(), static_cast<int32_t>(mask.size()));
+    for (size_t i = 0; i < mask.size(); ++i) ASSERT_EQ(coverage[i], dro::loadCoverage(nullptr, mask.data(), i)) << i;
+    dro::rowCoverage(texture.data(), nullptr, coverage.data(), static_cast<int32_t>(texture.size()));
+    for (size_t i = 0; i < 256; ++i) ASSERT_EQ(coverage[i], dro::loadCoverage(texture.data(), nullptr, i)) << i;
+    dro::rowCoverage(texture.data(), mask.data(), coverage.data(), static_cast<int32_t>(mask.size()));
+    for (size_t i = 0; i < mask.size(); ++i) ASSERT_EQ(coverage[i], dro::loadCoverage(texture.data(), mask.data(), i)) << i;
 }
 
 TEST(LoadKernels, CoverageOfMaskAndTexture) {

@@ -7,65 +7,11 @@
 #include <omp.h>
 
 #include "imaging/filters/filter_functions.h"
+#include "imaging/filters/box_blur_window.h"
 #include "imaging/filters/pixel_access.h"
 
 namespace dro::filters {
 namespace {
-
-// The window around a sample position: 2r + 1 positions, clipped to 0..n-1 (divisor
-// the count inside) or, wrapped, mapped back into the line by the rule below
-// (divisor always 2r + 1).
-struct Window {
-    int64_t r;
-    int32_t n;
-    bool wrap;
-
-    // The line index a window position reads; -1 when a clipped window skips it.
-    // Wrapping reads position i < 0 from n - 1 + i (at least 0) and i >= n from
-    // i - n + 1 (at most n - 1).
-    int32_t map(int64_t i) const noexcept {
-        if (i >= 0 && i < n) return static_cast<int32_t>(i);
-        if (!wrap) return -1;
-        if (i < 0) return static_cast<int32_t>(std::max<int64_t>(n - 1 + i, 0));
-        return static_cast<int32_t>(std::min<int64_t>(i - n + 1, n - 1));
-    }
-
-    // Calls f(index, count) for the line indices the window at position at reads,
-    // with how often each is read; O(n) whatever the radius.
-    template <class F>
-    void enumerate(int64_t at, F&& f) const {
-        const int64_t lo = at - r;
-        const int64_t hi = at + r;
-        const auto span = [&](int64_t a, int64_t b) {  // positions a..b, each read once
-            for (int64_t i = std::max(a, lo); i <= std::min(b, hi); ++i) f(map(i), 1);
-        };
-        const auto run = [&](int64_t a, int64_t b, int32_t index) {  // a..b all read index
-            const int64_t first = std::max(a, lo);
-            const int64_t last = std::min(b, hi);
-            if (first <= last) f(index, last - first + 1);
-        };
-        if (!wrap) {
-            span(0, n - 1);
-            return;
-        }
-        run(lo, -int64_t{n}, 0);
-        span(-int64_t{n} + 1, -1);
-        span(0, n - 1);
-        span(n, 2 * int64_t{n} - 2);
-        run(2 * int64_t{n} - 1, hi, n - 1);
-    }
-
-    int64_t divisor(int64_t at) const noexcept {
-        if (wrap) return 2 * r + 1;
-        return std::min<int64_t>(at + r, n - 1) - std::max<int64_t>(at - r, 0) + 1;
-    }
-};
-
-constexpr int64_t kParallelArea = 1000;
-
-bool parallelWorth(const FilterParams& p) noexcept {
-    return int64_t{p.width - 1} * (p.height - 1) > kParallelArea;
-}
 
 void horizontalPass(const FilterParams& p, const Window& win) {
     const int32_t w = p.width;
@@ -124,7 +70,9 @@ void verticalRows(const FilterParams& p, const Window& win, int32_t rowBegin, in
     }
 }
 
-void verticalPass(const FilterParams& p, const Window& win) {
+using RowsPass = void (*)(const FilterParams&, const Window&, int32_t, int32_t);
+
+void verticalPass(const FilterParams& p, const Window& win, RowsPass rows) {
 #pragma omp parallel if (parallelWorth(p))
     {
         // Static split into contiguous row bands, one per thread.
@@ -133,7 +81,7 @@ void verticalPass(const FilterParams& p, const Window& win) {
         const int32_t band = (p.height + threads - 1) / threads;
         const int32_t begin = std::min(p.height, t * band);
         const int32_t end = std::min(p.height, begin + band);
-        if (begin < end) verticalRows(p, win, begin, end);
+        if (begin < end) rows(p, win, begin, end);
     }
 }
 
@@ -150,11 +98,13 @@ void boxBlur(FilterParams& p) {
     const Window horizontal{r, p.width, wrap};
     // In single-buffer mode the picture is in the destination.
     if (p.inPlace) copyDestinationToSource(p);
+    const bool fast = filterFastPath() && fastPassesFit(vertical) && fastPassesFit(horizontal);
     for (int round = 0; round < 3; ++round) {
         if (round > 0) copyDestinationToSource(p);
-        verticalPass(p, vertical);
+        verticalPass(p, vertical, fast ? verticalRowsFast : verticalRows);
         copyDestinationToSource(p);
-        horizontalPass(p, horizontal);
+        if (fast) horizontalPassFast(p, horizontal);
+        else horizontalPass(p, horizontal);
     }
 }
 

@@ -42,4 +42,13 @@ void reflection(FilterParams& p);
 void borderize(FilterParams& p);
 void vignette(FilterParams& p);
 
+// Whether "Box Blur" and "Value Blur" take their fast paths (on unless a test turned
+// them off); both paths give the same bytes.
+bool filterFastPath() noexcept;
+
+namespace testhooks {
+// Off: the plain per-pixel rule, the reference the fast paths are checked against.
+void setFilterFastPath(bool on) noexcept;
+}  // namespace testhooks
+
 }  // namespace dro::filters

@@ -4,8 +4,16 @@
 
 #include "core/canvas.h"
 #include "core/transfer_load.h"
+#include "imaging/filters/filter_functions.h"
 
 namespace dro::filters {
+
+namespace {
+bool gFastPath = true;
+}  // namespace
+
+bool filterFastPath() noexcept { return gFastPath; }
+void testhooks::setFilterFastPath(bool on) noexcept { gFastPath = on; }
 
 void copyDestinationToSource(const FilterParams& p) noexcept {
     if (p.source == p.destination) return;

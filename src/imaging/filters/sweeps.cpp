@@ -1,14 +1,19 @@
 // The sweep family: eight directional passes in single-buffer mode. Each pass compares
 // a pixel with the one that follows it in the pass direction and may pull the follower
 // toward it; because reads come from the destination, a change travels along the pass.
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+
+#include <omp.h>
 
 #include "imaging/filters/filter_functions.h"
 #include "imaging/filters/pixel_access.h"
 
 namespace dro::filters {
 namespace {
+
+constexpr int64_t kParallelArea = 1000;
 
 // A range runs from its start up (or down) to, but not including, its end.
 struct Sweep {
@@ -52,6 +57,52 @@ void runSweeps(FilterParams& p, Rule&& rule) {
     }
 }
 
+// The same sweeps for rules that read only current and next, split across threads
+// with the same bytes: a pass along rows chains pixels within a row only, so rows are
+// independent; a pass along columns reads row y and writes row y +- 1 only, so the
+// pixels of one step are independent and bands of columns can run side by side.
+template <class Rule>
+void runSweepsParallel(FilterParams& p, Rule&& rule) {
+    p.inPlace = 1;
+    const PixelWriter out = writer(p);
+    const bool threads = int64_t{p.width} * p.height > kParallelArea;
+    for (const Sweep& s : sweepsFor(p.width, p.height)) {
+        const int32_t firstColumn = s.columnStep > 0 ? s.columnStart : s.columnEnd + 1;
+        const int32_t lastColumn = s.columnStep > 0 ? s.columnEnd - 1 : s.columnStart;
+        const int32_t firstRow = s.rowStep > 0 ? s.rowStart : s.rowEnd + 1;
+        const int32_t lastRow = s.rowStep > 0 ? s.rowEnd - 1 : s.rowStart;
+        if (firstColumn > lastColumn || firstRow > lastRow) continue;
+        if (s.nextDy == 0) {
+#pragma omp parallel for schedule(static) if (threads)
+            for (int32_t y = firstRow; y <= lastRow; ++y) {
+                for (int32_t x = s.columnStart; s.columnStep > 0 ? x < s.columnEnd : x > s.columnEnd;
+                     x += s.columnStep) {
+                    rule(out.at(x, y), out.at(x + s.nextDx, y));
+                }
+            }
+            continue;
+        }
+        const int32_t columns = lastColumn - firstColumn + 1;
+#pragma omp parallel if (threads)
+        {
+            const int32_t team = omp_get_num_threads();
+            const int32_t band = (columns + team - 1) / team;
+            const int32_t begin = firstColumn + std::min(columns, omp_get_thread_num() * band);
+            const int32_t end = std::min(firstColumn + columns, begin + band);
+            for (int32_t y = s.rowStart; s.rowStep > 0 ? y < s.rowEnd : y > s.rowEnd; y += s.rowStep) {
+                for (int32_t x = begin; x < end; ++x) rule(out.at(x, y), out.at(x, y + s.nextDy));
+            }
+        }
+    }
+}
+
+// Sweeps for a rule of current and next alone, on the fast path when it is on.
+template <class Rule>
+void runNeighbourSweeps(FilterParams& p, Rule&& rule) {
+    if (filterFastPath()) return runSweepsParallel(p, rule);
+    runSweeps(p, [&](const uint8_t* cur, uint8_t* next, int32_t, int32_t) { rule(cur, next); });
+}
+
 int32_t weightOf(double fraction) noexcept {
     const double w = fraction * 65535.0;
     if (!(w > 0.0)) return 0;
@@ -77,7 +128,7 @@ inline int32_t lumOf(const uint8_t* px) noexcept { return lum(px[0], px[1], px[2
 void valueBlur(FilterParams& p) {
     const auto darker = static_cast<uint32_t>(weightOf(p.slider[0]));
     const auto lighter = static_cast<uint32_t>(weightOf(p.slider[1]));
-    runSweeps(p, [&](const uint8_t* cur, uint8_t* next, int32_t, int32_t) {
+    runNeighbourSweeps(p, [&](const uint8_t* cur, uint8_t* next) {
         const int32_t d = lumOf(cur) - lumOf(next);
         const uint32_t w = d > 0 ? darker : (d < 0 ? lighter : 0);
         if (w != 0) mixPixel(cur, next, w);
@@ -88,7 +139,7 @@ void noiseReduction(FilterParams& p) {
     p.slider[0] = 1.0 - p.slider[0] / 2.0;
     const auto weight = static_cast<uint32_t>(weightOf(p.slider[0]));
     const int32_t threshold = truncInt(p.slider[1] * 255.0);
-    runSweeps(p, [&](const uint8_t* cur, uint8_t* next, int32_t, int32_t) {
+    runNeighbourSweeps(p, [&](const uint8_t* cur, uint8_t* next) {
         if (std::abs(lumOf(cur) - lumOf(next)) < threshold) mixPixel(cur, next, weight);
     });
 }
@@ -101,7 +152,7 @@ void noiseReductionRgb(FilterParams& p) {
         weight[c] = static_cast<uint32_t>(weightOf(p.slider[2 * c]));
         threshold[c] = truncInt(p.slider[2 * c + 1] * 255.0);
     }
-    runSweeps(p, [&](const uint8_t* cur, uint8_t* next, int32_t, int32_t) {
+    runNeighbourSweeps(p, [&](const uint8_t* cur, uint8_t* next) {
         for (int c = 0; c < 3; ++c) {
             if (std::abs(cur[c] - next[c]) < threshold[c]) next[c] = mixChannel(cur[c], next[c], weight[c]);
         }
