@@ -491,6 +491,8 @@ DRO_API void DRO_CALL DRO_IPLImageProcess(int32_t unused, const char* effect, in
  * contrast with slider amount (0..1000), then saturation: 50 keeps it, 0 gives a factor
  * of -2, 100 of 3. Marks the whole canvas changed; failures record "IPLPhotoPop Excpt". */
 DRO_API void DRO_CALL DRO_IPLPhotoPop(int32_t amount, double saturation, uint8_t preContrast);
+/* background: bytes R, G, B, A in memory order (R | G << 8 | B << 16 | A << 24). */
+DRO_API void DRO_CALL DRO_IPLDisplacementBummp(const char* scriptPath, double strength, uint32_t background);
 /* Extension: describes effect number index (0..187, in dispatch order) as text, cut to
  * fit bufferSize (always terminated when bufferSize > 0). First line: name, family,
  * "built" or "not built", summary, separated by tabs; then one line per control:

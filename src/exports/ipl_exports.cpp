@@ -3,6 +3,7 @@
 #include "exports/guarded.h"
 #include "imaging/effects/image_process.h"
 #include "imaging/effects/photo_pop.h"
+#include "imaging/geometry/displacement_bump.h"
 #include "imaging/library_modules.h"
 #include "imaging/working_buffer_ops.h"
 
@@ -76,6 +77,10 @@ DRO_API void DRO_CALL DRO_IPLImageProcess(int32_t /*unused*/, const char* effect
         args.path = path;
         imageProcess(args);
     });
+}
+
+DRO_API void DRO_CALL DRO_IPLDisplacementBummp(const char* scriptPath, double strength, uint32_t background) {
+    guarded("IPLDisplacementBump Excpt", [&] { displacementBump(scriptPath, strength, background); });
 }
 
 DRO_API void DRO_CALL DRO_IPLPhotoPop(int32_t amount, double saturation, uint8_t preContrast) {

@@ -1,5 +1,6 @@
 // The host effects that run the procedural interpreter: the style the host picks and
 // the channel order around the interpreter's calls reach the picture.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -116,6 +117,40 @@ TEST_F(ProceduralPathEffects, TexturizeEmbossOfLevelGroundKeepsTheLayer) {
                 ASSERT_NEAR(out.get(x, y)[c], picture.get(x, y)[c], 2) << x << "," << y;
     const std::string rough = script("rough.dps", "drovane-procedural 1\nsize 8 8\ngenerator noise seed=5\n");
     EXPECT_NE(run("Texturize Emboss Surface", picture, rough, 1000, 500, 0), picture);
+}
+
+// Level ground moves nothing; a step in the map moves the layer beside it by the
+// strength, toward the higher side, and leaves the rest; a broken script writes nothing.
+TEST_F(ProceduralPathEffects, DisplacementBumpMovesAlongTheMapsSlopesOnly) {
+    const std::string level = script("bump_level.dps", "drovane-procedural 1\nsize 8 8\ngenerator noise grain=256\n");
+    Image picture = Image::flat(24, 10, {0, 0, 0, 255});
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 24; ++x) picture.px[(static_cast<size_t>(y) * 24 + x) * 4] = static_cast<uint8_t>(x * 10);
+    EXPECT_EQ(run("Displacement Bump Material", picture, level, 50, 0, 0), picture);
+
+    // Stripes: where the map (rendered here) steps from black to white, the neighbouring
+    // columns slope by 255 over two pixels and sample 5 x 255 / 510 = 2.5 pixels away, on a
+    // ramp of 10 levels a pixel; every other column stays exact.
+    const std::string step = script("bump_step.dps", "drovane-procedural 1\nsize 24 10\ngenerator pattern kind=1 cell=12\n");
+    std::vector<uint8_t> map(24 * 10 * 4);
+    ASSERT_EQ(DRO_RenderProceduralScript(step.c_str(), map.data(), 24, 10), 1);
+    const auto height = [&](int x) { return static_cast<int>(map[static_cast<size_t>(std::clamp(x, 0, 23)) * 4]); };
+    const Image moved = run("Displacement Bump Material", picture, step, 50, 0, 0);
+    int sloped = 0;
+    for (int x = 1; x < 23; ++x) {
+        const int slope = height(x + 1) - height(x - 1);
+        ASSERT_TRUE(slope == 0 || std::abs(slope) == 255) << x;
+        sloped += slope != 0;
+        for (int y = 0; y < 10; ++y) {
+            if (slope == 0) ASSERT_EQ(moved.get(x, y), picture.get(x, y)) << x << "," << y;
+            else ASSERT_NEAR(moved.get(x, y)[0] - picture.get(x, y)[0], slope > 0 ? 25 : -25, 1) << x << "," << y;
+        }
+    }
+    EXPECT_GE(sloped, 2);
+
+    const std::string broken = script("bump_broken.dps", "drovane-procedural 1\nsize 8 8\n");
+    EXPECT_EQ(run("Displacement Bump Other", picture, broken, 50, 0, 0), picture);
+    EXPECT_STREQ(DRO_GetLastError(), "IPLDisplacementBump: the script has no generator line");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "imaging/effects/effect_registry.h"
 #include "imaging/effects/effect_steps.h"
 #include "imaging/filter_frame.h"
+#include "imaging/geometry/displacement_bump.h"
 #include "imaging/lib/overlay.h"
 #include "imaging/lib/resample.h"
 #include "imaging/script_image.h"
@@ -173,6 +174,16 @@ void texturizeEmboss(const EffectArgs& a) {
     mergeIntoLayer(pair.destination, kOverlay, 255);
 }
 
+// The premultiplied layer moved along the slopes of the script's picture, tiled: slider
+// 1 the shift in pixels, the colour (with alpha 0) what the shift uncovers.
+void displacementBumpEffect(const EffectArgs& a) {
+    const IplPair pair = iplPair();
+    if (!pair) return;
+    updateSourceFromLayer();
+    premultiplyForNeighbourhood(pair.source, pair.width, pair.height);
+    displacementBump(a.path, a.percent[0], static_cast<uint32_t>(a.colour));
+}
+
 constexpr ControlInfo kScriptPath = pathControl("the procedural script (docs/procedural-scripts.md)");
 
 }  // namespace
@@ -205,6 +216,13 @@ void registerScriptCompoundEffects(EffectRegistry& r) {
            slider(2, 1000, "opacity of the merge: value × 0.2559"),
            style(1, 0, kLastBlendMode, "blend mode of the merge (0 normal … 30 silhouette)"),
            flag(2, "start the tiling at a random offset")});
+    for (const char* name : {"Displacement Bump Material", "Displacement Bump Nature", "Displacement Bump Surface",
+                             "Displacement Bump Other", "Displacement Bump Utility"})
+        r.add(name, kScriptFamily, "moves the layer along the slopes of a script's picture, tiled",
+              displacementBumpEffect,
+              {kScriptPath,
+               slider(1, 100, "shift in pixels, value × 0.1, where the picture climbs from black to white in two pixels"),
+               colourControl("what the shift uncovers (kept transparent)")});
 }
 
 }  // namespace dro

@@ -155,3 +155,20 @@ bool is5_AddMarbleTransform(int32_t width, int32_t height, double amplitude, dou
 bool is5_AddRandomTransform(int32_t width, int32_t height, double radius, uint32_t seed, int32_t edge) noexcept {
     return add(width, height, edge, make(TransformKind::random, 0, 0, radius, double(seed), 0), {radius});
 }
+
+bool is5_AddBumpMapDisplacementTransform(int32_t width, int32_t height, float strength, const uint8_t* grey,
+                                         int32_t mapWidth, int32_t mapHeight) noexcept {
+    using namespace dro::lib;
+    if (!grey || mapWidth <= 0 || mapHeight <= 0) return false;
+    Transform t = make(TransformKind::bumpMap, 0, 0, strength, 0, 0);
+    try {
+        t.heights = std::make_shared<const std::vector<uint8_t>>(
+            grey, grey + static_cast<size_t>(mapWidth) * static_cast<size_t>(mapHeight));
+    } catch (...) {
+        return false;
+    }
+    t.mapWidth = mapWidth;
+    t.mapHeight = mapHeight;
+    constexpr int32_t kBackgroundEdge = static_cast<int32_t>(TransformEdge::background);
+    return add(width, height, kBackgroundEdge, t, {double(strength)});
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace dro::lib {
@@ -22,6 +23,7 @@ enum class TransformKind : uint8_t {
     wow,
     zigZag,
     random,
+    bumpMap,
 };
 
 // What fills result pixels whose source point falls outside the image. Unknown values
@@ -44,6 +46,10 @@ struct Transform {
     // radius, so each point costs a lookup instead of a sine and a cosine.
     std::vector<double> turnTable;
     double tableStepsPerPixel = 0;
+    // The bump map's heights (one grey byte a pixel, rows of mapWidth), shared by the
+    // copies of the transform.
+    std::shared_ptr<const std::vector<uint8_t>> heights;
+    int32_t mapWidth = 0, mapHeight = 0;
 };
 
 struct TransformChain {
@@ -110,3 +116,9 @@ bool is5_AddMarbleTransform(int32_t width, int32_t height, double amplitude, dou
 // Frosted glass: each point moves by a random amount of up to radius pixels, the same
 // for the same point and seed.
 bool is5_AddRandomTransform(int32_t width, int32_t height, double radius, uint32_t seed, int32_t edge) noexcept;
+// Displacement by a bump map (grey heights, mapWidth x mapHeight, rows mapWidth bytes
+// apart; copied): each point moves along the map's slope, by strength pixels where the
+// height climbs from black to white across two pixels. Uncovered places take the
+// background colour. A map smaller than the image reads as its edge beyond it.
+bool is5_AddBumpMapDisplacementTransform(int32_t width, int32_t height, float strength, const uint8_t* grey,
+                                         int32_t mapWidth, int32_t mapHeight) noexcept;

@@ -1,5 +1,6 @@
 // The transforms that move points across the whole plane: shifts, waves, turbulence
 // and random scatter.
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -92,6 +93,23 @@ void mapPlanar(const Transform& t, double* xs, double* ys, int32_t count) noexce
                 const uint32_t h = hash(std::llround(xs[i]), std::llround(ys[i]), seed);
                 xs[i] += t.a * unit(h);
                 ys[i] += t.a * unit(hash(h));
+            }
+            break;
+        }
+        case TransformKind::bumpMap: {
+            if (t.a == 0 || !t.heights) break;
+            const uint8_t* map = t.heights->data();
+            const int64_t mw = t.mapWidth, mh = t.mapHeight;
+            const auto at = [&](int64_t x, int64_t y) {
+                return int32_t{map[std::clamp<int64_t>(y, 0, mh - 1) * mw + std::clamp<int64_t>(x, 0, mw - 1)]};
+            };
+            const double perLevel = t.a / 510.0;
+            for (int32_t i = 0; i < count; ++i) {
+                if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) continue;
+                const auto x = static_cast<int64_t>(std::clamp(std::floor(xs[i] + 0.5), -1.0, double(mw)));
+                const auto y = static_cast<int64_t>(std::clamp(std::floor(ys[i] + 0.5), -1.0, double(mh)));
+                xs[i] += perLevel * (at(x + 1, y) - at(x - 1, y));
+                ys[i] += perLevel * (at(x, y + 1) - at(x, y - 1));
             }
             break;
         }
