@@ -16,6 +16,7 @@
 
 #ifdef DROVANE_HAVE_VIPS
 #include <vips/vips.h>
+#include "vips_peer.h"
 #endif
 
 namespace {
@@ -60,18 +61,8 @@ void BM_BlurOurs(benchmark::State& state, double sigma, bool oneThread) {
 }
 
 #ifdef DROVANE_HAVE_VIPS
-bool startVips() {
-    static const bool started = [] {
-        if (VIPS_INIT("drovane_bench") != 0) return false;
-        vips_concurrency_set(1);
-        vips_cache_set_max(0);
-        return true;
-    }();
-    return started;
-}
-
 void BM_BlurVips(benchmark::State& state, double sigma) {
-    if (!startVips()) {
+    if (!drobench::startVips()) {
         state.SkipWithError("libvips did not start");
         return;
     }

@@ -31,6 +31,7 @@
 
 #ifdef DROVANE_HAVE_VIPS
 #include <vips/vips.h>
+#include "vips_peer.h"
 #endif
 
 namespace {
@@ -135,16 +136,6 @@ BENCHMARK(BM_MergeMemcpyBaseline)->UseManualTime()->Unit(benchmark::kMillisecond
 
 #ifdef DROVANE_HAVE_VIPS
 
-bool startVips() {
-    static const bool started = [] {
-        if (VIPS_INIT("drovane_bench") != 0) return false;
-        vips_concurrency_set(1);  // one worker, for a single-thread comparison
-        vips_cache_set_max(0);    // every pass computes; nothing is served from the cache
-        return true;
-    }();
-    return started;
-}
-
 // A 16-bit RGBA image over pixels we own; libvips neither copies nor frees them.
 VipsImage* wrapRgba16(const std::vector<uint16_t>& pixels) {
     VipsImage* raw = vips_image_new_from_memory(pixels.data(), kBlockBytes, kEdge, kEdge, 4, VIPS_FORMAT_USHORT);
@@ -181,7 +172,7 @@ bool vipsComposite(const std::vector<uint16_t>& base, const std::vector<uint16_t
 }
 
 void BM_MergeVips(benchmark::State& state, VipsBlendMode mode, SourceAlpha alpha, const char* name) {
-    if (!startVips()) {
+    if (!drobench::startVips()) {
         state.SkipWithError("libvips did not start");
         return;
     }

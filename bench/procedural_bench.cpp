@@ -16,6 +16,7 @@
 
 #ifdef DROVANE_HAVE_VIPS
 #include <vips/vips.h>
+#include "vips_peer.h"
 #endif
 
 namespace {
@@ -31,16 +32,7 @@ void report(benchmark::State& state, double seconds, const std::string& name) {
 
 #ifdef DROVANE_HAVE_VIPS
 void BM_FractalSurfaceVips(benchmark::State& state) {
-    static const bool started = [] {
-        if (VIPS_INIT("drovane_bench") != 0) return false;
-        vips_concurrency_set(1);
-        vips_cache_set_max(0);
-        return true;
-    }();
-    if (!started) {
-        state.SkipWithError("libvips did not start");
-        return;
-    }
+    if (!drobench::vipsReady(state)) return;
     drobench::WallClock clock;
     for (auto _ : state) {
         VipsImage* surface = nullptr;

@@ -20,6 +20,7 @@
 
 #ifdef DROVANE_HAVE_VIPS
 #include <vips/vips.h>
+#include "vips_peer.h"
 #endif
 
 namespace {
@@ -66,16 +67,7 @@ std::vector<float> twirlCoordinates() {
 }
 
 void BM_TwirlVipsMapim(benchmark::State& state) {
-    static const bool started = [] {
-        if (VIPS_INIT("drovane_bench") != 0) return false;
-        vips_concurrency_set(1);
-        vips_cache_set_max(0);
-        return true;
-    }();
-    if (!started) {
-        state.SkipWithError("libvips did not start");
-        return;
-    }
+    if (!drobench::vipsReady(state)) return;
     const auto& src = sourceImage();
     const std::vector<float> coordinates = twirlCoordinates();
     std::vector<uint8_t> dst(src.size());

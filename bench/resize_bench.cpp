@@ -15,6 +15,7 @@
 
 #ifdef DROVANE_HAVE_VIPS
 #include <vips/vips.h>
+#include "vips_peer.h"
 #endif
 
 namespace {
@@ -38,16 +39,7 @@ void report(benchmark::State& state, double seconds, const std::string& name) {
 
 #ifdef DROVANE_HAVE_VIPS
 void BM_ResizeVips(benchmark::State& state, int percent) {
-    static const bool started = [] {
-        if (VIPS_INIT("drovane_bench") != 0) return false;
-        vips_concurrency_set(1);
-        vips_cache_set_max(0);
-        return true;
-    }();
-    if (!started) {
-        state.SkipWithError("libvips did not start");
-        return;
-    }
+    if (!drobench::vipsReady(state)) return;
     const auto& src = sourceImage();
     const int32_t nw = kWidth * percent / 100, nh = kHeight * percent / 100;
     std::vector<uint8_t> dst(std::size_t(nw) * nh * 4);

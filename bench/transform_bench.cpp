@@ -20,6 +20,7 @@
 
 #ifdef DROVANE_HAVE_VIPS
 #include <vips/vips.h>
+#include "vips_peer.h"
 #endif
 
 namespace {
@@ -72,16 +73,6 @@ void BM_SpinOurs(benchmark::State& state, bool oneThread) {
 }
 
 #ifdef DROVANE_HAVE_VIPS
-bool startVips() {
-    static const bool started = [] {
-        if (VIPS_INIT("drovane_bench") != 0) return false;
-        vips_concurrency_set(1);
-        vips_cache_set_max(0);
-        return true;
-    }();
-    return started;
-}
-
 // The spin's source point of every pixel, as libvips' index image wants it.
 std::vector<float> spinIndex() {
     std::vector<float> index(std::size_t{kEdge} * kEdge * 2);
@@ -100,7 +91,7 @@ std::vector<float> spinIndex() {
 }
 
 void BM_SpinVips(benchmark::State& state) {
-    if (!startVips()) return state.SkipWithError("libvips did not start");
+    if (!drobench::startVips()) return state.SkipWithError("libvips did not start");
     const auto& src = sourceImage();
     const std::vector<float> index = spinIndex();
     std::vector<uint8_t> dst(kBytes, 1);
