@@ -208,7 +208,7 @@ TEST(ProceduralEffectTable, HoldsEveryNumberOnceWithSoundValues) {
         EXPECT_TRUE(names.insert(e.scriptName).second) << e.scriptName;
         EXPECT_NE(e.run, nullptr) << e.scriptName;
         uint32_t slots = 0;
-        for (const ValueSpec& v : e.values) {
+        for (const ValueRule& v : e.values) {
             ASSERT_GE(v.index, 0);
             ASSERT_LT(v.index, kValueCount);
             EXPECT_FALSE(slots & (1u << v.index)) << e.scriptName << " " << v.name;
@@ -228,7 +228,7 @@ TEST(ProceduralEffectTable, EveryFilterRunsAtItsLimitsOnTinyAndOddImages) {
         for (const auto [w, h] : {std::pair{1, 1}, std::pair{3, 2}, std::pair{17, 9}}) {
             for (int corner = 0; corner < 3; ++corner) {
                 EffectValues v = e.defaults();
-                for (const ValueSpec& s : e.values)
+                for (const ValueRule& s : e.values)
                     v[static_cast<size_t>(s.index)] = corner == 0 ? s.minimum : corner == 1 ? s.maximum : s.defaultValue;
                 std::vector<uint8_t> px(static_cast<size_t>(w) * h * 4);
                 for (size_t i = 0; i < px.size(); ++i) px[i] = static_cast<uint8_t>(i * 37 + 11);

@@ -20,7 +20,7 @@ namespace {
 
 using procedural::EffectEntry;
 using procedural::EffectKind;
-using procedural::ValueSpec;
+using procedural::ValueRule;
 
 constexpr std::string_view kGenerators = "Procedural generators";
 constexpr std::string_view kDistortions = "Procedural distortions";
@@ -28,7 +28,7 @@ constexpr int32_t kSliders = 6;
 
 enum class Source : uint8_t { variant, style2, red, green, blue, slider };
 
-Source sourceOf(const EffectEntry& e, const ValueSpec& v) noexcept {
+Source sourceOf(const EffectEntry& e, const ValueRule& v) noexcept {
     if (e.kind == EffectKind::generator && v.index == procedural::kStyleValue) return Source::style2;
     if (v.name == "seed") return Source::variant;
     if (v.name == "red") return Source::red;
@@ -39,13 +39,13 @@ Source sourceOf(const EffectEntry& e, const ValueSpec& v) noexcept {
 
 // Slider 0..1000 over the value's range, rounded; the default's slider rounds back to it
 // for ranges up to 1000 wide.
-int32_t fromSlider(int32_t slider, const ValueSpec& v) noexcept {
+int32_t fromSlider(int32_t slider, const ValueRule& v) noexcept {
     const int64_t s = std::clamp(slider, 0, 1000);
     const int64_t span = int64_t{v.maximum} - v.minimum;
     return static_cast<int32_t>(v.minimum + (s * span + 500) / 1000);
 }
 
-int32_t toSlider(const ValueSpec& v) noexcept {
+int32_t toSlider(const ValueRule& v) noexcept {
     const int64_t span = int64_t{v.maximum} - v.minimum;
     return span > 0 ? static_cast<int32_t>(((int64_t{v.defaultValue} - v.minimum) * 1000 + span / 2) / span) : 0;
 }
@@ -53,7 +53,7 @@ int32_t toSlider(const ValueSpec& v) noexcept {
 std::vector<ScriptValue> hostValues(const EffectEntry& e, const EffectArgs& a) {
     std::vector<ScriptValue> out;
     int32_t slider = 0;
-    for (const ValueSpec& v : e.values) {
+    for (const ValueRule& v : e.values) {
         int32_t value = v.defaultValue;
         switch (sourceOf(e, v)) {
             case Source::variant: value = a.variant; break;
@@ -99,7 +99,7 @@ std::vector<ControlInfo> controlsOf(const EffectEntry& e) {
     std::vector<ControlInfo> out;
     bool colour = false;
     int32_t sliders = 0;
-    for (const ValueSpec& v : e.values) {
+    for (const ValueRule& v : e.values) {
         const std::string range = std::to_string(v.minimum) + ".." + std::to_string(v.maximum);
         switch (sourceOf(e, v)) {
             case Source::variant:

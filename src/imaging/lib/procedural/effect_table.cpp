@@ -11,35 +11,35 @@ namespace dro::procedural {
 namespace {
 
 constexpr int32_t kMaxSeed = 2147483647;
-constexpr ValueSpec kSeed{"seed", kSeedValue, 1, 0, kMaxSeed};
-constexpr ValueSpec kStyle{"style", kStyleValue, kStyleGrey, 0, kStyleCount - 1};
+constexpr ValueRule kSeed{"seed", kSeedValue, 1, 0, kMaxSeed};
+constexpr ValueRule kStyle{"style", kStyleValue, kStyleGrey, 0, kStyleCount - 1};
 
-constexpr std::array kLinesValues{kSeed, kStyle, ValueSpec{"count", 2, 40, 1, 5000}, ValueSpec{"width", 3, 3, 1, 256}};
-constexpr std::array kCirclesValues{kSeed, kStyle, ValueSpec{"count", 2, 30, 1, 5000},
-                                    ValueSpec{"radius", 3, 10, 1, 100}, ValueSpec{"outline", 4, 0, 0, 256}};
-constexpr std::array kRectanglesValues{kSeed, kStyle, ValueSpec{"count", 2, 30, 1, 5000},
-                                       ValueSpec{"size", 3, 20, 1, 100}, ValueSpec{"outline", 4, 0, 0, 256}};
-constexpr std::array kSplinesValues{kSeed, kStyle, ValueSpec{"count", 2, 8, 1, 500}, ValueSpec{"width", 3, 4, 1, 256},
-                                    ValueSpec{"points", 4, 6, 2, 64}};
-constexpr std::array kPlasmaValues{kSeed, kStyle, ValueSpec{"roughness", 2, 50, 0, 100}};
-constexpr std::array kPerlinValues{kSeed, kStyle, ValueSpec{"scale", 2, 64, 1, 4096}, ValueSpec{"octaves", 3, 5, 1, 12},
-                                   ValueSpec{"persistence", 4, 50, 0, 100}};
-constexpr std::array kBlobsValues{kSeed, kStyle, ValueSpec{"count", 2, 12, 1, 500}, ValueSpec{"size", 3, 15, 1, 100},
-                                  ValueSpec{"softness", 4, 50, 0, 100}};
-constexpr std::array kNoiseValues{kSeed, kStyle, ValueSpec{"grain", 2, 1, 1, 256}, ValueSpec{"colour", 3, 0, 0, 1}};
-constexpr std::array kSinePlasmaValues{kSeed, kStyle, ValueSpec{"scale", 2, 80, 1, 4096}, ValueSpec{"waves", 3, 4, 1, 8}};
-constexpr std::array kWormsValues{kSeed, kStyle, ValueSpec{"count", 2, 20, 1, 500}, ValueSpec{"length", 3, 300, 1, 2000},
-                                  ValueSpec{"width", 4, 4, 1, 64}, ValueSpec{"curl", 5, 20, 0, 180}};
-constexpr std::array kPatternValues{kSeed, kStyle, ValueSpec{"kind", 2, 0, 0, 5}, ValueSpec{"cell", 3, 32, 2, 2048},
-                                    ValueSpec{"colours", 4, 2, 2, 16}};
-constexpr std::array kPointsValues{kSeed, kStyle, ValueSpec{"count", 2, 800, 1, 100000}, ValueSpec{"radius", 3, 2, 1, 64}};
-constexpr std::array kFractalValues{kSeed, kStyle, ValueSpec{"scale", 2, 128, 1, 4096}, ValueSpec{"octaves", 3, 6, 1, 12},
-                                    ValueSpec{"roughness", 4, 50, 0, 100}};
-constexpr std::array kTreesValues{kSeed, kStyle, ValueSpec{"count", 2, 3, 1, 32}, ValueSpec{"depth", 3, 8, 1, 12},
-                                  ValueSpec{"spread", 4, 30, 0, 90}, ValueSpec{"length", 5, 30, 1, 100}};
-constexpr std::array kFibersValues{kSeed, kStyle, ValueSpec{"count", 2, 3000, 1, 100000},
-                                   ValueSpec{"length", 3, 40, 1, 1000}, ValueSpec{"angle", 4, 90, 0, 180},
-                                   ValueSpec{"jitter", 5, 20, 0, 180}, ValueSpec{"width", 6, 1, 1, 16}};
+constexpr std::array kLinesValues{kSeed, kStyle, ValueRule{"count", 2, 40, 1, 5000}, ValueRule{"width", 3, 3, 1, 256}};
+constexpr std::array kCirclesValues{kSeed, kStyle, ValueRule{"count", 2, 30, 1, 5000},
+                                    ValueRule{"radius", 3, 10, 1, 100}, ValueRule{"outline", 4, 0, 0, 256}};
+constexpr std::array kRectanglesValues{kSeed, kStyle, ValueRule{"count", 2, 30, 1, 5000},
+                                       ValueRule{"size", 3, 20, 1, 100}, ValueRule{"outline", 4, 0, 0, 256}};
+constexpr std::array kSplinesValues{kSeed, kStyle, ValueRule{"count", 2, 8, 1, 500}, ValueRule{"width", 3, 4, 1, 256},
+                                    ValueRule{"points", 4, 6, 2, 64}};
+constexpr std::array kPlasmaValues{kSeed, kStyle, ValueRule{"roughness", 2, 50, 0, 100}};
+constexpr std::array kPerlinValues{kSeed, kStyle, ValueRule{"scale", 2, 64, 1, 4096}, ValueRule{"octaves", 3, 5, 1, 12},
+                                   ValueRule{"persistence", 4, 50, 0, 100}};
+constexpr std::array kBlobsValues{kSeed, kStyle, ValueRule{"count", 2, 12, 1, 500}, ValueRule{"size", 3, 15, 1, 100},
+                                  ValueRule{"softness", 4, 50, 0, 100}};
+constexpr std::array kNoiseValues{kSeed, kStyle, ValueRule{"grain", 2, 1, 1, 256}, ValueRule{"colour", 3, 0, 0, 1}};
+constexpr std::array kSinePlasmaValues{kSeed, kStyle, ValueRule{"scale", 2, 80, 1, 4096}, ValueRule{"waves", 3, 4, 1, 8}};
+constexpr std::array kWormsValues{kSeed, kStyle, ValueRule{"count", 2, 20, 1, 500}, ValueRule{"length", 3, 300, 1, 2000},
+                                  ValueRule{"width", 4, 4, 1, 64}, ValueRule{"curl", 5, 20, 0, 180}};
+constexpr std::array kPatternValues{kSeed, kStyle, ValueRule{"kind", 2, 0, 0, 5}, ValueRule{"cell", 3, 32, 2, 2048},
+                                    ValueRule{"colours", 4, 2, 2, 16}};
+constexpr std::array kPointsValues{kSeed, kStyle, ValueRule{"count", 2, 800, 1, 100000}, ValueRule{"radius", 3, 2, 1, 64}};
+constexpr std::array kFractalValues{kSeed, kStyle, ValueRule{"scale", 2, 128, 1, 4096}, ValueRule{"octaves", 3, 6, 1, 12},
+                                    ValueRule{"roughness", 4, 50, 0, 100}};
+constexpr std::array kTreesValues{kSeed, kStyle, ValueRule{"count", 2, 3, 1, 32}, ValueRule{"depth", 3, 8, 1, 12},
+                                  ValueRule{"spread", 4, 30, 0, 90}, ValueRule{"length", 5, 30, 1, 100}};
+constexpr std::array kFibersValues{kSeed, kStyle, ValueRule{"count", 2, 3000, 1, 100000},
+                                   ValueRule{"length", 3, 40, 1, 1000}, ValueRule{"angle", 4, 90, 0, 180},
+                                   ValueRule{"jitter", 5, 20, 0, 180}, ValueRule{"width", 6, 1, 1, 16}};
 constexpr EffectKind G = EffectKind::generator;
 
 // The host names are those of the effect list.
@@ -63,21 +63,21 @@ const std::array kGenerators{
 
 }  // namespace
 
-const ValueSpec* EffectEntry::value(std::string_view name) const noexcept {
-    for (const ValueSpec& v : values)
+const ValueRule* EffectEntry::value(std::string_view name) const noexcept {
+    for (const ValueRule& v : values)
         if (v.name == name) return &v;
     return nullptr;
 }
 
 EffectValues EffectEntry::defaults() const noexcept {
     EffectValues out{};
-    for (const ValueSpec& v : values) out[static_cast<size_t>(v.index)] = v.defaultValue;
+    for (const ValueRule& v : values) out[static_cast<size_t>(v.index)] = v.defaultValue;
     return out;
 }
 
 EffectValues EffectEntry::clamped(const EffectValues& in) const noexcept {
     EffectValues out = in;
-    for (const ValueSpec& v : values) {
+    for (const ValueRule& v : values) {
         int32_t& x = out[static_cast<size_t>(v.index)];
         x = std::clamp(x, v.minimum, v.maximum);
     }

@@ -19,7 +19,7 @@ using EffectValues = std::array<int32_t, kValueCount>;
 // image may then be partly written).
 using EffectRun = bool (*)(uint8_t* image, int32_t width, int32_t height, const EffectValues& values);
 
-struct ValueSpec {
+struct ValueRule {
     std::string_view name;
     int32_t index = 0;
     int32_t defaultValue = 0;
@@ -35,10 +35,10 @@ struct EffectEntry {
     std::string_view hostName;    // the host effect that runs it, "" when none does
     EffectKind kind = EffectKind::filter;
     EffectRun run = nullptr;
-    std::span<const ValueSpec> values;
+    std::span<const ValueRule> values;
     std::string_view summary;
 
-    const ValueSpec* value(std::string_view name) const noexcept;
+    const ValueRule* value(std::string_view name) const noexcept;
     // Every value at its default.
     EffectValues defaults() const noexcept;
     // Each value clamped into its range; unnamed slots keep what they hold.

@@ -12,42 +12,42 @@ namespace {
 namespace ops = procedural_ops;
 
 constexpr int32_t kMaxSeed = 2147483647;
-constexpr ValueSpec centreX(int32_t index) { return {"centrex", index, 50, -1000, 1000}; }
-constexpr ValueSpec centreY(int32_t index) { return {"centrey", index, 50, -1000, 1000}; }
+constexpr ValueRule centreX(int32_t index) { return {"centrex", index, 50, -1000, 1000}; }
+constexpr ValueRule centreY(int32_t index) { return {"centrey", index, 50, -1000, 1000}; }
 // 0 clamp to the nearest edge pixel, 1 wrap, 2 transparent.
-constexpr ValueSpec edgeMode(int32_t index, int32_t byDefault) { return {"edge", index, byDefault, 0, 2}; }
+constexpr ValueRule edgeMode(int32_t index, int32_t byDefault) { return {"edge", index, byDefault, 0, 2}; }
 
-constexpr std::array kColorizeValues{ValueSpec{"red", 0, 255, 0, 255}, ValueSpec{"green", 1, 160, 0, 255},
-                                     ValueSpec{"blue", 2, 64, 0, 255}, ValueSpec{"amount", 3, 100, 0, 100}};
-constexpr std::array kTwirlValues{ValueSpec{"angle", 0, 180, -3600, 3600}, ValueSpec{"across", 1, 1, 1, 64},
-                                  ValueSpec{"down", 2, 1, 1, 64}, ValueSpec{"alternate", 3, 0, 0, 1}, edgeMode(4, 0)};
-constexpr std::array kSineValues{ValueSpec{"wavesdown", 0, 4, 0, 100}, ValueSpec{"wavesacross", 1, 4, 0, 100},
-                                 ValueSpec{"phasex", 2, 0, -360, 360}, ValueSpec{"phasey", 3, 0, -360, 360},
-                                 ValueSpec{"amplitude", 4, 1, 0, 100}, edgeMode(5, 1)};
-constexpr std::array kKaleidoscopeValues{ValueSpec{"segments", 0, 6, 0, 64}, ValueSpec{"angle", 1, 0, -360, 360},
+constexpr std::array kColorizeValues{ValueRule{"red", 0, 255, 0, 255}, ValueRule{"green", 1, 160, 0, 255},
+                                     ValueRule{"blue", 2, 64, 0, 255}, ValueRule{"amount", 3, 100, 0, 100}};
+constexpr std::array kTwirlValues{ValueRule{"angle", 0, 180, -3600, 3600}, ValueRule{"across", 1, 1, 1, 64},
+                                  ValueRule{"down", 2, 1, 1, 64}, ValueRule{"alternate", 3, 0, 0, 1}, edgeMode(4, 0)};
+constexpr std::array kSineValues{ValueRule{"wavesdown", 0, 4, 0, 100}, ValueRule{"wavesacross", 1, 4, 0, 100},
+                                 ValueRule{"phasex", 2, 0, -360, 360}, ValueRule{"phasey", 3, 0, -360, 360},
+                                 ValueRule{"amplitude", 4, 1, 0, 100}, edgeMode(5, 1)};
+constexpr std::array kKaleidoscopeValues{ValueRule{"segments", 0, 6, 0, 64}, ValueRule{"angle", 1, 0, -360, 360},
                                          centreX(2), centreY(3)};
-constexpr std::array kScratchValues{ValueSpec{"count", 0, 40, 0, 5000},  ValueSpec{"length", 1, 30, 0, 100},
-                                    ValueSpec{"width", 2, 1, 1, 64},     ValueSpec{"angle", 3, 90, -360, 360},
-                                    ValueSpec{"spread", 4, 10, 0, 180}, ValueSpec{"seed", 5, 1, 0, kMaxSeed}};
-constexpr std::array kWavesValues{ValueSpec{"wavelength", 0, 24, 1, 4096}, ValueSpec{"amplitude", 1, 4, 0, 1000},
-                                  ValueSpec{"phase", 2, 0, -360, 360},     centreX(3),
+constexpr std::array kScratchValues{ValueRule{"count", 0, 40, 0, 5000},  ValueRule{"length", 1, 30, 0, 100},
+                                    ValueRule{"width", 2, 1, 1, 64},     ValueRule{"angle", 3, 90, -360, 360},
+                                    ValueRule{"spread", 4, 10, 0, 180}, ValueRule{"seed", 5, 1, 0, kMaxSeed}};
+constexpr std::array kWavesValues{ValueRule{"wavelength", 0, 24, 1, 4096}, ValueRule{"amplitude", 1, 4, 0, 1000},
+                                  ValueRule{"phase", 2, 0, -360, 360},     centreX(3),
                                   centreY(4),                              edgeMode(5, 0)};
-constexpr std::array kDividerValues{ValueSpec{"across", 0, 2, 1, 64}, ValueSpec{"down", 1, 2, 1, 64},
-                                    ValueSpec{"gap", 2, 0, 0, 256}, ValueSpec{"mirror", 3, 0, 0, 1}};
-constexpr std::array kCarpetValues{ValueSpec{"across", 0, 4, 1, 64}, ValueSpec{"down", 1, 4, 1, 64},
-                                   ValueSpec{"region", 2, 50, 1, 100}};
-constexpr std::array kGlassValues{ValueSpec{"block", 0, 24, 1, 1024}, ValueSpec{"strength", 1, 50, 0, 100},
+constexpr std::array kDividerValues{ValueRule{"across", 0, 2, 1, 64}, ValueRule{"down", 1, 2, 1, 64},
+                                    ValueRule{"gap", 2, 0, 0, 256}, ValueRule{"mirror", 3, 0, 0, 1}};
+constexpr std::array kCarpetValues{ValueRule{"across", 0, 4, 1, 64}, ValueRule{"down", 1, 4, 1, 64},
+                                   ValueRule{"region", 2, 50, 1, 100}};
+constexpr std::array kGlassValues{ValueRule{"block", 0, 24, 1, 1024}, ValueRule{"strength", 1, 50, 0, 100},
                                   edgeMode(2, 0)};
-constexpr std::array kVoxelValues{ValueSpec{"block", 0, 8, 1, 1024}, ValueSpec{"depth", 1, 50, 0, 100}};
-constexpr std::array kZoomValues{ValueSpec{"scale", 0, 200, 1, 1000}, centreX(1), centreY(2), edgeMode(3, 2)};
-constexpr std::array kRotateValues{ValueSpec{"degrees", 3, 0, -3600, 3600}, ValueSpec{"scale", 4, 100, 1, 1000}};
-constexpr std::array kTiltValues{ValueSpec{"anglex", 0, 30, -89, 89}, ValueSpec{"angley", 1, 0, -89, 89},
-                                 ValueSpec{"distance", 2, 150, 1, 1000}, edgeMode(3, 1)};
-constexpr std::array kSeamlessValues{ValueSpec{"overlap", 0, 25, 0, 50}};
-constexpr std::array kEdgeValues{ValueSpec{"strength", 0, 100, 0, 1000}, ValueSpec{"invert", 1, 0, 0, 1}};
-constexpr std::array kReliefValues{ValueSpec{"azimuth", 0, 135, -360, 360}, ValueSpec{"elevation", 1, 45, 1, 90},
-                                   ValueSpec{"depth", 2, 100, 0, 1000}};
-constexpr std::array kRankValues{ValueSpec{"radius", 0, 1, 0, 64}};
+constexpr std::array kVoxelValues{ValueRule{"block", 0, 8, 1, 1024}, ValueRule{"depth", 1, 50, 0, 100}};
+constexpr std::array kZoomValues{ValueRule{"scale", 0, 200, 1, 1000}, centreX(1), centreY(2), edgeMode(3, 2)};
+constexpr std::array kRotateValues{ValueRule{"degrees", 3, 0, -3600, 3600}, ValueRule{"scale", 4, 100, 1, 1000}};
+constexpr std::array kTiltValues{ValueRule{"anglex", 0, 30, -89, 89}, ValueRule{"angley", 1, 0, -89, 89},
+                                 ValueRule{"distance", 2, 150, 1, 1000}, edgeMode(3, 1)};
+constexpr std::array kSeamlessValues{ValueRule{"overlap", 0, 25, 0, 50}};
+constexpr std::array kEdgeValues{ValueRule{"strength", 0, 100, 0, 1000}, ValueRule{"invert", 1, 0, 0, 1}};
+constexpr std::array kReliefValues{ValueRule{"azimuth", 0, 135, -360, 360}, ValueRule{"elevation", 1, 45, 1, 90},
+                                   ValueRule{"depth", 2, 100, 0, 1000}};
+constexpr std::array kRankValues{ValueRule{"radius", 0, 1, 0, 64}};
 
 // The operations read red first; the interpreter's images hold blue first. Swapping
 // around the call keeps colour-weighted work (lightness, the colorize tone) right.

@@ -155,21 +155,21 @@ private:
                 step.repeat = static_cast<int32_t>(value);
                 continue;
             }
-            const ValueSpec* spec = effect->value(name);
-            if (!spec) {
+            const ValueRule* rule = effect->value(name);
+            if (!rule) {
                 fail(std::string(effect->scriptName) + " has no value " + quoted(name));
                 return false;
             }
-            if (given & (1u << spec->index)) {
+            if (given & (1u << rule->index)) {
                 fail(quoted(name) + " is given twice");
                 return false;
             }
-            given |= 1u << spec->index;
-            if (value < spec->minimum || value > spec->maximum) {
-                fail(quoted(name) + " must be " + std::to_string(spec->minimum) + " to " + std::to_string(spec->maximum));
+            given |= 1u << rule->index;
+            if (value < rule->minimum || value > rule->maximum) {
+                fail(quoted(name) + " must be " + std::to_string(rule->minimum) + " to " + std::to_string(rule->maximum));
                 return false;
             }
-            step.values[static_cast<size_t>(spec->index)] = static_cast<int32_t>(value);
+            step.values[static_cast<size_t>(rule->index)] = static_cast<int32_t>(value);
         }
         return true;
     }
