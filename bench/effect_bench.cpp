@@ -10,8 +10,9 @@
 //   not the same job: it sharpens only L* of LabS with a nonlinear curve.
 // - Median 5 x 5 (window radius 2, slider 200): our running-histogram median against
 //   vips_rank 5 x 5 at index 12, the middle of 25.
-// - Motion Blur at its defaults (length 10 pixels, angle 0): ours takes 10 samples along
-//   the horizontal line through each pixel; vips_conv with a 10 x 1 mask of ones, scale 10.
+// - Motion Blur at its defaults (length 10 pixels, angle 0): ours takes 10 nearest samples
+//   along the horizontal line through each pixel; vips_conv with a 1-row mask holding a 1
+//   at each offset ours visits, scale 10, integer precision.
 // - Brightness and Contrast at brightness +0.2 and contrast +0.2 (sliders 600 and 600):
 //   our table from the settings applied to R, G and B of a fresh copy of the layer (as
 //   the effect does), against vips_linear with k = 1 ÷ (1 − 0.99 × 0.2) and offset
@@ -23,6 +24,7 @@
 #include <benchmark/benchmark.h>
 #include <omp.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -133,12 +135,20 @@ VipsImage* vipsMedian(VipsImage* in) {
     return vips_rank(in, &out, window, window, window * window / 2, nullptr) == 0 ? out : nullptr;
 }
 
+// The row offsets our nearest-sampled line visits: n = ceil(length) samples at
+// (i ÷ (n − 1) − 0.5) × length, rounded; at length 10 that is −5..−1 and 1..5 (the
+// centre falls between two samples), so the mask is 11 wide with a 0 in the middle.
 VipsImage* vipsMotion(VipsImage* in) {
-    const int taps = static_cast<int>(kMotionLength);
-    std::vector<double> ones(static_cast<std::size_t>(taps), 1.0);
-    VipsImage* mask = vips_image_new_matrix_from_array(taps, 1, ones.data(), taps);
+    const int samples = static_cast<int>(std::ceil(kMotionLength));
+    const int reach = static_cast<int>(std::lround(0.5 * kMotionLength));
+    std::vector<double> weights(static_cast<std::size_t>(2 * reach + 1), 0.0);
+    for (int i = 0; i < samples; ++i) {
+        const double t = samples == 1 ? 0.0 : (i / double(samples - 1) - 0.5) * kMotionLength;
+        weights[static_cast<std::size_t>(std::lround(t) + reach)] += 1.0;
+    }
+    VipsImage* mask = vips_image_new_matrix_from_array(2 * reach + 1, 1, weights.data(), 2 * reach + 1);
     if (!mask) return nullptr;
-    vips_image_set_double(mask, "scale", taps);
+    vips_image_set_double(mask, "scale", samples);
     VipsImage* out = nullptr;
     const bool ok = vips_conv(in, &out, mask, "precision", VIPS_PRECISION_INTEGER, nullptr) == 0;
     return releaseInto(ok ? out : nullptr, {mask});
