@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <new>
 #include <numbers>
 #include <vector>
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
 
 namespace dro {
 namespace {
@@ -72,6 +78,72 @@ struct Sampler {
 
 constexpr int kMaxSamples = 256;
 
+struct Offset {
+    int32_t x, y;
+};
+
+// A straight line's nearest samples sit at the same offsets from every pixel, so they
+// are rounded once. Per pixel the rule rounds x + a, which equals x + round(a) unless a
+// lies within a hair of a rounding tie; then the table is refused and the general path
+// runs, so the result is the same either way.
+bool lineOffsets(double dx, double dy, double length, int samples, std::vector<Offset>& offsets) {
+    constexpr double kTieMargin = 1e-6;
+    const auto nearTie = [](double v) { return std::abs(v - std::floor(v) - 0.5) < kTieMargin; };
+    for (int i = 0; i < samples; ++i) {
+        const double t = samples == 1 ? 0.0 : (i / static_cast<double>(samples - 1) - 0.5) * length;
+        const double a = dx * t, b = dy * t;
+        if (nearTie(a) || nearTie(b) || std::abs(a) > 1e9 || std::abs(b) > 1e9) return false;
+        offsets.push_back({static_cast<int32_t>(std::lround(a)), static_cast<int32_t>(std::lround(b))});
+    }
+    return true;
+}
+
+// The linear nearest-sample blur over whole rows: each offset adds a shifted source row
+// (edge pixels beyond the image) into integer sums, then each sum is averaged as the
+// per-pixel rule averages it.
+void lineBlurNearest(const uint8_t* source, int32_t w, int32_t h, int32_t bpp, int32_t stride, uint8_t* destination,
+                     const std::vector<Offset>& offsets) {
+    const auto n = static_cast<double>(offsets.size());
+    const size_t rowValues = static_cast<size_t>(w) * static_cast<size_t>(bpp);
+#ifdef _OPENMP
+    const int threads = static_cast<int64_t>(w) * h > (1 << 16) ? omp_get_max_threads() : 1;
+#else
+    const int threads = 1;
+#endif
+    // One row of sums per thread, allocated here: nothing may throw inside the region.
+    std::vector<uint32_t> allSums(rowValues * static_cast<size_t>(threads));
+#pragma omp parallel num_threads(threads)
+    {
+#ifdef _OPENMP
+        uint32_t* sums = allSums.data() + rowValues * static_cast<size_t>(omp_get_thread_num());
+#else
+        uint32_t* sums = allSums.data();
+#endif
+#pragma omp for schedule(static)
+        for (int32_t y = 0; y < h; ++y) {
+            std::fill(sums, sums + rowValues, 0u);
+            for (const Offset& o : offsets) {
+                const uint8_t* row = source + static_cast<size_t>(std::clamp<int64_t>(int64_t{y} + o.y, 0, h - 1)) *
+                                                  static_cast<size_t>(stride);
+                // Columns whose sample lies inside the row: [inside, outside).
+                const auto inside = static_cast<int32_t>(std::clamp<int64_t>(-int64_t{o.x}, 0, w));
+                const auto outside = static_cast<int32_t>(std::clamp<int64_t>(int64_t{w} - o.x, inside, w));
+                for (int32_t x = 0; x < inside; ++x)
+                    for (int32_t c = 0; c < bpp; ++c) sums[static_cast<size_t>(x * bpp + c)] += row[c];
+                const uint8_t* shifted = row + static_cast<std::ptrdiff_t>(o.x) * bpp;
+                for (size_t i = static_cast<size_t>(inside) * bpp; i < static_cast<size_t>(outside) * bpp; ++i)
+                    sums[i] += shifted[i];
+                const uint8_t* last = row + static_cast<size_t>(w - 1) * bpp;
+                for (int32_t x = outside; x < w; ++x)
+                    for (int32_t c = 0; c < bpp; ++c) sums[static_cast<size_t>(x * bpp + c)] += last[c];
+            }
+            uint8_t* out = destination + static_cast<size_t>(y) * static_cast<size_t>(stride);
+            for (size_t i = 0; i < rowValues; ++i)
+                out[i] = static_cast<uint8_t>(std::min(255.0, static_cast<double>(sums[i]) / n + 0.5));
+        }
+    }
+}
+
 }  // namespace
 
 bool IS3BlurImage(const uint8_t* source, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
@@ -96,6 +168,17 @@ bool ISE3MotionBlur(const uint8_t* source, int32_t width, int32_t height, int32_
     const double radians = angle * std::numbers::pi / 180.0;
     const double dx = std::cos(radians), dy = -std::sin(radians);
     const int lineSamples = std::clamp(static_cast<int>(std::ceil(std::abs(length))), 1, kMaxSamples);
+    if (mode == MotionMode::linear && !smooth && source != destination) {
+        try {
+            std::vector<Offset> offsets;
+            if (lineOffsets(dx, dy, length, lineSamples, offsets)) {
+                lineBlurNearest(source, width, height, bytesPerPixel, stride, destination, offsets);
+                return true;
+            }
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* out = destination + static_cast<size_t>(y) * static_cast<size_t>(stride);
         for (int32_t x = 0; x < width; ++x) {
