@@ -30,8 +30,8 @@ bool keepOrReplace(WorkingBuffer& buffer, uint64_t wanted, NewBlock fresh = NewB
 void fillFromCurrentLayer(uint8_t* block, int32_t bytesPerPixel) noexcept {
     const Canvas& c = canvas();
     const LayerSlot* slot = filledCurrentSlot();
-    if (!slot || canvasWalk(*slot).width < c.width || canvasWalk(*slot).height < c.height)
-        std::memset(block, 0, canvasBlockBytes(bytesPerPixel));
+    const PlaneExtent covered = slot ? canvasWalk(*slot) : PlaneExtent{};
+    if (covered.width < c.width || covered.height < c.height) std::memset(block, 0, canvasBlockBytes(bytesPerPixel));
     if (bytesPerPixel == 4) {
         getRGBA32Layer(block, c.width * 4, c.currentLayer);
     } else {

@@ -52,16 +52,6 @@ void emboss3(const EffectArgs& a) {
     embossRelief(a, values);
 }
 
-// Tiles the tw x th RGBA32 tile over the canvas-sized block from (x0, y0) (zero or
-// negative) on; the block is cleared first.
-void tileOver(uint8_t* block, int32_t w, int32_t h, const uint8_t* tile, int32_t tw, int32_t th, int32_t x0, int32_t y0) {
-    std::memset(block, 0, static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
-    for (int32_t y = y0; y < h; y += th)
-        for (int32_t x = x0; x < w; x += tw)
-            IS3OverlayImage(block, static_cast<uint32_t>(w), static_cast<uint32_t>(h), 4, static_cast<uint32_t>(w) * 4,
-                            tile, static_cast<uint32_t>(tw), static_cast<uint32_t>(th), static_cast<uint32_t>(tw) * 4,
-                            x, y, 1.0, 0);
-}
 
 void setOpaque(uint8_t* block, int32_t w, int32_t h) noexcept {
     const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
@@ -90,7 +80,7 @@ void patternize(const uint8_t* image, int32_t w, int32_t h, const EffectArgs& a)
     constexpr std::array twirl{ScriptValue{0, 360}, ScriptValue{1, 3}, ScriptValue{2, 3}, ScriptValue{3, 1}};
     const std::array<ScriptEffectCall, 6> chain{{{51, {}}, {16, {}}, {13, sine}, {6, twirl}, {54, {}}, {49, {}}}};
     if (!runScriptEffects(chain, tile.data(), tw, th)) return;
-    tileOver(pair.destination, pair.width, pair.height, tile.data(), tw, th, 0, 0);
+    tileRgba32(pair.destination, pair.width, pair.height, tile.data(), tw, th, 0, 0);
     setOpaque(pair.destination, pair.width, pair.height);
     writeBackAndRefresh(pair.destination);
 }
@@ -131,7 +121,7 @@ bool tileScriptPicture(const EffectArgs& a, const IplPair& pair, bool inverted) 
     if (tile.empty()) return false;
     const int32_t x0 = a.flag[1] ? -(nextRandom() % tw) : 0;
     const int32_t y0 = a.flag[1] ? -(nextRandom() % th) : 0;
-    tileOver(pair.destination, pair.width, pair.height, tile.data(), tw, th, x0, y0);
+    tileRgba32(pair.destination, pair.width, pair.height, tile.data(), tw, th, x0, y0);
     return true;
 }
 

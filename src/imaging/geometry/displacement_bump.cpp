@@ -31,11 +31,7 @@ bool tiledBumpMap(const char* scriptPath, uint8_t* map, int32_t width, int32_t h
         setLastError(("IPLDisplacementBump: " + reason).c_str());
         return false;
     }
-    std::memset(map, 0, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-    for (int32_t y = 0; y < height; y += tile.height)
-        for (int32_t x = 0; x < width; x += tile.width)
-            IS3OverlayImage(map, width, height, 4, width * 4, tile.pixels.get(), tile.width, tile.height,
-                            tile.width * 4, x, y, 1.0, 0);
+    tileRgba32(map, width, height, tile.pixels.get(), tile.width, tile.height, 0, 0);
     for (size_t i = 3; i < static_cast<size_t>(width) * static_cast<size_t>(height) * 4; i += 4) map[i] = 255;
     return true;
 }

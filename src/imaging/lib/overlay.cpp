@@ -46,4 +46,15 @@ int IS3OverlayImage(void* destination, uint32_t destinationWidth, uint32_t desti
     return 1;
 }
 
+void tileRgba32(uint8_t* block, int32_t w, int32_t h, const uint8_t* tile, int32_t tw, int32_t th, int32_t x0,
+                int32_t y0) noexcept {
+    if (!block || !tile || w <= 0 || h <= 0 || tw <= 0 || th <= 0) return;
+    std::memset(block, 0, static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    for (int32_t y = y0; y < h; y += th)
+        for (int32_t x = x0; x < w; x += tw)
+            IS3OverlayImage(block, static_cast<uint32_t>(w), static_cast<uint32_t>(h), 4, static_cast<uint32_t>(w) * 4,
+                            tile, static_cast<uint32_t>(tw), static_cast<uint32_t>(th), static_cast<uint32_t>(tw) * 4,
+                            x, y, 1.0, 0);
+}
+
 }  // namespace dro

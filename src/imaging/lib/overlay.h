@@ -14,4 +14,9 @@ int IS3OverlayImage(void* destination, uint32_t destinationWidth, uint32_t desti
                     uint32_t sourceHeight, uint32_t sourceStride, int32_t x, int32_t y, double opacity,
                     uint32_t flags) noexcept;
 
+// Tiles the tw x th RGBA32 tile over the w x h RGBA32 block (rows packed) from (x0, y0)
+// (zero or negative) on; the block is cleared first.
+void tileRgba32(uint8_t* block, int32_t w, int32_t h, const uint8_t* tile, int32_t tw, int32_t th, int32_t x0,
+                int32_t y0) noexcept;
+
 }  // namespace dro

@@ -17,6 +17,8 @@ struct Random {
     }
     // (0, 1]: never 0, so logarithms stay finite.
     double unit() noexcept { return (static_cast<double>(next() >> 11) + 1.0) * (1.0 / 9007199254740992.0); }
+    // [0, 1): for positions, where 1 would fall one past the end.
+    double fraction() noexcept { return static_cast<double>(next() >> 11) * (1.0 / 9007199254740992.0); }
 };
 
 }  // namespace dro

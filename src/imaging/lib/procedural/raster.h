@@ -8,27 +8,23 @@
 #include <cstdint>
 
 #include "imaging/lib/procedural/effect_table.h"
+#include "imaging/lib/random.h"
 
 namespace dro::procedural {
 
-// splitmix64: small, fast and the same on every platform, so a seed gives the same
-// picture everywhere (rand() would not).
+// The library's generator (the same on every platform, so a seed gives the same picture
+// everywhere), with the seed spread so that neighbouring seeds start far apart.
 class Random {
 public:
-    explicit Random(uint64_t seed) noexcept : state_(seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
-    uint64_t next() noexcept {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
+    explicit Random(uint64_t seed) noexcept : source_{seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull} {}
+    uint64_t next() noexcept { return source_.next(); }
     // Uniform in [0, 1).
     float unit() noexcept { return static_cast<float>(next() >> 40) * (1.0f / 16777216.0f); }
     float range(float lo, float hi) noexcept { return lo + (hi - lo) * unit(); }
     int32_t below(int32_t n) noexcept { return n > 0 ? static_cast<int32_t>(next() % static_cast<uint64_t>(n)) : 0; }
 
 private:
-    uint64_t state_;
+    dro::Random source_;
 };
 
 struct Colour {

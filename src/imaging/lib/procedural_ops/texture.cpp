@@ -6,21 +6,11 @@
 
 #include "imaging/lib/procedural_ops/procedural_ops.h"
 #include "imaging/lib/procedural_ops/sampling.h"
+#include "imaging/lib/random.h"
 
 namespace dro::procedural_ops {
 namespace {
 
-// SplitMix64: small, and the same sequence on every platform for a seed.
-struct SeededRandom {
-    uint64_t state;
-    uint64_t next() noexcept {
-        uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double unit() noexcept { return double(next() >> 11) * (1.0 / 9007199254740992.0); }  // [0, 1)
-};
 
 inline void mixInto(uint16_t* pixel, const double towards[4], double amount) noexcept {
     for (int c = 0; c < 4; ++c) pixel[c] = static_cast<uint16_t>(pixel[c] + (towards[c] - pixel[c]) * amount + 0.5);
@@ -34,12 +24,12 @@ bool scratch(uint8_t* image, int32_t width, int32_t height, int32_t stride, cons
     if (count == 0) return true;
     PremultipliedImage work;
     if (!work.load(image, width, height, stride)) return false;
-    SeededRandom random{static_cast<uint64_t>(static_cast<uint32_t>(p.seed))};
+    Random random{static_cast<uint64_t>(static_cast<uint32_t>(p.seed))};
     const double length = std::clamp(p.length, 0, 1000) * 0.01 * std::hypot(width, height);
     const int32_t bladeWidth = std::clamp(p.width, 1, 256);
     for (int32_t n = 0; n < count; ++n) {
-        const double x0 = random.unit() * width, y0 = random.unit() * height;
-        const double degrees = (p.angle % 360) + std::clamp(p.spread, 0, 360) * (2.0 * random.unit() - 1.0);
+        const double x0 = random.fraction() * width, y0 = random.fraction() * height;
+        const double degrees = (p.angle % 360) + std::clamp(p.spread, 0, 360) * (2.0 * random.fraction() - 1.0);
         const double dx = std::cos(degrees * (kPi / 180.0)), dy = std::sin(degrees * (kPi / 180.0));
         // The blade carries the paint under its start and picks up a little as it goes.
         double carried[4];
