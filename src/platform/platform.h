@@ -108,9 +108,19 @@ int32_t chooseFontDialog(void* owner, FontFace& face, bool startFromFace, const 
 // into path; false when no font file is found or it does not fit.
 bool fontFilePath(const FontFace& face, char* path, std::size_t capacity) noexcept;
 
-// Runs a Photoshop-format filter plug-in (.8bf) on an RGBA32 block in place. Needs the
-// Windows plug-in host; where there is none it returns false and leaves the block alone.
-bool runPhotoshopPlugin(const char* pluginPath, uint8_t* rgba, int32_t width, int32_t height) noexcept;
+// A block of B, G, R, A pixels as a Photoshop-format plug-in sees it.
+struct PluginBlock {
+    uint8_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t stride = 0;  // bytes from one row to the next
+};
+
+// Runs the Photoshop-format filter plug-in (.8bf) at pluginPath from source into
+// destination (same size); keepAlpha asks it to leave the alpha channel alone. Null when
+// the plug-in reported success, else why it did not run (destination then undefined).
+const char* runPhotoshopPlugin(const char* pluginPath, const PluginBlock& source, const PluginBlock& destination,
+                               bool keepAlpha) noexcept;
 
 // Image acquisition from a scanner or camera (TWAIN on Windows, SANE elsewhere).
 // scannerAvailable: the acquisition layer can be used and offers a device.

@@ -144,10 +144,19 @@ TEST_F(PluginScanTest, AnEntryLongerThanItsBufferIsCutSafely) {
     EXPECT_EQ(entry.substr(0, 254), std::string(250, 'c') + " :: ");
 }
 
-TEST(PhotoshopPlugins, RunningOneReportsFailureAndLeavesThePixelsAlone) {
-    std::vector<uint8_t> block(4 * 4 * 4, 9);
-    EXPECT_FALSE(dro::invokePhotoshopPlugin("any.8bf", block.data(), 4, 4));
-    EXPECT_EQ(block, std::vector<uint8_t>(4 * 4 * 4, 9));
+TEST_F(PluginScanTest, RunningOneWithoutAHostReportsWhyAndLeavesTheLayerAlone) {
+    openCanvas(4, 3);
+    const std::vector<uint8_t> picture = randomRGBA32(4, 3, 21);
+    DRO_LoadRGBA32Layer(picture.data(), 16, 1, 0, 0, 4, 3, 0);
+    DRO_IPLAllocSrcBuffer32();
+    DRO_IPLAllocDstBuffer32();
+    const std::vector<uint16_t> before = layerPixels(1, 4, 3);
+    for (uint8_t keepAlpha : {0, 1}) {
+        DRO_IPLImageProcess(0, "Adobe Compatible Plug-ins", 0, 0, 0, 0, 0, 0, 0, 0, 0, keepAlpha, 0, 0, 0, 0, 0, 0,
+                            0, 0, "filter.8bf");
+        EXPECT_EQ(layerPixels(1, 4, 3), before);
+        EXPECT_EQ(std::string(DRO_GetLastError()).rfind("Adobe Compatible Plug-ins: ", 0), 0u);
+    }
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "io/plugins/pe_resources.h"
-#include "platform/platform.h"
 
 namespace dro {
 namespace {
@@ -70,10 +69,6 @@ const char* nextPluginName() noexcept {
                   head.path.c_str());
     state.records.pop_front();
     return state.entry;
-}
-
-bool invokePhotoshopPlugin(const char* path, uint8_t* rgba, int32_t width, int32_t height) noexcept {
-    return path && rgba && width > 0 && height > 0 && platform::runPhotoshopPlugin(path, rgba, width, height);
 }
 
 }  // namespace dro

@@ -32,9 +32,4 @@ int32_t scanPhotoshopPlugins(const char* folder);
 // and returns the text; an empty text when the list is empty.
 const char* nextPluginName() noexcept;
 
-// The effect "Adobe Compatible Plug-ins": runs the plug-in at path on an RGBA32 block.
-// Needs the Windows plug-in host; elsewhere it returns false with the block unchanged,
-// and the caller reports the failure.
-bool invokePhotoshopPlugin(const char* path, uint8_t* rgba, int32_t width, int32_t height) noexcept;
-
 }  // namespace dro

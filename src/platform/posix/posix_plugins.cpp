@@ -1,11 +1,12 @@
-// Photoshop-format plug-ins are Windows DLLs run through the Windows plug-in host; there
-// is none here, so running one always reports failure.
+// Photoshop-format plug-ins are Windows DLLs that only a Windows plug-in host can load;
+// this backend has none, so running one fails and says why.
 #include "platform/platform.h"
 
 namespace dro::platform {
 
-bool runPhotoshopPlugin(const char* /*pluginPath*/, uint8_t* /*rgba*/, int32_t /*width*/, int32_t /*height*/) noexcept {
-    return false;
+const char* runPhotoshopPlugin(const char* /*pluginPath*/, const PluginBlock& /*source*/,
+                               const PluginBlock& /*destination*/, bool /*keepAlpha*/) noexcept {
+    return "Photoshop-format plug-ins are Windows programs and cannot run on this system";
 }
 
 }  // namespace dro::platform

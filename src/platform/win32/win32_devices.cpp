@@ -8,8 +8,9 @@ bool scannerAvailable() noexcept { return false; }
 bool selectScannerSource() noexcept { return false; }
 bool acquireScannerImage(PixelAllocator /*allocate*/) noexcept { return false; }
 
-bool runPhotoshopPlugin(const char* /*pluginPath*/, uint8_t* /*rgba*/, int32_t /*width*/, int32_t /*height*/) noexcept {
-    return false;
+const char* runPhotoshopPlugin(const char* /*pluginPath*/, const PluginBlock& /*source*/,
+                               const PluginBlock& /*destination*/, bool /*keepAlpha*/) noexcept {
+    return "this build has no Photoshop plug-in host";
 }
 
 }  // namespace dro::platform
