@@ -29,9 +29,6 @@ tool_packages=(
   dpkg-dev cmake ninja-build pkg-config make
 )
 
-# Sources of libraries the engine does not link yet: built when the archive has them.
-not_linked_yet=(freetype libharu)
-
 log() { echo "build-windows-deps: $*" >&2; }
 
 install_missing() {
@@ -88,40 +85,43 @@ versions_key="$(for s in $(printf '%s\n' "${!version_of[@]}" | sort); do echo "$
                 sha256sum | cut -c1-16)"
 srcdir="$cache/sources/$versions_key"
 mkdir -p "$srcdir"
-if [ ! -f "$srcdir/.fetched" ]; then
-  apt-get "${apt_opts[@]}" update -qq
-  for src in "${!version_of[@]}"; do
-    ver="${version_of[$src]}"
-    upstream="${ver#*:}"; upstream="${upstream%-*}"
-    # The installed version first; where the archive has moved on, the newest revision
-    # of the same upstream release (Debian's later security fixes on the same code).
-    candidates=("$ver")
-    while read -r v; do
-      [ "$v" = "$ver" ] && continue
-      u="${v#*:}"; u="${u%-*}"
-      [ "$u" = "$upstream" ] && candidates+=("$v")
-    done < <(apt-cache "${apt_opts[@]}" showsrc "$src" | sed -n 's/^Version: //p' | sort -rV)
-    fetched=""
-    for v in "${candidates[@]}"; do
-      if (cd "$srcdir" && apt-get "${apt_opts[@]}" source -qq --download-only "$src=$v" >/dev/null 2>&1); then
-        fetched="$v"; break
-      fi
-    done
-    if [ -z "$fetched" ]; then
-      # Libraries the engine does not link yet may be missing from the archive's mirror.
-      case " ${not_linked_yet[*]} " in
-        *" $src "*) log "warning: cannot fetch the source of $src $ver; not built"; continue ;;
-      esac
-      log "cannot fetch the source of $src $ver"; exit 1
+# One folder per source package; a run that stopped fetches only what is missing.
+fetched_any=0
+for src in "${!version_of[@]}"; do
+  [ -d "$srcdir/$src" ] && continue
+  [ $fetched_any -eq 1 ] || apt-get "${apt_opts[@]}" update -qq
+  fetched_any=1
+  ver="${version_of[$src]}"
+  upstream="${ver#*:}"; upstream="${upstream%-*}"
+  # The installed version first; where the archive has moved on, the newest revision
+  # of the same upstream release (Debian's later security fixes on the same code).
+  candidates=("$ver")
+  while read -r v; do
+    [ "$v" = "$ver" ] && continue
+    u="${v#*:}"; u="${u%-*}"
+    [ "$u" = "$upstream" ] && candidates+=("$v")
+  done < <(apt-cache "${apt_opts[@]}" showsrc "$src" | sed -n 's/^Version: //p' | sort -rV)
+  fetched=""
+  for v in "${candidates[@]}"; do
+    if (cd "$srcdir" && apt-get "${apt_opts[@]}" source -qq --download-only "$src=$v" >/dev/null 2>&1); then
+      fetched="$v"; break
     fi
-    [ "$fetched" = "$ver" ] || log "$src: $ver is no longer in the archive; using $fetched"
-    dsc="$(ls "$srcdir/${src}_${fetched#*:}.dsc")"
-    rm -rf "$srcdir/$src"
-    dpkg-source --no-check -x "$dsc" "$srcdir/$src" >/dev/null
-    echo "$src $fetched" >>"$srcdir/versions"
   done
-  touch "$srcdir/.fetched"
-fi
+  if [ -n "$fetched" ]; then
+    [ "$fetched" = "$ver" ] || log "$src: $ver is no longer in the archive; using $fetched"
+    dpkg-source --no-check -x "$srcdir/${src}_${fetched#*:}.dsc" "$srcdir/$src" >/dev/null
+  else
+    # Some mirrors lose a package's Debian tarball but keep its upstream one: build the
+    # upstream release as it stands, without Debian's patches, and say so.
+    orig="$(ls "$srcdir/${src}_${upstream}".orig.tar.* 2>/dev/null | grep -v '\.asc$' | head -1 || true)"
+    [ -n "$orig" ] || { log "cannot fetch the source of $src $ver"; exit 1; }
+    log "warning: $src: only the upstream tarball is in the archive; building it without Debian's patches"
+    mkdir -p "$srcdir/$src"
+    tar -xf "$orig" -C "$srcdir/$src" --strip-components=1
+    fetched="$ver (upstream tarball only)"
+  fi
+  echo "$src $fetched" >>"$srcdir/versions"
+done
 
 # ---- Building ----------------------------------------------------------------------------
 build_arch() {
@@ -185,9 +185,9 @@ build_arch() {
   cmake_lib libwebp "$s/libwebp" -DWEBP_BUILD_ANIM_UTILS=OFF -DWEBP_BUILD_CWEBP=OFF -DWEBP_BUILD_DWEBP=OFF \
     -DWEBP_BUILD_GIF2WEBP=OFF -DWEBP_BUILD_IMG2WEBP=OFF -DWEBP_BUILD_VWEBP=OFF -DWEBP_BUILD_WEBPINFO=OFF \
     -DWEBP_BUILD_WEBPMUX=OFF -DWEBP_BUILD_EXTRAS=OFF
-  [ -d "$s/freetype" ] && cmake_lib freetype "$s/freetype" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON \
+  cmake_lib freetype "$s/freetype" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON \
     -DFT_DISABLE_BROTLI=ON -DFT_REQUIRE_ZLIB=ON
-  [ -d "$s/libharu" ] && cmake_lib libharu "$s/libharu" -DLIBHPDF_SHARED=OFF -DLIBHPDF_STATIC=ON -DLIBHPDF_EXAMPLES=OFF
+  cmake_lib libharu "$s/libharu" -DLIBHPDF_SHARED=OFF -DLIBHPDF_STATIC=ON -DLIBHPDF_EXAMPLES=OFF
 
   # giflib: its makefile builds shared objects only; the library is these files.
   (cd "$s/giflib" && plain_lib giflib . libgif.a "$cc" "$cflags" -- \
