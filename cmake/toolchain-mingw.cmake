@@ -29,8 +29,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Only static archives: the DLL's imports are system DLLs alone.
-set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
 
 # pkg-config sees the cross libraries only.
 set(ENV{PKG_CONFIG_LIBDIR} ${DROVANE_WINDOWS_DEPS}/lib/pkgconfig)

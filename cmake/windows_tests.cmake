@@ -5,13 +5,15 @@ set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${DROVANE_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-add_library(GTest::gtest ALIAS gtest)
-add_library(GTest::gtest_main ALIAS gtest_main)
+if(NOT TARGET GTest::gtest)  # GoogleTest 1.11 and later name them itself
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+endif()
 
 # Tests that load the shared library with dlopen or start the command-line host through
 # a POSIX shell check what the Linux build ships; the Windows build checks its DLL with
 # scripts/check-windows-dll.sh and its pixels with scripts/windows-pixel-identity.sh.
-set(DROVANE_WINDOWS_TEST_EXCLUDES "/tests/exports/export_table_test.cpp$|/tests/tools/|/tests/platform/posix/")
+set(DROVANE_WINDOWS_TEST_EXCLUDES "/tests/exports/export_table_test.cpp$|/tests/exports/export_matrix_test.cpp$|/tests/tools/|/tests/platform/posix/")
 # Paths compiled into the tests name Linux folders, which wine shows as drive Z:.
 set(DROVANE_TEST_PATH_PREFIX "Z:")
 

@@ -176,6 +176,15 @@ build_arch() {
   plain_lib zlib "$s/zlib" libz.a "$cc" "$cflags" -- adler32.c compress.c crc32.c deflate.c gzclose.c \
     gzlib.c gzread.c gzwrite.c infback.c inffast.c inflate.c inftrees.c trees.c uncompr.c zutil.c
   cp "$s/zlib/zlib.h" "$s/zlib/zconf.h" "$prefix/include/"
+  # FreeType's pkg-config file requires zlib's.
+  cat >"$prefix/lib/pkgconfig/zlib.pc" <<EOF
+prefix=$prefix
+Name: zlib
+Description: zlib compression library
+Version: $(v="${version_of[zlib]#*:}"; echo "${v%%.dfsg*}")
+Libs: -L\${prefix}/lib -lz
+Cflags: -I\${prefix}/include
+EOF
 
   cmake_lib libpng "$s/libpng1.6" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
   cmake_lib libjpeg-turbo "$s/libjpeg-turbo" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
@@ -188,6 +197,13 @@ build_arch() {
   cmake_lib freetype "$s/freetype" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON \
     -DFT_DISABLE_BROTLI=ON -DFT_REQUIRE_ZLIB=ON
   cmake_lib libharu "$s/libharu" -DLIBHPDF_SHARED=OFF -DLIBHPDF_STATIC=ON -DLIBHPDF_EXAMPLES=OFF
+  # libharu carries its own copy of libtiff's fax code tables under libtiff's names,
+  # which a static link of both refuses: give libharu's copy names of its own.
+  local sym renames=()
+  for sym in TIFFFaxWhiteCodes TIFFFaxBlackCodes; do
+    renames+=(--redefine-sym "$sym=hpdf_$sym" --redefine-sym "_$sym=_hpdf_$sym")
+  done
+  "$triple-objcopy" "${renames[@]}" "$prefix/lib/libhpdfs.a"
 
   # giflib: its makefile builds shared objects only; the library is these files.
   (cd "$s/giflib" && plain_lib giflib . libgif.a "$cc" "$cflags" -- \
