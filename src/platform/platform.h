@@ -129,11 +129,12 @@ bool scannerAvailable() noexcept;
 // cancelled. Where no selection dialog exists, the device named by the environment
 // variable DROVANE_SCANNER is taken, else the first one found.
 bool selectScannerSource() noexcept;
-// One image from the chosen device (the first one when none was chosen) as packed
-// RGBA32, alpha 255, through the allocator given (which returns null to refuse);
-// false when nothing was acquired.
+// One image from the chosen device (the first one when none was chosen), false when
+// nothing was acquired. A backend hands it over either as packed RGBA32, alpha 255,
+// through the allocator given (which returns null to refuse), or as the packed
+// device-independent bitmap TWAIN delivers, copied into dib for the caller to convert.
 using PixelAllocator = uint8_t* (*)(int32_t width, int32_t height);
-bool acquireScannerImage(PixelAllocator allocate) noexcept;
+bool acquireScannerImage(PixelAllocator allocate, std::vector<uint8_t>& dib) noexcept;
 // The clipboard, for images in the CF_DIB form: a packed device-independent bitmap
 // (header, masks, colour table, bits). Reading fills dib and is false when the
 // clipboard cannot be opened or holds no CF_DIB; writing is false when the clipboard

@@ -106,7 +106,7 @@ bool selectScannerSource() noexcept {
     }
 }
 
-bool acquireScannerImage(PixelAllocator allocate) noexcept {
+bool acquireScannerImage(PixelAllocator allocate, std::vector<uint8_t>& /*dib*/) noexcept {
     try {
         SaneSession session;
         if (!session.ok || !allocate) return false;

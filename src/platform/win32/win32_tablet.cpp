@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_runtime_library.h"
 
 namespace dro::platform {
 namespace {
@@ -35,50 +36,30 @@ using CloseFn = BOOL(WINAPI*)(HCTX);
 using PacketsGetFn = int(WINAPI*)(HCTX, int, LPVOID);
 using QueueSizeSetFn = BOOL(WINAPI*)(HCTX, int);
 
-constexpr UINT kErrorModeQuiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;  // 0x8001
 constexpr UINT kDevices = 100, kNormalPressure = 15, kDefaultSystemContext = 3;
 constexpr UINT kSystemContextOption = 1;
 constexpr DWORD kPacketFields = 0x582;  // status, x, y, normal pressure
 constexpr int kQueueSize = 256;
 
-// Wintab32.dll and its entries, found once; released when the engine unloads.
-class Wintab {
-public:
-    ~Wintab() {
-        if (library_) FreeLibrary(library_);
-    }
-    FARPROC entry(WORD ordinal) {
-        if (!tried_) {
-            tried_ = true;
-            const UINT previous = SetErrorMode(kErrorModeQuiet);
-            library_ = LoadLibraryA("Wintab32.dll");
-            SetErrorMode(previous);
-        }
-        return library_ ? GetProcAddress(library_, MAKEINTRESOURCEA(ordinal)) : nullptr;
-    }
-
-private:
-    HMODULE library_ = nullptr;
-    bool tried_ = false;
-} wintab;
+RuntimeLibrary wintab("Wintab32.dll");
 
 UINT info(UINT category, UINT index, LPVOID out) {
-    const auto fn = reinterpret_cast<InfoFn>(wintab.entry(20));
+    const auto fn = wintab.entry<InfoFn>(20);
     return fn ? fn(category, index, out) : 0;
 }
 HCTX open(HWND window, WintabContext* context, BOOL enable) {
-    const auto fn = reinterpret_cast<OpenFn>(wintab.entry(21));
+    const auto fn = wintab.entry<OpenFn>(21);
     return fn ? fn(window, context, enable) : nullptr;
 }
 void close(HCTX context) {
-    if (const auto fn = reinterpret_cast<CloseFn>(wintab.entry(22))) fn(context);
+    if (const auto fn = wintab.entry<CloseFn>(22)) fn(context);
 }
 int packetsGet(HCTX context, int count, LPVOID packets) {
-    const auto fn = reinterpret_cast<PacketsGetFn>(wintab.entry(23));
+    const auto fn = wintab.entry<PacketsGetFn>(23);
     return fn ? fn(context, count, packets) : 0;
 }
 BOOL queueSizeSet(HCTX context, int size) {
-    const auto fn = reinterpret_cast<QueueSizeSetFn>(wintab.entry(85));
+    const auto fn = wintab.entry<QueueSizeSetFn>(85);
     return fn ? fn(context, size) : FALSE;
 }
 

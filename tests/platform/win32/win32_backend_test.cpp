@@ -1,5 +1,6 @@
 // The Win32 backend against the real services (under wine in CI): the hidden window's
-// messages, message boxes taken over by the host, and replacing a file on save.
+// messages, message boxes taken over by the host, replacing a file on save, and TWAIN
+// through a stand-in EZTW32.dll.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +10,8 @@
 #include <string>
 
 #include "core/system_events.h"
+#include "drovane.h"
+#include "io/import_buffer.h"
 #include "platform/file_replacement.h"
 #include "platform/platform.h"
 #include "support/scratch_dir.h"
@@ -81,6 +84,31 @@ TEST(Win32Backend, ReplacementOverwritesAnExistingTargetAndCleansUp) {
     { dro::platform::FileReplacement abandoned(dir.path("other.png").c_str()); }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path("")), {}), 1);
     EXPECT_FALSE(dro::platform::FileReplacement(dir.path("").c_str()).file());
+}
+
+TEST(Win32Backend, TwainAcquiresTheDibIntoNewRgbaOpaqueAndReleasesIt) {
+    ASSERT_EQ(DRO_IsTwain(), 1) << "EZTW32.dll (the test's stand-in) beside the test program";
+    EXPECT_EQ(DRO_TwainSelectSource(), 1);
+    ASSERT_EQ(DRO_TwainAcquire(), 1);
+    const auto& picture = dro::importBuffer();
+    ASSERT_EQ(picture.width, 3);
+    ASSERT_EQ(picture.height, 2);
+    // The stand-in's pixel (x, y): red 200 + x + 3y, green 100 + 10y, blue 10 + x; rows
+    // arrive bottom first and leave top first.
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const uint8_t* px = &picture.pixels[static_cast<size_t>(y * 3 + x) * 4];
+            EXPECT_EQ(px[0], 200 + x + 3 * y);
+            EXPECT_EQ(px[1], 100 + 10 * y);
+            EXPECT_EQ(px[2], 10 + x);
+            EXPECT_EQ(px[3], 255);
+        }
+    using FreedCount = LONG(WINAPI*)();
+    const auto freed = reinterpret_cast<FreedCount>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("EZTW32.dll"), "FreedCount")));
+    ASSERT_NE(freed, nullptr);
+    EXPECT_EQ(freed(), 1);
+    DRO_DeleteNewRGBA();
 }
 
 }  // namespace
