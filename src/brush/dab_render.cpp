@@ -1,6 +1,7 @@
 // A dab's set-up: the target, the clipped square, the dab colour and every input of
-// the pixel loop gathered into one job, then the rows run (dab_rows.cpp,
-// dab_coverage.cpp), on several threads for a large dab.
+// the pixel loop gathered into one job, then the rows run (dab_normal_rows.cpp,
+// dab_rows.cpp, each on the coverage of dab_coverage.cpp), on several threads for a
+// large dab.
 #include "brush/dab_render.h"
 
 #include <algorithm>
@@ -168,7 +169,9 @@ void drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
 
     const bool canSample = j.shape && j.side > 0 && j.M > 0 && (!j.fromBuffer || j.out.buffer);
     const int32_t rows = j.sq.bottom - j.sq.top;
-    if (canSample && rows > 0 && j.sq.right > j.sq.left) {
+    // The square fits the scale table by construction: its width and skip add up to at
+    // most the drawn side.
+    if (canSample && rows > 0 && listColumns(j, j.sq.skipX, 0)) {
         RowFunction rowFn = normalRowKernelFor(j, t.mixMode);
         if (!rowFn) rowFn = rowFunctionFor(j, t.mixMode);
         // Turned samples, and rows that sample the same shape row, meet in one buffer
