@@ -35,13 +35,6 @@ allowed=(
   # fill and shape tools write back through the working buffers and the merge, the push
   # warp runs on the working buffers, image brushes load and save files, and text finds
   # its fonts and "Clip Fill" reads the clipboard through io.
-  "mask/shape_tools.cpp composite/layer_merge.h"
-  "mask/shape_tools.cpp imaging/working_buffer_ops.h"
-  "mask/tool_frame.cpp imaging/working_buffer_ops.h"
-  "brush/point_warp.cpp imaging/working_buffer_ops.h"
-  "brush/image_brush_master.cpp io/image_files.h"
-  "brush/image_brush_master.cpp io/output_file.h"
-  "imaging/geometry/text_command.cpp io/fonts.h"
   "imaging/effects/clipboard_effects.cpp io/clipboard.h"
 )
 
