@@ -6,14 +6,12 @@
 #include <optional>
 
 #include "brush/brush_buffers.h"
+#include "brush/brush_services.h"
 #include "brush/tool_settings.h"
 #include "core/allocation.h"
-#include "imaging/filter_params.h"
-#include "imaging/filters/filter_table.h"
 #include "imaging/lib/grayscale.h"
 #include "imaging/lib/procedural.h"
 #include "imaging/lib/resample.h"
-#include "io/image_files.h"
 
 namespace dro {
 namespace {
@@ -66,7 +64,7 @@ std::optional<RgbaImage> shapeFromScript(const char* path) {
 
 RgbaImage shapeFromImageFile(const char* path) {
     RgbaImage out;
-    const std::optional<codecs::PixelImage> picture = readImageFileRgba32(path);
+    const std::optional<codecs::PixelImage> picture = readBrushPicture(path);
     if (!picture || picture->empty() || picture->channels != 4 || picture->width <= 0 || picture->height <= 0) {
         return out;
     }
@@ -129,12 +127,8 @@ bool scaleShapeImage(uint8_t* rgba, int32_t size, Variant variant) {
     OwnedBuffer<uint8_t> copy = adoptBuffer(x_NewCharUndoReduce(bytes));
     if (!copy) return false;
     std::memcpy(copy.get(), image, bytes);
-    FilterSettings settings;
-    settings.slider[0] = settings.slider[1] = (100 - blur) * 10;
-    FilterParams params;
-    fillFilterParams(params, const_cast<uint8_t*>(image), copy.get(), w, h, settings);
     // Value Blur works in single-buffer mode: it reads and writes the copy only.
-    runFilter("Value Blur", params);
+    valueBlurBrushPicture(const_cast<uint8_t*>(image), copy.get(), w, h, (100 - blur) * 10);
     if (size < w) return IS3DecimateImage(copy.get(), w, h, w * 4, rgba, size, size, size * 4, 4, 1);
     return IS3ResizeImage(copy.get(), w, h, w * 4, rgba, size, size, size * 4, 4);
 }

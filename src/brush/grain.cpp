@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "brush/brush_buffers.h"
+#include "brush/brush_services.h"
 #include "brush/tool_settings.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
@@ -13,7 +14,6 @@
 #include "imaging/lib/grayscale.h"
 #include "imaging/lib/overlay.h"
 #include "imaging/lib/procedural.h"
-#include "io/image_files.h"
 
 namespace dro {
 namespace {
@@ -96,7 +96,7 @@ std::optional<bool> grainFromScript(const char* path) {
 }
 
 bool grainFromImage(const char* path) {
-    const std::optional<codecs::PixelImage> picture = readImageFileRgba32(path);
+    const std::optional<codecs::PixelImage> picture = readBrushPicture(path);
     if (!picture || picture->empty() || picture->channels != 4) return false;
     const int32_t w = picture->width;
     const int32_t h = picture->height;
