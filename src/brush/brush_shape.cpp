@@ -7,6 +7,7 @@
 
 #include "brush/brush_buffers.h"
 #include "brush/brush_services.h"
+#include "brush/picture_script.h"
 #include "brush/tool_settings.h"
 #include "core/allocation.h"
 #include "imaging/lib/grayscale.h"
@@ -28,42 +29,8 @@ uint16_t saturated16(double v) noexcept {
 
 bool pathNamesFile(const char* path) noexcept { return path && path[0] != '\0' && path[1] != '\0'; }
 
-struct RgbaImage {
-    OwnedBuffer<uint8_t> pixels;
-    int32_t width = 0;
-    int32_t height = 0;
-};
-
-// Runs the script at path into an image of the size its header gives. nullopt when
-// the path is not a script (then it is read as an image file); an empty image when it
-// is one but could not be rendered.
-std::optional<RgbaImage> shapeFromScript(const char* path) {
-    if (!ISL_Initialize()) return std::nullopt;
-    struct FinishOnExit {
-        ~FinishOnExit() { ISL_Finish(); }
-    } finish;
-    if (!ISL_LoadScriptFromFile(path)) return std::nullopt;
-    RgbaImage out;
-    ISL_InitBuffers();
-    IslScriptHeader header;
-    if (!ISL_ReadScriptHeaderFromFile(path, &header)) return out;
-    const int32_t w = header.imageWidth();
-    const int32_t h = header.imageHeight();
-    if (w <= 0 || h <= 0 || int64_t{w} * h > (int64_t{1} << 26)) return out;
-    const uint64_t bytes = uint64_t(w) * uint64_t(h) * 4;
-    OwnedBuffer<uint8_t> image = adoptBuffer(x_NewCharUndoReduce(bytes));
-    if (!image) return out;
-    std::memset(image.get(), 0, bytes);
-    if (!ISL_ExecuteScript(image.get(), w, h)) return out;
-    IS3RGBAToBGRA(image.get(), w, h, w * 4);
-    out.pixels = std::move(image);
-    out.width = w;
-    out.height = h;
-    return out;
-}
-
-RgbaImage shapeFromImageFile(const char* path) {
-    RgbaImage out;
+RgbaPicture shapeFromImageFile(const char* path) {
+    RgbaPicture out;
     const std::optional<codecs::PixelImage> picture = readBrushPicture(path);
     if (!picture || picture->empty() || picture->channels != 4 || picture->width <= 0 || picture->height <= 0) {
         return out;
@@ -95,9 +62,9 @@ bool loadShapeImage(const char* path, int32_t shapeParam, Variant variant) {
     BrushBuffers& b = brushBuffers();
     if (b.shapeImage && b.shapePath == path && b.shapeImageParam == shapeParam) return true;
     b.releaseShape();
-    RgbaImage image;
-    std::optional<RgbaImage> scripted;
-    if (variant == Variant::Current) scripted = shapeFromScript(path);
+    RgbaPicture image;
+    std::optional<RgbaPicture> scripted;
+    if (variant == Variant::Current) scripted = runPictureScript(path);
     image = scripted ? std::move(*scripted) : shapeFromImageFile(path);
     if (!image.pixels) return false;
     b.shapePath = path;

@@ -10,6 +10,7 @@
 #include "brush/dab_render.h"
 #include "brush/mix_modes.h"
 #include "brush/tool_settings.h"
+#include "core/canvas.h"
 
 namespace dro::dab {
 
@@ -165,6 +166,9 @@ struct CoverageScratch {
     std::array<uint32_t, kScaleTableLength> rows;
 };
 RowCoverage coverageRow(const DabJob& j, int32_t y, CoverageScratch& scratch) noexcept;
+// Fills what the coverage reads from the tool, the brush buffers, the grain cursor and
+// the texture (dab_render.cpp); the paint dab adds the mask.
+void takeCoverageInputs(DabJob& j, const ToolSettings& t, const Canvas& cv) noexcept;
 // Lists the sample columns of the clipped square, min(scale[firstEntry + i] + shift,
 // side − 1) for its pixels i; false when they do not fit the scale table.
 bool listColumns(DabJob& j, int32_t firstEntry, uint32_t shift) noexcept;

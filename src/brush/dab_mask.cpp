@@ -6,7 +6,6 @@
 #include "brush/brush_buffers.h"
 #include "brush/dab_job.h"
 #include "brush/grain.h"
-#include "core/texture_map.h"
 #include "core/canvas.h"
 #include "core/random_tables.h"
 #include "core/mask_state.h"
@@ -52,27 +51,10 @@ void drawDabGritMask(int32_t x, int32_t y) {
         return;
     }
 
-    // What the coverage reads. The mask dab's columns run from the sample at skipX on.
+    // What the coverage reads; the mask dab's columns run from the sample at skipX on.
     DabJob j;
     j.sq = sq;
-    j.canvasWidth = cv.width;
-    j.M = M;
-    j.side = side;
-    j.half = t.size / 2;
-    j.scale = t.scaleTable.data();
-    j.rotate = t.rotateBrushMode == 1;
-    j.rotSin = t.rotateSin;
-    j.rotCos = t.rotateCos;
-    j.shape = shape;
-    if (t.grainCellSize != 0) {
-        j.grain = grainCursor();
-        j.grainBytes = grainCursorBytes();
-    }
-    j.densityLimit = t.densityLimit;
-    j.scaleByAlpha = t.alpha < 100;
-    j.alpha128 = std::clamp(t.alpha128, 0, 128);
-    j.texture = activeTexture();
-    j.solid = t.solidBrushMode != 0;
+    takeCoverageInputs(j, t, cv);
     const uint32_t lastSample = static_cast<uint32_t>(side - 1);
     const uint32_t colBase = std::min(static_cast<uint32_t>(t.scaleTable[static_cast<size_t>(sq.skipX)]), lastSample);
     if (!listColumns(j, 0, colBase)) {

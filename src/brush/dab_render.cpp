@@ -65,6 +65,27 @@ DabSquare dabSquare(int32_t x, int32_t y, int32_t side, int32_t width, int32_t h
     return s;
 }
 
+void dab::takeCoverageInputs(DabJob& j, const ToolSettings& t, const Canvas& cv) noexcept {
+    j.canvasWidth = cv.width;
+    j.M = cv.maxBrushSize;
+    j.side = sampleSide(t);
+    j.half = t.size / 2;
+    j.scale = t.scaleTable.data();
+    j.rotate = t.rotateBrushMode == 1;
+    j.rotSin = t.rotateSin;
+    j.rotCos = t.rotateCos;
+    j.shape = brushBuffers().brushPlane.get();
+    if (t.grainCellSize != 0) {
+        j.grain = grainCursor();
+        j.grainBytes = grainCursorBytes();
+    }
+    j.densityLimit = t.densityLimit;
+    j.scaleByAlpha = t.alpha < 100;
+    j.alpha128 = std::clamp(t.alpha128, 0, 128);
+    j.texture = activeTexture();
+    j.solid = t.solidBrushMode != 0;
+}
+
 void drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
     ToolSettings& t = toolSettings();
     t.color = {static_cast<uint16_t>(r & 0xFF00), static_cast<uint16_t>(g & 0xFF00), static_cast<uint16_t>(b & 0xFF00),
@@ -109,25 +130,8 @@ void drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
 
     // Inputs of the pixel loop.
     BrushBuffers& brush = brushBuffers();
-    j.canvasWidth = cv.width;
-    j.M = cv.maxBrushSize;
-    j.side = sampleSide(t);
-    j.half = t.size / 2;
-    j.scale = t.scaleTable.data();
-    j.rotate = t.rotateBrushMode == 1;
-    j.rotSin = t.rotateSin;
-    j.rotCos = t.rotateCos;
-    j.shape = brush.brushPlane.get();
-    if (t.grainCellSize != 0) {
-        j.grain = grainCursor();
-        j.grainBytes = grainCursorBytes();
-    }
-    j.densityLimit = t.densityLimit;
-    j.scaleByAlpha = t.alpha < 100;
-    j.alpha128 = std::clamp(t.alpha128, 0, 128);
-    j.texture = activeTexture();
+    takeCoverageInputs(j, t, cv);
     j.mask = activeMask();
-    j.solid = t.solidBrushMode != 0;
 
     j.fromBuffer = !paintsToolColor;
     LayerSlot& selected = blendBuffers().selectedBuffer();
