@@ -88,7 +88,8 @@ void drawDabGritMask(int32_t x, int32_t y) {
                 if (varyColor) s = limit16(s + colorOffset(colors, t.pixColorVary));
                 if (varyLum) s = brighten(static_cast<uint32_t>(m), brightnessFactor(lums, t.pixLumVary));
             } else {
-                // The buffer is read as one 16-bit value per column of its 4M-value rows.
+                // The plane DRO_DoCopyBlendBufferMask fills: one 16-bit value per column
+                // at the start of each 4M-value row.
                 buf = buffer + static_cast<size_t>(cover.rowOf(i)) * static_cast<size_t>(M) * 4 + cover.columns[i];
                 s = *buf;
                 if (varyColor) s = limit16(s + colorOffset(colors, t.pixColorVary));
