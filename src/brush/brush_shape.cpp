@@ -6,14 +6,13 @@
 #include <optional>
 
 #include "brush/brush_buffers.h"
+#include "brush/brush_services.h"
+#include "brush/picture_script.h"
 #include "brush/tool_settings.h"
 #include "core/allocation.h"
-#include "imaging/filter_params.h"
-#include "imaging/filters/filter_table.h"
 #include "imaging/lib/grayscale.h"
 #include "imaging/lib/procedural.h"
 #include "imaging/lib/resample.h"
-#include "io/image_files.h"
 
 namespace dro {
 namespace {
@@ -30,43 +29,9 @@ uint16_t saturated16(double v) noexcept {
 
 bool pathNamesFile(const char* path) noexcept { return path && path[0] != '\0' && path[1] != '\0'; }
 
-struct RgbaImage {
-    OwnedBuffer<uint8_t> pixels;
-    int32_t width = 0;
-    int32_t height = 0;
-};
-
-// Runs the script at path into an image of the size its header gives. nullopt when
-// the path is not a script (then it is read as an image file); an empty image when it
-// is one but could not be rendered.
-std::optional<RgbaImage> shapeFromScript(const char* path) {
-    if (!ISL_Initialize()) return std::nullopt;
-    struct FinishOnExit {
-        ~FinishOnExit() { ISL_Finish(); }
-    } finish;
-    if (!ISL_LoadScriptFromFile(path)) return std::nullopt;
-    RgbaImage out;
-    ISL_InitBuffers();
-    IslScriptHeader header;
-    if (!ISL_ReadScriptHeaderFromFile(path, &header)) return out;
-    const int32_t w = header.imageWidth();
-    const int32_t h = header.imageHeight();
-    if (w <= 0 || h <= 0 || int64_t{w} * h > (int64_t{1} << 26)) return out;
-    const uint64_t bytes = uint64_t(w) * uint64_t(h) * 4;
-    OwnedBuffer<uint8_t> image = adoptBuffer(x_NewCharUndoReduce(bytes));
-    if (!image) return out;
-    std::memset(image.get(), 0, bytes);
-    if (!ISL_ExecuteScript(image.get(), w, h)) return out;
-    IS3RGBAToBGRA(image.get(), w, h, w * 4);
-    out.pixels = std::move(image);
-    out.width = w;
-    out.height = h;
-    return out;
-}
-
-RgbaImage shapeFromImageFile(const char* path) {
-    RgbaImage out;
-    const std::optional<codecs::PixelImage> picture = readImageFileRgba32(path);
+RgbaPicture shapeFromImageFile(const char* path) {
+    RgbaPicture out;
+    const std::optional<codecs::PixelImage> picture = readBrushPicture(path);
     if (!picture || picture->empty() || picture->channels != 4 || picture->width <= 0 || picture->height <= 0) {
         return out;
     }
@@ -97,9 +62,9 @@ bool loadShapeImage(const char* path, int32_t shapeParam, Variant variant) {
     BrushBuffers& b = brushBuffers();
     if (b.shapeImage && b.shapePath == path && b.shapeImageParam == shapeParam) return true;
     b.releaseShape();
-    RgbaImage image;
-    std::optional<RgbaImage> scripted;
-    if (variant == Variant::Current) scripted = shapeFromScript(path);
+    RgbaPicture image;
+    std::optional<RgbaPicture> scripted;
+    if (variant == Variant::Current) scripted = runPictureScript(path);
     image = scripted ? std::move(*scripted) : shapeFromImageFile(path);
     if (!image.pixels) return false;
     b.shapePath = path;
@@ -129,12 +94,8 @@ bool scaleShapeImage(uint8_t* rgba, int32_t size, Variant variant) {
     OwnedBuffer<uint8_t> copy = adoptBuffer(x_NewCharUndoReduce(bytes));
     if (!copy) return false;
     std::memcpy(copy.get(), image, bytes);
-    FilterSettings settings;
-    settings.slider[0] = settings.slider[1] = (100 - blur) * 10;
-    FilterParams params;
-    fillFilterParams(params, const_cast<uint8_t*>(image), copy.get(), w, h, settings);
     // Value Blur works in single-buffer mode: it reads and writes the copy only.
-    runFilter("Value Blur", params);
+    valueBlurBrushPicture(const_cast<uint8_t*>(image), copy.get(), w, h, (100 - blur) * 10);
     if (size < w) return IS3DecimateImage(copy.get(), w, h, w * 4, rgba, size, size, size * 4, 4, 1);
     return IS3ResizeImage(copy.get(), w, h, w * 4, rgba, size, size, size * 4, 4);
 }

@@ -10,6 +10,7 @@
 #include "brush/dab_render.h"
 #include "brush/mix_modes.h"
 #include "brush/tool_settings.h"
+#include "core/canvas.h"
 
 namespace dro::dab {
 
@@ -92,19 +93,13 @@ struct DabJob {
     int32_t alphaLevel = 0;
 
 
-    // The row kernel's share: sample columns of the clipped square (all in the shape),
-    // whether they run one by one, and the Normal rule's per-dab constants.
+    // Sample columns of the clipped square (all in the shape), whether they run one by
+    // one, and the Normal row kernel's per-dab constants.
     std::array<uint32_t, kScaleTableLength> columns{};
     bool contiguous = false;
     uint32_t lastColumn = 0;
     ToolNormalRow normal;
 };
-
-// The shape row that canvas row y of the dab samples.
-inline uint32_t shapeRowAt(const DabJob& j, int32_t y) noexcept {
-    const int32_t k = y - j.sq.top + j.sq.skipY;
-    return std::min(static_cast<uint32_t>(j.scale[k]), static_cast<uint32_t>(j.side - 1));
-}
 
 // Per-pixel colour offset from the pixel colour table: (q/2 − byte mod q) × 256.
 inline int64_t colorOffset(ByteCursor& cursor, int32_t q) noexcept {
@@ -120,25 +115,18 @@ inline double brightnessFactor(ByteCursor& cursor, int32_t n) noexcept {
     return (128 - n / 2 + cursor.next() % n) / 256.0;
 }
 
-// Where the sample of drawn position (sc, sr) is read: itself, or turned about the
-// brush centre when the turned position stays inside the shape.
-inline void samplePosition(const DabJob& j, uint32_t& col, uint32_t& row) noexcept {
-    const int32_t cx = static_cast<int32_t>(col) - j.half;
-    const int32_t cy = static_cast<int32_t>(row) - j.half;
-    const int32_t u = static_cast<int32_t>(static_cast<float>(cx) * j.rotCos - static_cast<float>(cy) * j.rotSin) + j.half;
-    const int32_t w = static_cast<int32_t>(static_cast<float>(cx) * j.rotSin + static_cast<float>(cy) * j.rotCos) + j.half;
-    if (u >= 0 && u < j.side && w >= 0 && w < j.side) {
-        col = static_cast<uint32_t>(u);
-        row = static_cast<uint32_t>(w);
-    }
-}
-
 struct Pixel {
     uint32_t r = 0, g = 0, b = 0, a = 0;
     uint32_t& operator[](int i) noexcept { return i == 0 ? r : i == 1 ? g : i == 2 ? b : a; }
     uint32_t operator[](int i) const noexcept { return i == 0 ? r : i == 1 ? g : i == 2 ? b : a; }
     mix::Rgb rgb() const noexcept { return mix::Rgb{r, g, b}; }
 };
+
+// One channel of the pick-up where both the source s and the destination d hold
+// something: the buffer keeps strength/256 of what it gave and takes the rest from d.
+inline uint16_t pickUpChannel(int64_t s, int64_t d, int64_t strength, int64_t rest) noexcept {
+    return static_cast<uint16_t>(mix::limit16(((d * rest + strength * s) >> 8) + 1));
+}
 
 // The pick-up: the blend buffer pixel buf takes up what the dab met. s is the source
 // as the combine read it, d the destination as the combine left it.
@@ -151,10 +139,39 @@ inline void pickUp(uint16_t* buf, const std::array<uint32_t, 4>& s, const std::a
         for (size_t c = 0; c < 3; ++c) buf[c] = static_cast<uint16_t>(s[c]);
         buf[3] = static_cast<uint16_t>(mix::limit16((s[3] * strength) >> 8));
     } else {
-        for (size_t c = 0; c < 3; ++c) buf[c] = static_cast<uint16_t>(mix::limit16(((d[c] * rest + strength * s[c]) >> 8) + 1));
+        for (size_t c = 0; c < 3; ++c) buf[c] = pickUpChannel(s[c], d[c], strength, rest);
         buf[3] = static_cast<uint16_t>(mix::limit16((s[3] * strength + d[3] * rest) >> 8));
     }
 }
+
+// ---- Coverage (dab_coverage.cpp): the one place a dab row's coverage is worked out,
+// for the paint dabs' kernels and walk and for the mask dab.
+
+// One row's coverage: per pixel of the clipped square, the shape value after grain,
+// opacity, texture, the mask (unless it caps alpha at the merge instead) and the solid
+// rule, 0 where the pixel stays untouched; and where each pixel samples the shape,
+// grain and blend planes.
+struct RowCoverage {
+    const uint16_t* values = nullptr;
+    const uint32_t* columns = nullptr;  // shape column of each pixel
+    const uint32_t* rows = nullptr;     // shape row of each pixel, or null: all on shapeRow
+    uint32_t shapeRow = 0;
+
+    uint32_t rowOf(int32_t i) const noexcept { return rows ? rows[i] : shapeRow; }
+};
+// Room for a row's coverage, and for its sample positions when the brush is turned.
+struct CoverageScratch {
+    std::array<uint16_t, kScaleTableLength> values;
+    std::array<uint32_t, kScaleTableLength> columns;
+    std::array<uint32_t, kScaleTableLength> rows;
+};
+RowCoverage coverageRow(const DabJob& j, int32_t y, CoverageScratch& scratch) noexcept;
+// Fills what the coverage reads from the tool, the brush buffers, the grain cursor and
+// the texture (dab_render.cpp); the paint dab adds the mask.
+void takeCoverageInputs(DabJob& j, const ToolSettings& t, const Canvas& cv) noexcept;
+// Lists the sample columns of the clipped square, min(scale[firstEntry + i] + shift,
+// side − 1) for its pixels i; false when they do not fit the scale table.
+bool listColumns(DabJob& j, int32_t firstEntry, uint32_t shift) noexcept;
 
 // Sides a dab may draw and sample: the scale table holds 1000 entries and the shape,
 // grain and blend planes maxBrushSize rows, whatever size the host set.
@@ -166,7 +183,7 @@ using RowFunction = void (*)(const DabJob&, int32_t);
 // The walk over a row's pixels for the job's mix mode (dab_rows.cpp).
 RowFunction rowFunctionFor(const DabJob& j, int32_t mixMode) noexcept;
 // The row kernels of the common Normal dabs, or null when the job needs the walk
-// (dab_coverage.cpp). May list the job's sample columns.
+// (dab_normal_rows.cpp). Both need the job's sample columns listed.
 RowFunction normalRowKernelFor(DabJob& j, int32_t mixMode) noexcept;
 // Whether two of the dab's rows read the same row of the shape and blend buffer.
 bool rowsShareSamples(const DabJob& j) noexcept;

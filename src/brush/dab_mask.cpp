@@ -6,7 +6,6 @@
 #include "brush/brush_buffers.h"
 #include "brush/dab_job.h"
 #include "brush/grain.h"
-#include "core/texture_map.h"
 #include "core/canvas.h"
 #include "core/random_tables.h"
 #include "core/mask_state.h"
@@ -52,17 +51,16 @@ void drawDabGritMask(int32_t x, int32_t y) {
         return;
     }
 
-    DabJob j;  // for the turned sample position only
-    j.side = side;
-    j.half = t.size / 2;
-    j.rotSin = t.rotateSin;
-    j.rotCos = t.rotateCos;
-    const bool rotate = t.rotateBrushMode == 1;
-    const uint8_t* grain = t.grainCellSize != 0 ? grainCursor() : nullptr;
-    const int64_t grainBytes = grain ? grainCursorBytes() : 0;
-    const bool scaleByAlpha = t.alpha < 100;
-    const uint32_t alpha128 = static_cast<uint32_t>(std::clamp(t.alpha128, 0, 128));
-    const uint8_t* texture = activeTexture();
+    // What the coverage reads; the mask dab's columns run from the sample at skipX on.
+    DabJob j;
+    j.sq = sq;
+    takeCoverageInputs(j, t, cv);
+    const uint32_t lastSample = static_cast<uint32_t>(side - 1);
+    const uint32_t colBase = std::min(static_cast<uint32_t>(t.scaleTable[static_cast<size_t>(sq.skipX)]), lastSample);
+    if (!listColumns(j, 0, colBase)) {
+        t.tempDisableBlend = 0;
+        return;
+    }
     const bool pickUp = fromBuffer && t.blendRemix != 0;
 
     const BrushBuffers& brush = brushBuffers();
@@ -71,33 +69,17 @@ void drawDabGritMask(int32_t x, int32_t y) {
     const bool varyColor = t.pixColorVary > 0 && colors.active() && colors.length > 0;
     const bool varyLum = t.pixLumVary > 0 && lums.active() && lums.length > 0;
     const int32_t rowWidth = sq.right - sq.left;
-    const uint32_t lastSample = static_cast<uint32_t>(side - 1);
-    const auto sampleAt = [&](int32_t i) { return std::min(static_cast<uint32_t>(t.scaleTable[static_cast<size_t>(i)]), lastSample); };
-    const uint32_t colBase = sampleAt(sq.skipX);
 
     for (int32_t yy = sq.top; yy < sq.bottom; ++yy) {
         // The cursors run on across rows; a fresh start only when a row would overrun.
         if (varyColor && (colors.pos < 0 || colors.pos + rowWidth > colors.length)) colors.pos = nextRandom() % M;
         if (varyLum && (lums.pos < 0 || lums.pos + rowWidth > lums.length)) lums.pos = nextRandom() % M;
-        const uint32_t shapeRow = sampleAt(sq.skipY + (yy - sq.top));
+        CoverageScratch scratch;
+        const RowCoverage cover = coverageRow(j, yy, scratch);
         uint16_t* dst = plane + static_cast<size_t>(yy) * static_cast<size_t>(cv.width) + static_cast<size_t>(sq.left);
-        for (int32_t xx = sq.left; xx < sq.right; ++xx, ++dst) {
-            uint32_t col = std::min(static_cast<uint32_t>(t.scaleTable[static_cast<size_t>(xx - sq.left)]) + colBase, lastSample);
-            uint32_t row = shapeRow;
-            if (rotate) samplePosition(j, col, row);
-            const size_t sample = static_cast<size_t>(row) * static_cast<size_t>(M) + col;
-            if (grain) {
-                const uint8_t g = static_cast<int64_t>(sample) < grainBytes ? grain[sample] : 255;
-                if (g > t.densityLimit) continue;
-            }
-            uint32_t v = shape[sample];
-            if (scaleByAlpha) v = ((v * alpha128) >> 7) & 0xFFFF;
-            if (texture) {
-                const uint32_t tex = texture[static_cast<size_t>(yy) * static_cast<size_t>(cv.width) + static_cast<size_t>(xx)];
-                if (tex < 255) v = (tex * v) >> 8;
-            }
+        for (int32_t i = 0; i < rowWidth; ++i, ++dst) {
+            const uint32_t v = cover.values[i];
             if (v == 0) continue;
-            if (t.solidBrushMode != 0) v = 65535;
 
             int64_t s = 0;
             uint16_t* buf = nullptr;
@@ -106,7 +88,9 @@ void drawDabGritMask(int32_t x, int32_t y) {
                 if (varyColor) s = limit16(s + colorOffset(colors, t.pixColorVary));
                 if (varyLum) s = brighten(static_cast<uint32_t>(m), brightnessFactor(lums, t.pixLumVary));
             } else {
-                buf = buffer + static_cast<size_t>(row) * static_cast<size_t>(M) * 4 + col;
+                // The plane DRO_DoCopyBlendBufferMask fills: one 16-bit value per column
+                // at the start of each 4M-value row.
+                buf = buffer + static_cast<size_t>(cover.rowOf(i)) * static_cast<size_t>(M) * 4 + cover.columns[i];
                 s = *buf;
                 if (varyColor) s = limit16(s + colorOffset(colors, t.pixColorVary));
                 if (varyLum) s = brighten(static_cast<uint32_t>(s), brightnessFactor(lums, t.pixLumVary));
@@ -115,7 +99,7 @@ void drawDabGritMask(int32_t x, int32_t y) {
                 if (p > 0) s = limit16((int64_t{t.blendPrimaryColorRest} * s + primary) >> 8);
             }
             const int64_t o = *dst;
-            if (pickUp) *buf = static_cast<uint16_t>(limit16(((int64_t{t.blendStrengthRest} * o + t.blendStrength * s) >> 8) + 1));
+            if (pickUp) *buf = pickUpChannel(s, o, t.blendStrength, t.blendStrengthRest);
             *dst = static_cast<uint16_t>(limit16((((65536 - int64_t{v}) * o >> 8) + ((int64_t{v} * s) >> 8)) >> 8));
         }
     }

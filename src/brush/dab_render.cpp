@@ -1,6 +1,7 @@
 // A dab's set-up: the target, the clipped square, the dab colour and every input of
-// the pixel loop gathered into one job, then the rows run (dab_rows.cpp,
-// dab_coverage.cpp), on several threads for a large dab.
+// the pixel loop gathered into one job, then the rows run (dab_normal_rows.cpp,
+// dab_rows.cpp, each on the coverage of dab_coverage.cpp), on several threads for a
+// large dab.
 #include "brush/dab_render.h"
 
 #include <algorithm>
@@ -64,6 +65,27 @@ DabSquare dabSquare(int32_t x, int32_t y, int32_t side, int32_t width, int32_t h
     return s;
 }
 
+void dab::takeCoverageInputs(DabJob& j, const ToolSettings& t, const Canvas& cv) noexcept {
+    j.canvasWidth = cv.width;
+    j.M = cv.maxBrushSize;
+    j.side = sampleSide(t);
+    j.half = t.size / 2;
+    j.scale = t.scaleTable.data();
+    j.rotate = t.rotateBrushMode == 1;
+    j.rotSin = t.rotateSin;
+    j.rotCos = t.rotateCos;
+    j.shape = brushBuffers().brushPlane.get();
+    if (t.grainCellSize != 0) {
+        j.grain = grainCursor();
+        j.grainBytes = grainCursorBytes();
+    }
+    j.densityLimit = t.densityLimit;
+    j.scaleByAlpha = t.alpha < 100;
+    j.alpha128 = std::clamp(t.alpha128, 0, 128);
+    j.texture = activeTexture();
+    j.solid = t.solidBrushMode != 0;
+}
+
 void drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
     ToolSettings& t = toolSettings();
     t.color = {static_cast<uint16_t>(r & 0xFF00), static_cast<uint16_t>(g & 0xFF00), static_cast<uint16_t>(b & 0xFF00),
@@ -108,25 +130,8 @@ void drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
 
     // Inputs of the pixel loop.
     BrushBuffers& brush = brushBuffers();
-    j.canvasWidth = cv.width;
-    j.M = cv.maxBrushSize;
-    j.side = sampleSide(t);
-    j.half = t.size / 2;
-    j.scale = t.scaleTable.data();
-    j.rotate = t.rotateBrushMode == 1;
-    j.rotSin = t.rotateSin;
-    j.rotCos = t.rotateCos;
-    j.shape = brush.brushPlane.get();
-    if (t.grainCellSize != 0) {
-        j.grain = grainCursor();
-        j.grainBytes = grainCursorBytes();
-    }
-    j.densityLimit = t.densityLimit;
-    j.scaleByAlpha = t.alpha < 100;
-    j.alpha128 = std::clamp(t.alpha128, 0, 128);
-    j.texture = activeTexture();
+    takeCoverageInputs(j, t, cv);
     j.mask = activeMask();
-    j.solid = t.solidBrushMode != 0;
 
     j.fromBuffer = !paintsToolColor;
     LayerSlot& selected = blendBuffers().selectedBuffer();
@@ -168,7 +173,9 @@ void drawDabGrit(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
 
     const bool canSample = j.shape && j.side > 0 && j.M > 0 && (!j.fromBuffer || j.out.buffer);
     const int32_t rows = j.sq.bottom - j.sq.top;
-    if (canSample && rows > 0 && j.sq.right > j.sq.left) {
+    // The square fits the scale table by construction: its width and skip add up to at
+    // most the drawn side.
+    if (canSample && rows > 0 && listColumns(j, j.sq.skipX, 0)) {
         RowFunction rowFn = normalRowKernelFor(j, t.mixMode);
         if (!rowFn) rowFn = rowFunctionFor(j, t.mixMode);
         // Turned samples, and rows that sample the same shape row, meet in one buffer

@@ -1,5 +1,6 @@
-// The walk over a dab row pixel by pixel: coverage, source, combine, pick-up and the
-// locks, for every mix mode, rotation and per-pixel variation.
+// The walk over a dab row pixel by pixel: the row's coverage (dab_coverage.cpp), then
+// source, combine, pick-up and the locks, for every mix mode, rotation and per-pixel
+// variation.
 #include <algorithm>
 
 #include "brush/dab_combine.h"
@@ -11,8 +12,8 @@ namespace {
 
 template <class Combine>
 void dabRow(const DabJob& j, int32_t y) {
-    const uint32_t lastSample = static_cast<uint32_t>(j.side - 1);
-    const uint32_t shapeRow = shapeRowAt(j, y);
+    CoverageScratch scratch;
+    const RowCoverage cover = coverageRow(j, y, scratch);
 
     ByteCursor colors{j.colorTable, j.colorTableLength};
     ByteCursor lums{j.lumTable, j.lumTableLength};
@@ -21,32 +22,15 @@ void dabRow(const DabJob& j, int32_t y) {
     const bool varyColor = j.pixColorVary > 0 && colors.active();
     const bool varyLum = j.pixLumVary > 0 && lums.active();
 
-    const size_t canvasRow = static_cast<size_t>(y) * static_cast<size_t>(j.canvasWidth);
+    const int32_t n = j.sq.right - j.sq.left;
+    const uint16_t* cap = j.maskAtMerge && j.mask
+                              ? j.mask + static_cast<size_t>(y) * static_cast<size_t>(j.canvasWidth) + static_cast<size_t>(j.sq.left)
+                              : nullptr;
     uint16_t* dst = j.out.target + static_cast<size_t>(y) * static_cast<size_t>(j.out.targetPitch) +
                     static_cast<size_t>(j.sq.left) * 4;
-    for (int32_t x = j.sq.left; x < j.sq.right; ++x, dst += 4) {
-        uint32_t col = std::min(static_cast<uint32_t>(j.scale[x - j.sq.left + j.sq.skipX]), lastSample);
-        uint32_t row = shapeRow;
-        if (j.rotate) samplePosition(j, col, row);
-        const size_t sample = static_cast<size_t>(row) * static_cast<size_t>(j.M) + col;
-
-        if (j.grain) {
-            const uint8_t g = static_cast<int64_t>(sample) < j.grainBytes ? j.grain[sample] : 255;
-            if (g > j.densityLimit) continue;
-        }
-        uint32_t v = j.shape[sample];
-        if (j.scaleByAlpha) v = (v * static_cast<uint32_t>(j.alpha128)) >> 7;
-        if (j.texture) {
-            const uint32_t t = j.texture[canvasRow + static_cast<size_t>(x)];
-            if (t < 255) v = (t * v) >> 8;
-        }
-        uint32_t m = 65535;
-        if (j.mask) {
-            m = j.mask[canvasRow + static_cast<size_t>(x)];
-            if (!j.maskAtMerge && m < 65535) v = (m * v) >> 16;
-        }
+    for (int32_t i = 0; i < n; ++i, dst += 4) {
+        uint32_t v = cover.values[i];
         if (v == 0) continue;
-        if (j.solid) v = 65535;
 
         Pixel s;
         uint16_t* buf = nullptr;
@@ -61,7 +45,8 @@ void dabRow(const DabJob& j, int32_t y) {
                 for (int c = 0; c < 3; ++c) s[c] = brighten(j.dab[static_cast<size_t>(c)], f);
             }
         } else {
-            buf = j.out.buffer + static_cast<size_t>(row) * static_cast<size_t>(j.M) * 4 + size_t{col} * 4;
+            const size_t sample = size_t{cover.rowOf(i)} * static_cast<size_t>(j.M) + cover.columns[i];
+            buf = j.out.buffer + sample * 4;
             s = Pixel{buf[0], buf[1], buf[2], buf[3]};
             if (j.imageBrush && s.a < 65535) {
                 v = std::max<uint32_t>((v * s.a) >> 16, 1);
@@ -102,7 +87,7 @@ void dabRow(const DabJob& j, int32_t y) {
         }
         if (j.alphaWritable && (!j.blobLocked || (destAlpha > 0x1FFF && o.a > 0x1FFF))) {
             uint32_t a = j.alphaLevel > 0 ? static_cast<uint32_t>(j.alphaLevel) : o.a;
-            if (j.maskAtMerge && j.mask && m < a) a = m;
+            if (cap && cap[i] < a) a = cap[i];
             dst[3] = static_cast<uint16_t>(std::min<uint32_t>(a, 65535));
         }
     }

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "brush/brush_buffers.h"
+#include "brush/brush_services.h"
+#include "brush/picture_script.h"
 #include "brush/tool_settings.h"
 #include "core/allocation.h"
 #include "core/canvas.h"
 #include "core/random_tables.h"
 #include "imaging/lib/grayscale.h"
 #include "imaging/lib/overlay.h"
-#include "imaging/lib/procedural.h"
-#include "io/image_files.h"
 
 namespace dro {
 namespace {
@@ -63,29 +63,19 @@ private:
 // Renders a grain script, tiles it over 600 x 600 and fills the buffers from its grey.
 // nullopt when the path is not a script; otherwise whether the grain was replaced.
 std::optional<bool> grainFromScript(const char* path) {
-    if (!ISL_Initialize()) return std::nullopt;
-    struct FinishOnExit {
-        ~FinishOnExit() { ISL_Finish(); }
-    } finish;
-    if (!ISL_LoadScriptFromFile(path)) return std::nullopt;
-    ISL_InitBuffers();
-    IslScriptHeader header;
-    if (!ISL_ReadScriptHeaderFromFile(path, &header)) return false;
-    const int32_t w = header.imageWidth();
-    const int32_t h = header.imageHeight();
-    if (w <= 0 || h <= 0 || int64_t{w} * h > (int64_t{1} << 26)) return false;
-    OwnedBuffer<uint8_t> image = adoptBuffer(x_NewCharUndoReduce(uint64_t(w) * uint64_t(h) * 4));
+    const std::optional<RgbaPicture> picture = runPictureScript(path);
+    if (!picture) return std::nullopt;
+    if (!picture->pixels) return false;
+    const int32_t w = picture->width;
+    const int32_t h = picture->height;
     constexpr uint64_t kTileBytes = uint64_t{kScriptTileEdge} * kScriptTileEdge * 4;
     OwnedBuffer<uint8_t> tile = adoptBuffer(x_NewCharUndoReduce(kTileBytes));
     OwnedBuffer<uint8_t> grey = adoptBuffer(x_NewCharUndoReduce(uint64_t{kScriptTileEdge} * kScriptTileEdge));
-    if (!image || !tile || !grey) return false;
-    std::memset(image.get(), 0, uint64_t(w) * uint64_t(h) * 4);
+    if (!tile || !grey) return false;
     std::memset(tile.get(), 0, kTileBytes);
-    if (!ISL_ExecuteScript(image.get(), w, h)) return false;
-    IS3RGBAToBGRA(image.get(), w, h, w * 4);
     for (int32_t x = 0; x < kScriptTileEdge; x += w) {
         for (int32_t y = 0; y < kScriptTileEdge; y += h) {
-            IS3OverlayImage(tile.get(), kScriptTileEdge, kScriptTileEdge, 4, kScriptTileEdge * 4, image.get(),
+            IS3OverlayImage(tile.get(), kScriptTileEdge, kScriptTileEdge, 4, kScriptTileEdge * 4, picture->pixels.get(),
                             w, h, w * 4, x, y, 1.0, 0);
         }
     }
@@ -96,7 +86,7 @@ std::optional<bool> grainFromScript(const char* path) {
 }
 
 bool grainFromImage(const char* path) {
-    const std::optional<codecs::PixelImage> picture = readImageFileRgba32(path);
+    const std::optional<codecs::PixelImage> picture = readBrushPicture(path);
     if (!picture || picture->empty() || picture->channels != 4) return false;
     const int32_t w = picture->width;
     const int32_t h = picture->height;

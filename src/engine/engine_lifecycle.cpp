@@ -5,6 +5,7 @@
 
 #include "brush/blend_buffers.h"
 #include "brush/brush_buffers.h"
+#include "brush/brush_services.h"
 #include "brush/image_brush_state.h"
 #include "brush/paint_layer.h"
 #include "brush/stroke_spline.h"
@@ -22,11 +23,16 @@
 #include "core/texture_map.h"
 #include "core/last_error.h"
 #include "imaging/filter_params.h"
+#include "imaging/effects/upper_effects.h"
+#include "imaging/filters/filter_table.h"
 #include "imaging/library_modules.h"
 #include "imaging/working_buffers.h"
+#include "io/clip_fill_effect.h"
+#include "io/image_files.h"
 #include "io/import_buffer.h"
 #include "io/fonts.h"
 #include "io/plugins/plugin_list.h"
+#include "script/lua_filter_effect.h"
 #include "script/script_state.h"
 #include "undo/undo_store.h"
 
@@ -163,6 +169,26 @@ constexpr SubsystemReset kSubsystemResets[] = {
 // Failed allocations give back undo steps; core reaches the undo store only so.
 const bool kRelieverAttached = [] {
     setMemoryReliever({undoHasSteps, reduceUndoForAllocation});
+    return true;
+}();
+
+// Brush shapes and grains read picture files through io and blur through the filter
+// table; brush reaches both only so.
+void valueBlurForBrush(uint8_t* source, uint8_t* destination, int32_t width, int32_t height, int32_t slider) {
+    FilterSettings settings;
+    settings.slider[0] = settings.slider[1] = slider;
+    FilterParams params;
+    fillFilterParams(params, source, destination, width, height, settings);
+    runFilter("Value Blur", params);
+}
+const bool kBrushServicesAttached = [] {
+    attachBrushServices({readImageFileRgba32, valueBlurForBrush});
+    return true;
+}();
+
+// "Lua Filter" and "Clip Fill" are listed by imaging and done by script and io.
+const bool kUpperEffectsAttached = [] {
+    attachUpperEffectActions({luaFilterEffect, io::clipFillEffect});
     return true;
 }();
 

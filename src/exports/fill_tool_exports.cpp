@@ -1,8 +1,8 @@
 // Fill, shape and selection tools.
 #include "drovane.h"
 #include "exports/guarded.h"
-#include "mask/fill_tools.h"
-#include "mask/shape_tools.h"
+#include "imaging/tools/fill_tools.h"
+#include "imaging/tools/shape_tools.h"
 
 using namespace dro;
 

@@ -1,5 +1,5 @@
 // Image brushes.
-#include "brush/image_brush_master.h"
+#include "io/image_brush_master.h"
 #include "brush/image_brush_sized.h"
 #include "drovane.h"
 #include "exports/guarded.h"

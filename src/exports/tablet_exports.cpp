@@ -1,5 +1,5 @@
 // Tablet input and stroke geometry.
-#include "brush/point_warp.h"
+#include "imaging/point_warp.h"
 #include "brush/stroke_spline.h"
 #include "brush/tablet.h"
 #include "drovane.h"

@@ -15,7 +15,7 @@ DRO_API void DRO_CALL DRO_IPLText(int32_t red, int32_t green, int32_t blue, int3
                                   int32_t /*unused2*/, int32_t /*unused3*/, int32_t /*unused4*/, const char* text,
                                   uint8_t smoothAlpha) {
     guarded("IPLText Excpt", [&] {
-        if (!drawTextIntoCurrentLayer(red, green, blue, x, y, text, smoothAlpha != 0))
+        if (!drawTextIntoCurrentLayer(fontState().textFont, red, green, blue, x, y, text, smoothAlpha != 0))
             throw std::runtime_error("font");
     });
 }

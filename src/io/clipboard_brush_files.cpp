@@ -2,7 +2,7 @@
 // brush shape whose level is the clip's coverage.
 #include <algorithm>
 
-#include "brush/image_brush_master.h"
+#include "io/image_brush_master.h"
 #include "io/clipboard.h"
 #include "io/image_files.h"
 

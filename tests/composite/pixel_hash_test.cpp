@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -202,6 +203,62 @@ TEST_F(PixelHashTest, DabsOverEveryMixModeWithLocksMaskAndPickUp) {
         }
     }
     expectHash(0x120050085378e655ull, "dabs");
+}
+
+
+// The mask maker's dab under what changes its coverage and its value: a turned brush,
+// grain, texture, opacity, a drawn side unlike the shape's, per-pixel variation and the
+// blend buffer with pick-up, often partly off the canvas.
+TEST_F(PixelHashTest, MaskDabsTurnedGrainedTexturedVariedAndPickingUp) {
+    open(29, 23, 18);
+    dro::ToolSettings& t = dro::toolSettings();
+    dro::MakeRandArrayByte(dro::brushBuffers().pixelColorTable, 1000, 3 * M);
+    dro::MakeRandArrayByte(dro::brushBuffers().pixelBrightnessTable, 256, 3 * M);
+    for (int variant = 0; variant < 64; ++variant) {
+        std::vector<uint16_t> mk(static_cast<size_t>(W) * H);
+        for (auto& v : mk) v = any16();
+        DRO_SetMaskData16(mk.data());
+        fillShape([&](int, int) { return next() % 4 == 0 ? uint16_t{0} : any16(); });
+        const std::vector<uint16_t> buffer = randomPlane(static_cast<size_t>(M) * M);
+        std::copy(buffer.begin(), buffer.end(), blendBuffer());
+        dro::textureMap().plane.reset();
+        if (variant & 4) makeTexture();
+        setSize(4 + static_cast<int>(next() % 15), 3 + static_cast<int>(next() % 20));
+        t.rotateBrushMode = (variant & 1) ? 1 : 0;
+        t.rotateSin = std::sin(variant * 0.7f), t.rotateCos = std::cos(variant * 0.7f);
+        t.grainCellSize = (variant & 2) ? 3 : 0;
+        if (variant & 2) {
+            t.drawingLength = 1000;
+            dro::BrushBuffers& b = dro::brushBuffers();
+            for (int i = 0; i < (M + 25) * (M + 25); ++i) b.grain[19][i] = static_cast<uint8_t>(next());
+            b.grainBuffer = 19;
+            b.grainOffset = static_cast<int>(next() % 25) * M + static_cast<int>(next() % 25);
+            t.densityLimit = static_cast<int>(next() % 256);
+        } else {
+            t.densityLimit = 255;
+        }
+        t.alpha = (variant & 8) ? 61 : 100;
+        t.alpha128 = static_cast<int>(t.alpha * 1.28);
+        t.solidBrushMode = variant % 7 == 0;
+        t.blendStrength = (variant & 16) ? static_cast<int>(1 + next() % 256) : 0;
+        t.blendStrengthRest = 256 - t.blendStrength;
+        t.blendRemix = (variant & 32) != 0;
+        t.blendPrimaryColorStrength = static_cast<int>(next() % 3 == 0 ? 0 : next() % 257);
+        t.blendPrimaryColorRest = 256 - t.blendPrimaryColorStrength;
+        t.colorVary = variant % 3 == 0 ? static_cast<int>(next() % 200) : 0;
+        t.pixColorVary = variant % 5 < 2 ? static_cast<int>(1 + next() % 200) : 0;
+        t.pixLumVary = variant % 4 == 1 ? static_cast<int>(1 + next() % 200) : 0;
+        dro::seedRandom(static_cast<uint32_t>(variant));
+        for (int k = 0; k < 3; ++k) {
+            t.maskMakerOn = 1;
+            t.eraseModeOn = k == 2 && variant % 9 == 0;
+            t.color = {any16(), any16(), any16(), 65535};
+            DRO_DrawDabGritMask(static_cast<int>(next() % (W + 8)) - 4, static_cast<int>(next() % (H + 8)) - 4);
+        }
+        feed(maskValues(W, H));
+        feed(copyOf(blendBuffer(), static_cast<size_t>(M) * M * 4));
+    }
+    expectHash(0xfc0ca0088a40ac48ull, "mask dabs");
 }
 
 }  // namespace

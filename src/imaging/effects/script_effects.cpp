@@ -1,4 +1,5 @@
-// Effects that run a user's filter: a Lua script, or a Photoshop-format plug-in.
+// Effects that run a user's filter: a Lua script (the script host does the work,
+// script/lua_filter_effect.cpp), or a Photoshop-format plug-in.
 #include <string>
 #include <utility>
 
@@ -6,27 +7,13 @@
 #include "core/last_error.h"
 #include "imaging/effects/effect_registry.h"
 #include "imaging/effects/effect_steps.h"
-#include "imaging/working_buffer_ops.h"
+#include "imaging/effects/upper_effects.h"
 #include "platform/platform.h"
-#include "script/lua_host.h"
 
 namespace dro {
 namespace {
 
 constexpr const char* kAdobePlugins = "Adobe Compatible Plug-ins";
-
-// The script at the effect's path on a fresh copy of the layer, settings unscaled.
-void luaFilter(const EffectArgs& args) {
-    if (!iplPair()) return;
-    updateIplSource32();
-    LuaFilterArguments a;
-    a.path = args.path;
-    a.variant = args.variant;
-    a.slider = args.slider;
-    a.style = args.style;
-    a.flag = args.flag;
-    runLuaFilter(a);
-}
 
 // Plug-ins see B, G, R, A; the engine keeps R, G, B, A.
 void swapRedAndBlue(uint8_t* block, int32_t width, int32_t height) noexcept {
@@ -64,7 +51,10 @@ void photoshopPlugin(const EffectArgs& args) {
 }  // namespace
 
 void registerScriptEffects(EffectRegistry& r) {
-    r.add("Lua Filter", "Scripts", "runs a Lua filter script over the layer", luaFilter,
+    r.add("Lua Filter", "Scripts", "runs a Lua filter script over the layer",
+          [](const EffectArgs& args) {
+              if (const EffectFunction run = upperEffectActions().luaFilter) run(args);
+          },
           {pathControl("the script file"), {Control::variant, 0, 0, 1000, "variantVal"},
            slider(1, 500, "sliderVal1 (the script sees value × 0.001)"), slider(2, 500, "sliderVal2"),
            slider(3, 500, "sliderVal3"), slider(4, 500, "sliderVal4"), slider(5, 500, "sliderVal5"),

@@ -11,7 +11,6 @@
 #include "core/transfer_load.h"
 #include "imaging/lib/text.h"
 #include "imaging/working_buffer_ops.h"
-#include "io/fonts.h"
 #include "undo/undo_store.h"
 
 namespace dro {
@@ -31,10 +30,9 @@ void copyArea(uint8_t* canvasBlock, int32_t canvasWidth, const Area& a, uint8_t*
     }
 }
 
-bool drawText(uint8_t* source, int32_t red, int32_t green, int32_t blue, int32_t x, int32_t y, const char* text,
-              bool smoothAlpha) {
+bool drawText(uint8_t* source, const platform::FontFace& font, int32_t red, int32_t green, int32_t blue, int32_t x,
+              int32_t y, const char* text, bool smoothAlpha) {
     const Canvas& c = canvas();
-    const platform::FontFace& font = fontState().textFont;
     int32_t textWidth = 0, textHeight = 0;
     if (!is5_GetTextLineSize2(text, font, &textWidth, &textHeight)) return false;
     // Glyphs may overhang their advance a little; a margin of a line height keeps them.
@@ -67,12 +65,12 @@ bool drawText(uint8_t* source, int32_t red, int32_t green, int32_t blue, int32_t
 
 }  // namespace
 
-bool drawTextIntoCurrentLayer(int32_t red, int32_t green, int32_t blue, int32_t x, int32_t y, const char* text,
-                              bool smoothAlpha) {
+bool drawTextIntoCurrentLayer(const platform::FontFace& font, int32_t red, int32_t green, int32_t blue, int32_t x,
+                              int32_t y, const char* text, bool smoothAlpha) {
     bool drawn = true;
     if (uint8_t* source = canvasBlock(workingBuffers().iplSource32, 4); source && text && *text && filledCurrentSlot()) {
         updateIplSource32();
-        drawn = drawText(source, red, green, blue, x, y, text, smoothAlpha);
+        drawn = drawText(source, font, red, green, blue, x, y, text, smoothAlpha);
     }
     invalidateDirtyUndoCanvas();
     return drawn;

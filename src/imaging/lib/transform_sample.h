@@ -86,7 +86,10 @@ inline void sampleBilinearPremultiplied(const SampleSource& s, double x, double 
         out[c] = static_cast<uint8_t>((p00[c] * w00 + p10[c] * w10 + p01[c] * w01 + p11[c] * w11 + 32768) >> 16);
 }
 
-// Colour weighs by alpha as well, so a transparent neighbour lends no colour.
+// Colour weighs by alpha as well, so a transparent neighbour lends no colour. The
+// procedural distortions' sampleInto (procedural_ops/sampling.h) weighs the same taps
+// but divides by a float reciprocal and clears a pixel whose alpha rounds to 0; the two
+// are kept apart because folding them would change one family's pixels.
 inline void sampleBilinearStraight(const SampleSource& s, double x, double y, uint8_t* out) noexcept {
     int64_t ix, iy;
     int32_t fx, fy;

@@ -158,10 +158,12 @@ struct ZoomParams {
 };
 bool zoom(uint8_t* image, int32_t width, int32_t height, int32_t stride, const ZoomParams& p) noexcept;
 
-// Effect 51, "Rotate": turns the image about its centre, counter-clockwise as seen on
-// screen, and scales it; what falls outside becomes transparent. Values 0-2 are unused
-// (callers set only 3 and 4): 3 angle in degrees (0 = identity), 4 scale in percent
-// (0 or below is refused).
+// The premultiplied form of effect 51, "Rotate": turns the image about its centre,
+// counter-clockwise as seen on screen, and scales it; what falls outside becomes
+// transparent. Values 0-2 are unused (callers set only 3 and 4): 3 angle in degrees
+// (0 = identity), 4 scale in percent (0 or below is refused). Effect 51 itself runs
+// rotateRgba32 (lib/rotate.h), whose rounding image brushes and brush shapes keep;
+// this form is not wired to it.
 struct RotateParams {
     int32_t angle = 0;
     int32_t scale = 100;

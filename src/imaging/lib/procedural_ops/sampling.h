@@ -112,6 +112,8 @@ inline constexpr double kSnap = 1e-6;
 // The bilinear sample at (x, y), written as straight RGBA32. Inside the image the
 // position is taken to 1/256 pixel and the taps are weighted in integers (the weights
 // sum to 65536, so a sum of weight × alpha × colour stays within 32 bits).
+// Not lib::sampleBilinearStraight (transform_sample.h): that one rounds by integer
+// division and keeps colour where alpha rounds to 0, and the transforms' pixels rely on it.
 inline void sampleInto(const SourceCopy& source, double x, double y, SampleEdge edge, uint8_t* out) noexcept {
     if (x >= 0.0 && y >= 0.0 && x < source.width - 1 && y < source.height - 1 && source.width < (1 << 22) &&
         source.height < (1 << 22)) {

@@ -1,4 +1,4 @@
-#include "mask/fill_tools.h"
+#include "imaging/tools/fill_tools.h"
 
 #include <array>
 #include <string_view>
@@ -11,7 +11,7 @@
 #include "imaging/lib/draw_flood.h"
 #include "mask/mask_builders.h"
 #include "mask/mask_to_image.h"
-#include "mask/tool_frame.h"
+#include "imaging/tools/tool_frame.h"
 
 namespace dro {
 namespace {

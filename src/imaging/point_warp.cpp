@@ -1,4 +1,4 @@
-#include "brush/point_warp.h"
+#include "imaging/point_warp.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "mask/shape_tools.h"
+#include "imaging/tools/shape_tools.h"
 
 #include <algorithm>
 #include <climits>
@@ -15,7 +15,7 @@
 #include "imaging/lib/draw_tool_shapes.h"
 #include "imaging/working_buffer_ops.h"
 #include "mask/mask_combine.h"
-#include "mask/tool_frame.h"
+#include "imaging/tools/tool_frame.h"
 
 namespace dro {
 namespace {

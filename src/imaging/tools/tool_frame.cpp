@@ -1,4 +1,4 @@
-#include "mask/tool_frame.h"
+#include "imaging/tools/tool_frame.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "brush/image_brush_master.h"
+#include "io/image_brush_master.h"
 
 #include <algorithm>
 #include <cmath>
