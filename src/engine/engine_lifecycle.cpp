@@ -27,6 +27,7 @@
 #include "io/import_buffer.h"
 #include "io/fonts.h"
 #include "io/plugins/plugin_list.h"
+#include "mask/fill_in_place.h"
 #include "script/script_state.h"
 #include "undo/undo_store.h"
 
@@ -87,6 +88,7 @@ void releaseCanvasBuffers() noexcept {
     paintLayer().layer.pixels.reset();
     releaseBrushBuffers();
     resetImageBrush();
+    releaseFillScratch();
 }
 
 }  // namespace
@@ -158,6 +160,7 @@ constexpr SubsystemReset kSubsystemResets[] = {
     resetFontState,
     resetPluginListState,
     io::resetClipboardAndExport,
+    releaseFillScratch,
 };
 
 // Failed allocations give back undo steps; core reaches the undo store only so.
