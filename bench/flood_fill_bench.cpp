@@ -1,6 +1,6 @@
 // The paint bucket's region fill on the largest canvas, 10000 x 10000 of one colour:
-// the scanline fill alone on the RGBA32 tool block, the whole tool on a canvas, and a
-// memcpy of the same bytes as the baseline each is measured against.
+// the scanline fill alone on an RGBA32 block, the whole tool on a canvas, and a memcpy
+// of the same bytes as the baseline each is measured against.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -52,16 +52,19 @@ void BM_LayerMemcpyBaseline(benchmark::State& state) {
 BENCHMARK(BM_LayerMemcpyBaseline)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // The whole paint bucket: the region found on the layer and one masked write-back
-// (inPlace), or the block route it replaced: tool block from the layer, free colour,
-// fill, recolour, write back through the mask.
-void BM_PaintBucketTool(benchmark::State& state, bool inPlace) {
+// (in place: warm, keeping its scratch from fill to fill, or cold, as the first fill on
+// a canvas, its scratch fresh each time), or the block route it replaced: tool block
+// from the layer, free colour, fill, recolour, write back through the mask.
+enum class Route { inPlace, inPlaceCold, block };
+
+void BM_PaintBucketTool(benchmark::State& state, Route route) {
     drobench::openCanvas(kEdge, kEdge);
-    dro::testhooks::setFillInPlace(inPlace);
-    // One fill before timing, as the memcpy's buffers are touched before it is timed:
-    // the in-place route keeps its scratch from then on.
+    dro::testhooks::setFillInPlace(route != Route::block);
+    // One fill before timing, as the memcpy's buffers are touched before it is timed.
     DRO_IPLFloodFill(0, 0, 0, kEdge / 2, kEdge / 2, 0, "Paint Connected");
     int turn = 0;
     for (auto _ : state) {
+        if (route == Route::inPlaceCold) dro::releaseFillScratch();
         DRO_IPLFloodFill(turn ? 10 : 200, 60, 90, kEdge / 2, kEdge / 2, 0, "Paint Connected");
         turn ^= 1;
     }
@@ -69,8 +72,11 @@ void BM_PaintBucketTool(benchmark::State& state, bool inPlace) {
     drobench::closeCanvas();
     state.SetBytesProcessed(static_cast<int64_t>(double(kLayerBytes) * 2 * double(state.iterations())));
 }
-BENCHMARK_CAPTURE(BM_PaintBucketTool, in_place, true)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK_CAPTURE(BM_PaintBucketTool, block_route, false)
+BENCHMARK_CAPTURE(BM_PaintBucketTool, in_place, Route::inPlace)
+    ->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_PaintBucketTool, in_place_cold, Route::inPlaceCold)
+    ->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_PaintBucketTool, block_route, Route::block)
     ->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
