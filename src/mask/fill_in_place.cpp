@@ -156,7 +156,9 @@ void writeBackWithRegion(const LayerSlot& slot, int32_t layer, int32_t width, in
 #pragma omp parallel num_threads(chunking.threads)
     {
         uint8_t* block = scratch + chunking.perThread * static_cast<uint64_t>(omp_get_thread_num());
-#pragma omp for schedule(static)
+        // Chunks are handed out as threads come free, so one thread held up by other
+        // work on the machine does not keep the rest waiting.
+#pragma omp for schedule(dynamic)
         for (int32_t c = 0; c < chunking.chunks; ++c) {
             const int32_t top = c * chunking.rowsPerChunk, rows = std::min(chunking.rowsPerChunk, height - top);
             for (int32_t j = 0; j < rows; ++j) {
