@@ -9,7 +9,6 @@
 #include "core/rgba_blocks.h"
 #include "core/transfer_read.h"
 #include "imaging/lib/draw_flood.h"
-#include "imaging/working_buffers.h"
 #include "mask/fill_in_place.h"
 #include "mask/mask_builders.h"
 #include "mask/mask_to_image.h"
@@ -117,8 +116,7 @@ void floodFill(int32_t r, int32_t g, int32_t b, int32_t x, int32_t y, int32_t to
     if (id == FillMode::EraseNonConnected && erasePaintsInstead(layer)) id = FillMode::PaintNonConnected;
     if (id == FillMode::EraseConnected && erasePaintsInstead(layer)) id = FillMode::PaintConnected;
     if (id == FillMode::PaintConnected && paintConnectedInPlace(opaquePaint, x, y, tol.library)) {
-        // The tool source ends freed, as the block route leaves it.
-        workingBuffers().toolSource32.release();
+        releaseToolSource();
         return;
     }
     const ToolSource source;
