@@ -1,6 +1,6 @@
 // The paint bucket's region fill on the largest canvas, 10000 x 10000 of one colour:
-// the scanline fill alone on the RGBA32 tool block, the whole tool on a canvas, and a
-// memcpy of the same bytes as the baseline each is measured against.
+// the scanline fill alone on an RGBA32 block, the whole tool on a canvas, and a memcpy
+// of the same bytes as the baseline each is measured against.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -9,6 +9,7 @@
 #include "bench_support.h"
 #include "drovane.h"
 #include "imaging/lib/draw_flood.h"
+#include "mask/fill_in_place.h"
 
 namespace {
 
@@ -50,18 +51,32 @@ void BM_LayerMemcpyBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_LayerMemcpyBaseline)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// The whole paint bucket: tool block from the layer, free colour, fill, recolour, write
-// back through the mask.
-void BM_PaintBucketTool(benchmark::State& state) {
+// The whole paint bucket: the region found on the layer and one masked write-back
+// (in place: warm, keeping its scratch from fill to fill, or cold, as the first fill on
+// a canvas, its scratch fresh each time), or the block route it replaced: tool block
+// from the layer, free colour, fill, recolour, write back through the mask.
+enum class Route { inPlace, inPlaceCold, block };
+
+void BM_PaintBucketTool(benchmark::State& state, Route route) {
     drobench::openCanvas(kEdge, kEdge);
+    dro::testhooks::setFillInPlace(route != Route::block);
+    // One fill before timing, as the memcpy's buffers are touched before it is timed.
+    DRO_IPLFloodFill(0, 0, 0, kEdge / 2, kEdge / 2, 0, "Paint Connected");
     int turn = 0;
     for (auto _ : state) {
+        if (route == Route::inPlaceCold) dro::releaseFillScratch();
         DRO_IPLFloodFill(turn ? 10 : 200, 60, 90, kEdge / 2, kEdge / 2, 0, "Paint Connected");
         turn ^= 1;
     }
+    dro::testhooks::setFillInPlace(true);
     drobench::closeCanvas();
     state.SetBytesProcessed(static_cast<int64_t>(double(kLayerBytes) * 2 * double(state.iterations())));
 }
-BENCHMARK(BM_PaintBucketTool)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(BM_PaintBucketTool, in_place, Route::inPlace)
+    ->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_PaintBucketTool, in_place_cold, Route::inPlaceCold)
+    ->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_PaintBucketTool, block_route, Route::block)
+    ->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace

@@ -32,6 +32,7 @@
 #include "io/import_buffer.h"
 #include "io/fonts.h"
 #include "io/plugins/plugin_list.h"
+#include "mask/fill_in_place.h"
 #include "script/lua_filter_effect.h"
 #include "script/script_state.h"
 #include "undo/undo_store.h"
@@ -93,6 +94,7 @@ void releaseCanvasBuffers() noexcept {
     paintLayer().layer.pixels.reset();
     releaseBrushBuffers();
     resetImageBrush();
+    releaseFillScratch();
 }
 
 }  // namespace
@@ -164,6 +166,7 @@ constexpr SubsystemReset kSubsystemResets[] = {
     resetFontState,
     resetPluginListState,
     io::resetClipboardAndExport,
+    releaseFillScratch,
 };
 
 // Failed allocations give back undo steps; core reaches the undo store only so.

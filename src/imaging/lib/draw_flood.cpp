@@ -2,30 +2,21 @@
 
 #include <cstddef>
 #include <cstring>
-#include <vector>
 
+#include "core/allocation.h"
+#include "core/owned_buffer.h"
+#include "imaging/lib/flood_region.h"
 #include "imaging/lib/scanline_fill.h"
 
 namespace {
+
+using dro::lib::ColourMatch;
 
 bool validBlock(const uint8_t* image, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
                 int32_t wantedBytesPerPixel) {
     return image && width > 0 && height > 0 && bytesPerPixel == wantedBytesPerPixel &&
            stride >= int64_t{width} * bytesPerPixel;
 }
-
-// Squared red, green and blue distance of a pixel from a packed colour.
-struct ColourMatch {
-    int32_t r, g, b, tolerance;
-
-    ColourMatch(uint32_t colour, int32_t tol)
-        : r(colour & 0xFF), g((colour >> 8) & 0xFF), b((colour >> 16) & 0xFF), tolerance(tol) {}
-
-    bool operator()(const uint8_t* p) const {
-        const int32_t dr = p[0] - r, dg = p[1] - g, db = p[2] - b;
-        return dr * dr + dg * dg + db * db <= tolerance;
-    }
-};
 
 // The exact match of a tolerance of 0 on RGBA32, one 32-bit compare per pixel.
 struct ExactMatch32 {
@@ -93,18 +84,12 @@ bool IS3FloodFillImage(uint8_t* image, int32_t width, int32_t height, int32_t by
         return true;
     }
     // The new colour matches too: remember the visits in a bit plane.
-    std::vector<uint64_t> seen((static_cast<std::size_t>(width) * height + 63) / 64, 0);
-    const auto bit = [&](int32_t x, int32_t y) { return static_cast<std::size_t>(y) * width + x; };
-    dro::lib::scanlineFill(
-        width, height, point->x, point->y,
-        [&](int32_t x, int32_t y) {
-            const std::size_t i = bit(x, y);
-            return !((seen[i >> 6] >> (i & 63)) & 1) && match(at(x, y));
-        },
-        [&](int32_t y, int32_t x0, int32_t x1) {
-            for (int32_t x = x0; x <= x1; ++x) seen[bit(x, y) >> 6] |= uint64_t{1} << (bit(x, y) & 63);
-            recolour(y, x0, x1);
-        });
+    const auto words = dro::adoptBuffer(reinterpret_cast<uint64_t*>(
+        dro::x_NewCharUndoReduce(dro::lib::RegionPlane::bytes(width, height))));
+    dro::lib::RegionPlane seen(words.get(), width, height);
+    if (!seen.ready()) return false;
+    dro::lib::floodRegion(seen, width, height, point->x, point->y, tolerance,
+                          [&](int32_t x, int32_t y) { return packedAt(at(x, y)); }, recolour);
     return true;
 }
 

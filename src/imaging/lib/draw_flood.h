@@ -23,7 +23,9 @@ bool IS3ColorReplaceImage(uint8_t* image, int32_t width, int32_t height, int32_t
                           uint32_t from, uint32_t to, int32_t tolerance, int32_t flags);
 
 // The region connected to the point whose colours are within tolerance of the point's
-// own colour gets the red, green and blue of `colour` (alpha kept). RGBA32 only.
+// own colour gets the red, green and blue of `colour` (alpha kept). RGBA32 only. When
+// `colour` itself matches, visits are kept in a bit plane; false, changing nothing, if
+// that plane cannot be allocated.
 bool IS3FloodFillImage(uint8_t* image, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
                        const LibPoint* point, uint32_t colour, int32_t connected, int32_t tolerance, int32_t flags);
 

@@ -9,6 +9,18 @@
 
 namespace dro::lib {
 
+// The first column from x up to limit that is not inside. An `inside` with a
+// runEnd(x, y, limit) member of the same meaning answers for whole runs at once.
+template <class Inside>
+int32_t runEnd(Inside& inside, int32_t x, int32_t y, int32_t limit) {
+    if constexpr (requires { inside.runEnd(x, y, limit); }) {
+        return inside.runEnd(x, y, limit);
+    } else {
+        while (x < limit && inside(x, y)) ++x;
+        return x;
+    }
+}
+
 template <class Inside, class Paint>
 void scanlineFill(int32_t width, int32_t height, int32_t seedX, int32_t seedY, Inside&& inside, Paint&& paint) {
     if (seedX < 0 || seedY < 0 || seedX >= width || seedY >= height || !inside(seedX, seedY)) return;
@@ -44,7 +56,7 @@ void scanlineFill(int32_t width, int32_t height, int32_t seedX, int32_t seedY, I
         }
         // Runs of row y starting at `left`, each painted and seeded onward.
         while (x <= s.x1) {
-            while (x < width && inside(x, y)) ++x;
+            x = runEnd(inside, x, y, width);
             paint(y, left, x - 1);
             push(y, left, x - 1, s.dy);
             if (x - 1 > s.x1) push(y, s.x1 + 1, x - 1, -s.dy);  // leaks past the parent's end

@@ -9,6 +9,7 @@
 #include "core/rgba_blocks.h"
 #include "core/transfer_read.h"
 #include "imaging/lib/draw_flood.h"
+#include "mask/fill_in_place.h"
 #include "mask/mask_builders.h"
 #include "mask/mask_to_image.h"
 #include "imaging/tools/tool_frame.h"
@@ -106,11 +107,7 @@ bool eraseAllowed() noexcept {
 void floodFill(int32_t r, int32_t g, int32_t b, int32_t x, int32_t y, int32_t tolerance, const char* mode) {
     if (!insideCanvas(x, y)) return;
     InvalidateCanvasOnExit invalidate;
-    const ToolSource source;
-    const Block block = toolBlock(source);
-    if (!block.pixels) return;
     const ToolTolerance tol = ToolTolerance::from(tolerance);
-    const uint32_t key = keyColourAt(x, y);
     const uint32_t paint = (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16;
     const uint32_t opaquePaint = paint | 0xFFu << 24;
     const int32_t layer = canvas().currentLayer;
@@ -118,6 +115,14 @@ void floodFill(int32_t r, int32_t g, int32_t b, int32_t x, int32_t y, int32_t to
     FillMode id = lookup(kFillModes, mode);
     if (id == FillMode::EraseNonConnected && erasePaintsInstead(layer)) id = FillMode::PaintNonConnected;
     if (id == FillMode::EraseConnected && erasePaintsInstead(layer)) id = FillMode::PaintConnected;
+    if (id == FillMode::PaintConnected && paintConnectedInPlace(opaquePaint, x, y, tol.library)) {
+        releaseToolSource();
+        return;
+    }
+    const ToolSource source;
+    const Block block = toolBlock(source);
+    if (!block.pixels) return;
+    const uint32_t key = keyColourAt(x, y);
     switch (id) {
         case FillMode::PaintNonConnected:
             if (replace(block, key, paint, tol.library, 0)) source.writeBack();

@@ -26,7 +26,9 @@ ToolSource::ToolSource() {
     block_ = canvasBlock(buffer, 4);
 }
 
-ToolSource::~ToolSource() { workingBuffers().toolSource32.release(); }
+ToolSource::~ToolSource() { releaseToolSource(); }
+
+void releaseToolSource() noexcept { workingBuffers().toolSource32.release(); }
 
 void ToolSource::writeBack() const {
     if (block_) loadRGBA32(block_, canvas().width * 4, true);

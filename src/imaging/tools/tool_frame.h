@@ -44,6 +44,9 @@ private:
     uint8_t* block_ = nullptr;
 };
 
+// Frees the tool source, as every fill and wand leaves it, whichever way it went.
+void releaseToolSource() noexcept;
+
 // A canvas-sized byte block of its own (black RGB24 images, flood maps), zeroed.
 OwnedBuffer<uint8_t> canvasScratch(int32_t bytesPerPixel);
 

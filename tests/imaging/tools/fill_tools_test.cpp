@@ -242,3 +242,44 @@ TEST_F(FillToolTest, ToolsBeforeACanvasDoNothing) {
     DRO_IPLMaskEllipse(0, 0, 5, 5, 100, 0, "Add");
     SUCCEED();
 }
+
+// Every tool marks the whole canvas changed, and its step undoes and redoes to the same
+// bits of the layer and the mask.
+TEST_F(FillToolTest, EveryToolMarksTheCanvasAndUndoesAndRedoes) {
+    struct Tool {
+        const char* name;
+        void (*use)();
+    };
+    const Tool tools[] = {
+        {"fill", [] { DRO_IPLFloodFill(200, 10, 20, 3, 3, 9000, "Paint Connected"); }},
+        {"wand", [] { DRO_IPLMaskWand(3, 3, 9000, 60, "Connected"); }},
+        {"rectangle", [] { DRO_IPLRectangle(9, 200, 9, 4, 5, 30, 22, 70); }},
+        {"ellipse", [] { DRO_IPLEllipse(9, 9, 200, 4, 5, 30, 22, 70); }},
+        {"gradient", [] { DRO_IPLGradient(255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 2, 0, 0, W, H, "Radial"); }},
+        {"mask rectangle", [] { DRO_IPLMaskRectangle(4, 5, 30, 22, 60, 0, "Add"); }},
+        {"mask ellipse", [] { DRO_IPLMaskEllipse(4, 5, 30, 22, 60, 1, "Subtract"); }},
+    };
+    std::vector<uint16_t> mask(W * H);
+    for (size_t i = 0; i < mask.size(); ++i) mask[i] = static_cast<uint16_t>(i * 2654435761u >> 16);
+    for (const Tool& tool : tools) {
+        loadLayer(randomRGBA32(W, H, 99));
+        setMask(mask);
+        DRO_InvalidateDirtyUndoCanvas();
+        DRO_SaveUndoBuffer(1, 1);
+        const auto layerBefore = layerPixels(2, W, H);
+        const auto maskBefore = maskValues(W, H);
+        markClean();
+        tool.use();
+        EXPECT_TRUE(wholeCanvasDirty()) << tool.name;
+        const auto layerAfter = layerPixels(2, W, H);
+        const auto maskAfter = maskValues(W, H);
+        EXPECT_TRUE(layerAfter != layerBefore || maskAfter != maskBefore) << tool.name << " changed nothing";
+        DRO_SaveUndoBuffer(1, 1);
+        DRO_Undo();
+        EXPECT_EQ(layerPixels(2, W, H), layerBefore) << tool.name;
+        EXPECT_EQ(maskValues(W, H), maskBefore) << tool.name;
+        DRO_Redo();
+        EXPECT_EQ(layerPixels(2, W, H), layerAfter) << tool.name;
+        EXPECT_EQ(maskValues(W, H), maskAfter) << tool.name;
+    }
+}
