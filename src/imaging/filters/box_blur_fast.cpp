@@ -6,6 +6,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/cpu_features.h"
 #include "imaging/filters/box_blur_window.h"
 
@@ -34,11 +38,34 @@ using U8x4 = uint8_t __attribute__((vector_size(4)));
     return q - (r >= d) + (r < 0);
 }
 
+// The compiler turns the widening and narrowing conversions of vector extensions into
+// one byte at a time; on x86 they are two unpacks and two packs.
+#if defined(__SSE2__)
+[[gnu::always_inline]] inline I32x4 pixelAt(const uint8_t* px) noexcept {
+    int32_t word;
+    std::memcpy(&word, px, sizeof word);
+    const __m128i zero = _mm_setzero_si128();
+    return reinterpret_cast<I32x4>(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero));
+}
+
+// q holds four values in 0..255.
+[[gnu::always_inline]] inline void storePixel(uint8_t* px, I32x4 q) noexcept {
+    const __m128i words = _mm_packs_epi32(reinterpret_cast<__m128i>(q), reinterpret_cast<__m128i>(q));
+    const int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+    std::memcpy(px, &bytes, sizeof bytes);
+}
+#else
 [[gnu::always_inline]] inline I32x4 pixelAt(const uint8_t* px) noexcept {
     U8x4 b;
     std::memcpy(&b, px, sizeof b);
     return __builtin_convertvector(b, I32x4);
 }
+
+[[gnu::always_inline]] inline void storePixel(uint8_t* px, I32x4 q) noexcept {
+    const U8x4 b = __builtin_convertvector(q, U8x4);
+    std::memcpy(px, &b, sizeof b);
+}
+#endif
 
 // Columns are walked in strips so each row read stays contiguous and the running
 // sums live on the stack.
@@ -97,10 +124,7 @@ constexpr auto verticalRowsAvx2 = verticalRowsDefault;
                                                      const int32_t* divisor, const float* inverse) noexcept {
     I32x4 sum = {0, 0, 0, 0};
     win.enumerate(0, [&](int32_t i, int64_t count) { sum += pixelAt(in + i * 4) * static_cast<int32_t>(count); });
-    const auto store = [&](int32_t x) {
-        const U8x4 q = __builtin_convertvector(quotient(sum, divisor[x], inverse[x]), U8x4);
-        std::memcpy(out + x * 4, &q, sizeof q);
-    };
+    const auto store = [&](int32_t x) { storePixel(out + x * 4, quotient(sum, divisor[x], inverse[x])); };
     const auto step = [&](int32_t x) {  // the window moves from x to x + 1
         const int32_t enter = win.map(int64_t{x} + 1 + win.r);
         const int32_t leave = win.map(int64_t{x} - win.r);
@@ -121,8 +145,7 @@ constexpr auto verticalRowsAvx2 = verticalRowsDefault;
         const float inv = inverse[x];
         const auto span = static_cast<int32_t>(r);
         for (; x < interiorEnd; ++x) {
-            const U8x4 q = __builtin_convertvector(quotient(sum, d, inv), U8x4);
-            std::memcpy(out + x * 4, &q, sizeof q);
+            storePixel(out + x * 4, quotient(sum, d, inv));
             sum += pixelAt(in + (x + 1 + span) * 4) - pixelAt(in + (x - span) * 4);
         }
     }
@@ -154,7 +177,7 @@ void verticalRowsFast(const FilterParams& p, const Window& win, int32_t rowBegin
     verticalRowsDefault(p, win, rowBegin, rowEnd);
 }
 
-void horizontalPassFast(const FilterParams& p, const Window& win) {
+void horizontalPassFast(const FilterParams& p, const Window& win, bool fromDestination) {
     std::vector<int32_t> divisor(static_cast<size_t>(p.width));
     std::vector<float> inverse(divisor.size());
     for (int32_t x = 0; x < p.width; ++x) {
@@ -165,6 +188,7 @@ void horizontalPassFast(const FilterParams& p, const Window& win) {
 #pragma omp parallel for schedule(static) if (parallelWorth(p))
     for (int32_t y = 0; y < p.height; ++y) {
         const int64_t at = int64_t{y} * p.stride;
+        if (fromDestination) std::memcpy(p.source + at, p.destination + at, static_cast<size_t>(p.stride));
         row(p.source + at, p.destination + at, win, divisor.data(), inverse.data());
     }
 }
