@@ -3,6 +3,7 @@
 // the source block serves as scratch and ends changed.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include <omp.h>
 
@@ -85,6 +86,20 @@ void verticalPass(const FilterParams& p, const Window& win, RowsPass rows) {
     }
 }
 
+// The rounds above without their whole-block copies, ending with the same blocks: the
+// first two horizontal passes write back into the source (the next vertical pass reads
+// it there), and the last one copies each row of the third vertical result into the
+// source just before blurring it into the destination.
+void fastRounds(const FilterParams& p, const Window& vertical, const Window& horizontal) {
+    FilterParams backwards = p;
+    std::swap(backwards.source, backwards.destination);
+    for (int round = 0; round < 3; ++round) {
+        verticalPass(p, vertical, verticalRowsFast);
+        if (round < 2) horizontalPassFast(backwards, horizontal);
+        else horizontalPassFast(p, horizontal, true);
+    }
+}
+
 }  // namespace
 
 void boxBlur(FilterParams& p) {
@@ -99,6 +114,7 @@ void boxBlur(FilterParams& p) {
     // In single-buffer mode the picture is in the destination.
     if (p.inPlace) copyDestinationToSource(p);
     const bool fast = filterFastPath() && fastPassesFit(vertical) && fastPassesFit(horizontal);
+    if (fast && p.source != p.destination) return fastRounds(p, vertical, horizontal);
     for (int round = 0; round < 3; ++round) {
         if (round > 0) copyDestinationToSource(p);
         verticalPass(p, vertical, fast ? verticalRowsFast : verticalRows);

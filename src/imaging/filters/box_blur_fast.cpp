@@ -6,6 +6,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include "core/cpu_features.h"
 #include "imaging/filters/box_blur_window.h"
 
@@ -27,22 +31,51 @@ using U8x4 = uint8_t __attribute__((vector_size(4)));
     return q + static_cast<int32_t>(r >= d) - static_cast<int32_t>(r < 0);
 }
 
-[[gnu::always_inline]] inline I32x4 quotient(I32x4 s, int32_t d, float inv) noexcept {
-    const I32x4 q = __builtin_convertvector(__builtin_convertvector(s, F32x4) * inv, I32x4);
-    const I32x4 r = s - q * d;
+template <class I, class F>
+[[gnu::always_inline]] inline I quotientLanes(I s, int32_t d, float inv) noexcept {
+    const I q = __builtin_convertvector(__builtin_convertvector(s, F) * inv, I);
+    const I r = s - q * d;
     // Vector comparisons give -1 where true.
     return q - (r >= d) + (r < 0);
 }
 
+[[gnu::always_inline]] inline I32x4 quotient(I32x4 s, int32_t d, float inv) noexcept {
+    return quotientLanes<I32x4, F32x4>(s, d, inv);
+}
+
+// The compiler turns the widening and narrowing conversions of vector extensions into
+// one byte at a time; on x86 they are two unpacks and two packs.
+#if defined(__SSE2__)
+[[gnu::always_inline]] inline I32x4 pixelAt(const uint8_t* px) noexcept {
+    int32_t word;
+    std::memcpy(&word, px, sizeof word);
+    const __m128i zero = _mm_setzero_si128();
+    return reinterpret_cast<I32x4>(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero));
+}
+
+// q holds four values in 0..255.
+[[gnu::always_inline]] inline void storePixel(uint8_t* px, I32x4 q) noexcept {
+    const __m128i words = _mm_packs_epi32(reinterpret_cast<__m128i>(q), reinterpret_cast<__m128i>(q));
+    const int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+    std::memcpy(px, &bytes, sizeof bytes);
+}
+#else
 [[gnu::always_inline]] inline I32x4 pixelAt(const uint8_t* px) noexcept {
     U8x4 b;
     std::memcpy(&b, px, sizeof b);
     return __builtin_convertvector(b, I32x4);
 }
 
+[[gnu::always_inline]] inline void storePixel(uint8_t* px, I32x4 q) noexcept {
+    const U8x4 b = __builtin_convertvector(q, U8x4);
+    std::memcpy(px, &b, sizeof b);
+}
+#endif
+
 // Columns are walked in strips so each row read stays contiguous and the running
 // sums live on the stack.
 constexpr int32_t kStrip = 128;
+constexpr int64_t kPrefetchRows = 8;
 
 [[gnu::always_inline]] inline void verticalRowsBody(const FilterParams& p, const Window& win, int32_t rowBegin,
                                                     int32_t rowEnd) noexcept {
@@ -64,6 +97,10 @@ constexpr int32_t kStrip = 128;
             if (y + 1 == rowEnd) break;
             const int32_t enter = win.map(int64_t{y} + 1 + win.r);
             const int32_t leave = win.map(int64_t{y} - win.r);
+            // A strip row is a few cache lines of a long row: ask for the rows ahead early.
+            const int32_t ahead = win.map(int64_t{y} + 1 + win.r + kPrefetchRows);
+            if (ahead >= 0)
+                for (int32_t k = 0; k < lanes; k += 64) __builtin_prefetch(base + ahead * stride + k);
             const uint8_t* in = enter >= 0 ? base + enter * stride : nullptr;
             const uint8_t* gone = leave >= 0 ? base + leave * stride : nullptr;
             if (in && gone) {
@@ -90,61 +127,104 @@ void verticalRowsDefault(const FilterParams& p, const Window& win, int32_t b, in
 constexpr auto verticalRowsAvx2 = verticalRowsDefault;
 #endif
 
-// One row; divisor and reciprocal per column come from the tables. Where the whole
-// window lies inside the row (x - r >= 0 and x + 1 + r < n) the positions need no
-// mapping, and that stretch runs without the edge tests.
-[[gnu::always_inline]] inline void horizontalRowBody(const uint8_t* in, uint8_t* out, const Window& win,
-                                                     const int32_t* divisor, const float* inverse) noexcept {
-    I32x4 sum = {0, 0, 0, 0};
-    win.enumerate(0, [&](int32_t i, int64_t count) { sum += pixelAt(in + i * 4) * static_cast<int32_t>(count); });
-    const auto store = [&](int32_t x) {
-        const U8x4 q = __builtin_convertvector(quotient(sum, divisor[x], inverse[x]), U8x4);
-        std::memcpy(out + x * 4, &q, sizeof q);
-    };
-    const auto step = [&](int32_t x) {  // the window moves from x to x + 1
-        const int32_t enter = win.map(int64_t{x} + 1 + win.r);
-        const int32_t leave = win.map(int64_t{x} - win.r);
-        if (enter >= 0) sum += pixelAt(in + enter * 4);
-        if (leave >= 0) sum -= pixelAt(in + leave * 4);
-    };
+// Rows of the horizontal pass side by side in vector lanes: one row per vector of four
+// channels, or (AVX2) two rows per vector of eight.
+struct OneRow {
+    using V = I32x4;
+    static constexpr int kRows = 1;
+    [[gnu::always_inline]] static V at(const uint8_t* const* in, int32_t x) noexcept { return pixelAt(in[0] + x * 4); }
+    [[gnu::always_inline]] static V join(const I32x4* sums) noexcept { return sums[0]; }
+    [[gnu::always_inline]] static void put(uint8_t* const* out, int32_t x, V sum, int32_t d, float inv) noexcept {
+        storePixel(out[0] + x * 4, quotient(sum, d, inv));
+    }
+};
+
+#if defined(__x86_64__) || defined(__i386__)
+using I32x8 = int32_t __attribute__((vector_size(32)));
+using F32x8 = float __attribute__((vector_size(32)));
+
+struct TwoRows {
+    using V = I32x8;
+    static constexpr int kRows = 2;
+    [[gnu::target("avx2")]] static V at(const uint8_t* const* in, int32_t x) noexcept {
+        int32_t a, b;
+        std::memcpy(&a, in[0] + x * 4, sizeof a);
+        std::memcpy(&b, in[1] + x * 4, sizeof b);
+        return reinterpret_cast<V>(_mm256_cvtepu8_epi32(_mm_unpacklo_epi32(_mm_cvtsi32_si128(a), _mm_cvtsi32_si128(b))));
+    }
+    [[gnu::target("avx2")]] static V join(const I32x4* sums) noexcept {
+        return reinterpret_cast<V>(
+            _mm256_set_m128i(reinterpret_cast<__m128i>(sums[1]), reinterpret_cast<__m128i>(sums[0])));
+    }
+    [[gnu::target("avx2")]] static void put(uint8_t* const* out, int32_t x, V sum, int32_t d, float inv) noexcept {
+        const auto q = reinterpret_cast<__m256i>(quotientLanes<I32x8, F32x8>(sum, d, inv));
+        const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(q), _mm256_extracti128_si256(q, 1));
+        const __m128i bytes = _mm_packus_epi16(words, words);
+        const int32_t a = _mm_cvtsi128_si32(bytes), b = _mm_extract_epi32(bytes, 1);
+        std::memcpy(out[0] + x * 4, &a, sizeof a);
+        std::memcpy(out[1] + x * 4, &b, sizeof b);
+    }
+};
+#endif
+
+// Rows of the horizontal pass; divisor and reciprocal per column come from the tables.
+// Where the whole window lies inside the row (x - r >= 0 and x + 1 + r < n) the
+// positions need no mapping, and that stretch runs without the edge tests.
+// (No lambdas call Rows here, and TwoRows' members are plain inline functions: code
+// compiled for the baseline may not inline AVX2 code, only the AVX2 caller can.)
+template <class Rows>
+[[gnu::always_inline]] inline void horizontalRowsBody(const uint8_t* const* in, uint8_t* const* out,
+                                                      const Window& win, const int32_t* divisor,
+                                                      const float* inverse) noexcept {
+    I32x4 first[Rows::kRows] = {};
+    for (int k = 0; k < Rows::kRows; ++k) {
+        const uint8_t* row = in[k];
+        I32x4& sum = first[k];
+        win.enumerate(0, [&](int32_t i, int64_t count) { sum += pixelAt(row + i * 4) * static_cast<int32_t>(count); });
+    }
+    typename Rows::V sum = Rows::join(first);
     const int64_t r = win.r;
     const auto interiorBegin = static_cast<int32_t>(std::min<int64_t>(r, win.n));
     const auto interiorEnd = static_cast<int32_t>(std::max<int64_t>(interiorBegin, win.n - 1 - r));
-    int32_t x = 0;
-    for (; x < interiorBegin; ++x) {
-        store(x);
-        if (x + 1 == win.n) return;
-        step(x);
-    }
-    if (x < interiorEnd) {
-        const int32_t d = divisor[x];
-        const float inv = inverse[x];
-        const auto span = static_cast<int32_t>(r);
-        for (; x < interiorEnd; ++x) {
-            const U8x4 q = __builtin_convertvector(quotient(sum, d, inv), U8x4);
-            std::memcpy(out + x * 4, &q, sizeof q);
-            sum += pixelAt(in + (x + 1 + span) * 4) - pixelAt(in + (x - span) * 4);
+    const auto span = static_cast<int32_t>(r);
+    for (int32_t x = 0;;) {
+        if (x >= interiorBegin && x < interiorEnd) {
+            const int32_t d = divisor[x];
+            const float inv = inverse[x];
+            for (; x < interiorEnd; ++x) {
+                Rows::put(out, x, sum, d, inv);
+                sum += Rows::at(in, x + 1 + span) - Rows::at(in, x - span);
+            }
+            continue;
         }
-    }
-    for (;; ++x) {
-        store(x);
+        Rows::put(out, x, sum, divisor[x], inverse[x]);
         if (x + 1 == win.n) return;
-        step(x);
+        // The window moves from x to x + 1.
+        const int32_t enter = win.map(int64_t{x} + 1 + win.r);
+        const int32_t leave = win.map(int64_t{x} - win.r);
+        if (enter >= 0) sum += Rows::at(in, enter);
+        if (leave >= 0) sum -= Rows::at(in, leave);
+        ++x;
     }
 }
 
-void horizontalRowDefault(const uint8_t* in, uint8_t* out, const Window& win, const int32_t* divisor,
+using HorizontalRows = void (*)(const uint8_t* const*, uint8_t* const*, const Window&, const int32_t*,
+                                const float*) noexcept;
+
+void horizontalRowDefault(const uint8_t* const* in, uint8_t* const* out, const Window& win, const int32_t* divisor,
                           const float* inverse) noexcept {
-    horizontalRowBody(in, out, win, divisor, inverse);
+    horizontalRowsBody<OneRow>(in, out, win, divisor, inverse);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-[[gnu::target("avx2")]] void horizontalRowAvx2(const uint8_t* in, uint8_t* out, const Window& win,
+[[gnu::target("avx2")]] void horizontalRowAvx2(const uint8_t* const* in, uint8_t* const* out, const Window& win,
                                                const int32_t* divisor, const float* inverse) noexcept {
-    horizontalRowBody(in, out, win, divisor, inverse);
+    horizontalRowsBody<OneRow>(in, out, win, divisor, inverse);
 }
-#else
-constexpr auto horizontalRowAvx2 = horizontalRowDefault;
+[[gnu::target("avx2")]] void horizontalRowPairAvx2(const uint8_t* const* in, uint8_t* const* out, const Window& win,
+                                                   const int32_t* divisor, const float* inverse) noexcept {
+    horizontalRowsBody<TwoRows>(in, out, win, divisor, inverse);
+}
 #endif
 
 }  // namespace
@@ -154,18 +234,31 @@ void verticalRowsFast(const FilterParams& p, const Window& win, int32_t rowBegin
     verticalRowsDefault(p, win, rowBegin, rowEnd);
 }
 
-void horizontalPassFast(const FilterParams& p, const Window& win) {
+void horizontalPassFast(const FilterParams& p, const Window& win, bool fromDestination) {
     std::vector<int32_t> divisor(static_cast<size_t>(p.width));
     std::vector<float> inverse(divisor.size());
     for (int32_t x = 0; x < p.width; ++x) {
         divisor[x] = static_cast<int32_t>(win.divisor(x));
         inverse[x] = 1.0f / static_cast<float>(divisor[x]);
     }
-    const auto row = hasAvx2() ? horizontalRowAvx2 : horizontalRowDefault;
+    HorizontalRows one = horizontalRowDefault, pair = nullptr;
+#if defined(__x86_64__) || defined(__i386__)
+    if (hasAvx2()) one = horizontalRowAvx2, pair = horizontalRowPairAvx2;
+#endif
+    const int32_t perStep = pair ? 2 : 1;
+    const int32_t steps = (p.height + perStep - 1) / perStep;
 #pragma omp parallel for schedule(static) if (parallelWorth(p))
-    for (int32_t y = 0; y < p.height; ++y) {
-        const int64_t at = int64_t{y} * p.stride;
-        row(p.source + at, p.destination + at, win, divisor.data(), inverse.data());
+    for (int32_t i = 0; i < steps; ++i) {
+        const int32_t y = i * perStep, rows = std::min(perStep, p.height - y);
+        const uint8_t* in[2];
+        uint8_t* out[2];
+        for (int32_t k = 0; k < rows; ++k) {
+            const int64_t at = int64_t{y + k} * p.stride;
+            if (fromDestination) std::memcpy(p.source + at, p.destination + at, static_cast<size_t>(p.stride));
+            in[k] = p.source + at;
+            out[k] = p.destination + at;
+        }
+        (rows == 2 ? pair : one)(in, out, win, divisor.data(), inverse.data());
     }
 }
 

@@ -71,6 +71,8 @@ inline bool fastPassesFit(const Window& win) noexcept { return 2 * win.r + 1 <= 
 
 // Rows rowBegin..rowEnd-1 of the vertical pass.
 void verticalRowsFast(const FilterParams& p, const Window& win, int32_t rowBegin, int32_t rowEnd);
-void horizontalPassFast(const FilterParams& p, const Window& win);
+// From the source into the destination; with fromDestination, each row is first
+// copied from the destination into the source (the copy stays there).
+void horizontalPassFast(const FilterParams& p, const Window& win, bool fromDestination = false);
 
 }  // namespace dro::filters

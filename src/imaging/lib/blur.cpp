@@ -11,10 +11,11 @@
 
 #include "core/allocation.h"
 #include "core/owned_buffer.h"
+#include "imaging/lib/gaussian_fir.h"
 
-// Separable Gaussian: a vertical pass from the source into a 16-bit intermediate
-// (8.8 fixed point, so the second pass sees sub-level detail), then a horizontal pass
-// into the destination. Small sigmas use the sampled kernel; larger ones a third-order
+// Separable Gaussian: a vertical pass rounded to 8.8 fixed point (so the second pass
+// sees sub-level detail), then a horizontal pass into the destination. Small sigmas use
+// the sampled kernel (gaussian_fir.cpp, both passes fused); larger ones a third-order
 // recursive filter (poles of Young, van Vliet and Verbeek, scaled so the variance is
 // exactly sigma squared) whose cost does not depend on sigma. Both extend the edge
 // pixels: the recursive filter starts from the steady state of the left edge and
@@ -45,26 +46,6 @@ ChannelPlan planChannels(int32_t bytesPerPixel, uint32_t flags) {
         }
     }
     return plan;
-}
-
-// ---- Sampled kernel -------------------------------------------------------------
-
-struct FirKernel {
-    int radius = 0;
-    std::vector<float> half;  // weights for offsets 0..radius, summing to 1 over both sides
-};
-
-FirKernel makeFirKernel(double sigma) {
-    FirKernel k;
-    k.radius = std::max(1, static_cast<int>(std::ceil(4.0 * sigma)));
-    std::vector<double> w(static_cast<std::size_t>(k.radius) + 1);
-    double sum = 0.0;
-    for (int i = 0; i <= k.radius; ++i) {
-        w[i] = std::exp(-0.5 * (i * i) / (sigma * sigma));
-        sum += i == 0 ? w[i] : 2.0 * w[i];
-    }
-    for (double v : w) k.half.push_back(static_cast<float>(v / sum));
-    return k;
 }
 
 // ---- Recursive filter -----------------------------------------------------------
@@ -142,44 +123,6 @@ IirFilter makeIirFilter(double sigma) {
 // A line is n samples of `lanes` interleaved values (channels of a row, or columns of
 // a vertical strip); each lane is filtered on its own.
 
-// Vertical form: rows of a strip, lanes innermost. `padded` holds n + 2r rows with the
-// edge rows repeated r times at each end.
-void firStrip(const float* padded, float* out, int n, int lanes, const FirKernel& k) {
-    const int r = k.radius;
-    const float* w = k.half.data();
-    for (int i = 0; i < n; ++i) {
-        const float* centre = padded + static_cast<std::size_t>(i + r) * lanes;
-        float* o = out + static_cast<std::size_t>(i) * lanes;
-        for (int j = 0; j < lanes; ++j) o[j] = w[0] * centre[j];
-        for (int t = 1; t <= r; ++t) {
-            const float* up = centre - static_cast<std::size_t>(t) * lanes;
-            const float* down = centre + static_cast<std::size_t>(t) * lanes;
-            const float wt = w[t];
-            for (int j = 0; j < lanes; ++j) o[j] += wt * (up[j] + down[j]);
-        }
-    }
-}
-
-// Horizontal form: few lanes, so the kernel offsets go outermost and each one sweeps
-// a chunk of the row that stays in the first-level cache.
-void firRow(const float* padded, float* out, int n, int lanes, const FirKernel& k) {
-    const int r = k.radius;
-    const float* w = k.half.data();
-    const std::size_t total = static_cast<std::size_t>(n) * lanes;
-    constexpr std::size_t kChunk = 2048;
-    for (std::size_t begin = 0; begin < total; begin += kChunk) {
-        const std::size_t end = std::min(total, begin + kChunk);
-        const float* centre = padded + static_cast<std::size_t>(r) * lanes;
-        for (std::size_t i = begin; i < end; ++i) out[i] = w[0] * centre[i];
-        for (int t = 1; t <= r; ++t) {
-            const float* up = centre - static_cast<std::size_t>(t) * lanes;
-            const float* down = centre + static_cast<std::size_t>(t) * lanes;
-            const float wt = w[t];
-            for (std::size_t i = begin; i < end; ++i) out[i] += wt * (up[i] + down[i]);
-        }
-    }
-}
-
 // In place over rows -3 .. n+2 of `line` (line points at row 0); rows 0..n-1 hold
 // the input on entry and the result on return.
 void iirLine(double* line, int n, int lanes, const IirFilter& f, double* edge) {
@@ -237,34 +180,6 @@ template <class Real>
 constexpr std::size_t stripLanes() {
     return kStripBytes / sizeof(Real);
 }
-
-// Repeats the first and last of n rows `pad` times outward.
-template <class Real>
-void extendEdges(Real* rows, int n, int lanes, int pad) {
-    const std::size_t bytes = static_cast<std::size_t>(lanes) * sizeof(Real);
-    for (int i = 1; i <= pad; ++i) {
-        std::memcpy(rows - static_cast<std::ptrdiff_t>(i) * lanes, rows, bytes);
-        std::memcpy(rows + static_cast<std::size_t>(n - 1 + i) * lanes, rows + static_cast<std::size_t>(n - 1) * lanes,
-                    bytes);
-    }
-}
-
-// The sampled kernel on float lines; the result goes to `out`.
-struct FirPass {
-    using Real = float;
-    const FirKernel& kernel;
-    int pad() const { return kernel.radius; }
-    Real* operator()(Real* rows, int n, int lanes, bool strip, Real* out, Real*) const {
-        extendEdges(rows, n, lanes, kernel.radius);
-        const Real* padded = rows - static_cast<std::ptrdiff_t>(kernel.radius) * lanes;
-        if (strip) {
-            firStrip(padded, out, n, lanes, kernel);
-        } else {
-            firRow(padded, out, n, lanes, kernel);
-        }
-        return out;
-    }
-};
 
 // The recursive filter on double lines, in place.
 struct IirPass {
@@ -381,6 +296,29 @@ bool overlaps(const uint8_t* a, std::size_t aBytes, const uint8_t* b, std::size_
     return pa < pb + bBytes && pb < pa + aBytes;
 }
 
+// The fused passes read source rows after writing destination rows, so a blur in
+// place works from a copy of the block.
+bool sampledBlur(const uint8_t* source, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t sourceStride,
+                 uint8_t* destination, int32_t destinationStride, double sigma, uint32_t flags, bool sameBlock) {
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+    dro::OwnedBuffer<uint8_t> copy;
+    if (sameBlock) {
+        copy = dro::adoptBuffer(dro::x_NewCharUndoReduce(uint64_t{rowBytes} * static_cast<uint64_t>(height)));
+        if (!copy) return false;
+        for (int32_t y = 0; y < height; ++y)
+            std::memcpy(copy.get() + y * rowBytes, source + static_cast<std::size_t>(y) * sourceStride, rowBytes);
+        source = copy.get();
+        sourceStride = static_cast<int32_t>(rowBytes);
+    }
+    try {
+        const dro::gaussian::FirBlock block{source, sourceStride, destination, destinationStride,
+                                            width,  height,       bytesPerPixel, flags & 0xFu};
+        return dro::gaussian::firGaussian(block, dro::gaussian::sampledKernel(sigma));
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace
 
 bool is5_GaussianBlurImage(const uint8_t* source, int32_t width, int32_t height, int32_t bytesPerPixel,
@@ -407,6 +345,9 @@ bool is5_GaussianBlurImage(const uint8_t* source, int32_t width, int32_t height,
         return true;
     }
 
+    if (radius <= kFirLimitSigma) return sampledBlur(source, width, height, bytesPerPixel, sourceStride, destination,
+                                                     destinationStride, radius, flags, sameBlock);
+
     const uint64_t elements = static_cast<uint64_t>(width) * plan.count;
     auto intermediate = dro::adoptBuffer(dro::x_NewShortUndoReduce(elements * static_cast<uint64_t>(height)));
     if (!intermediate) return false;
@@ -422,10 +363,6 @@ bool is5_GaussianBlurImage(const uint8_t* source, int32_t width, int32_t height,
     const Job job{source,      width,      height, bytesPerPixel,      sourceStride,
                   destination, destinationStride, plan, intermediate.get(), offsets.data()};
     try {
-        if (radius <= kFirLimitSigma) {
-            const FirKernel kernel = makeFirKernel(radius);
-            return runPasses(job, FirPass{kernel});
-        }
         const IirFilter filter = makeIirFilter(radius);
         return runPasses(job, IirPass{filter});
     } catch (...) {

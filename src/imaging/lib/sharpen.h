@@ -18,5 +18,8 @@ bool ISE3SharpenImage(const uint8_t* source, int32_t width, int32_t height, int3
 bool IS3UnsharpMaskImage(const uint8_t* source, int32_t width, int32_t height, int32_t bytesPerPixel,
                          int32_t stride, uint8_t* destination, double radius, double amount,
                          int32_t threshold) noexcept;
+// Its last step on n bytes: blurred[i] becomes in[i] + amount × (in[i] − blurred[i]),
+// rounded and clamped, where |in[i] − blurred[i]| exceeds threshold, else in[i].
+void unsharpAddBack(const uint8_t* in, uint8_t* blurred, int32_t n, double amount, int32_t threshold) noexcept;
 
 }  // namespace dro
