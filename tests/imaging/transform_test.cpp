@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <numbers>
 #include <string>
 
 #include "imaging/effects/effect_registry.h"
@@ -101,7 +102,7 @@ TEST(TransformEngine, SpinTurnsEachRingByItsFadedAngle) {
         for (size_t i = 0; i < xs.size(); ++i) {
             const double dx = x0[i] - 100, dy = y0[i] - 100, r = std::hypot(dx, dy);
             const double fade = r < 80 ? (1 - r / 80) * (1 - r / 80) : 0;
-            const double angle = degrees * M_PI / 180 * fade;
+            const double angle = degrees * std::numbers::pi / 180 * fade;
             EXPECT_NEAR(xs[i], 100 + dx * std::cos(angle) + dy * std::sin(angle), 0.01) << r;
             EXPECT_NEAR(ys[i], 100 - dx * std::sin(angle) + dy * std::cos(angle), 0.01) << r;
         }

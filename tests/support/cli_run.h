@@ -1,7 +1,9 @@
 // Runs the command-line host as a user runs it and reads the pictures it writes.
 #pragma once
 
+#if __has_include(<sys/wait.h>)
 #include <sys/wait.h>
+#endif
 
 #include <cstdint>
 #include <cstdio>

@@ -8,9 +8,17 @@
 #include <io.h>
 #include <process.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 inline FILE* popen(const char* command, const char* mode) { return _popen(command, mode); }
+inline int setenv(const char* name, const char* value, int /*overwrite*/) { return _putenv_s(name, value); }
+inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
+// Nobody writes over read-only files here, as POSIX's superuser may.
+inline int geteuid() { return 1; }
+// _pclose returns the command's exit code itself.
+#define WIFEXITED(status) ((status) != -1)
+#define WEXITSTATUS(status) (status)
 inline int pclose(FILE* pipe) { return _pclose(pipe); }
 
 inline char* mkdtemp(char* pattern) {

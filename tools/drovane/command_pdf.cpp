@@ -1,7 +1,6 @@
-#include <stdlib.h>
-
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "arguments.h"
@@ -17,10 +16,15 @@ namespace fs = std::filesystem;
 // in a folder of our own; the user's files are never handed over.
 class CopyFolder {
 public:
+    // A fresh folder of our own: create_directory is false for a name already taken.
     CopyFolder() {
-        std::string pattern = (fs::temp_directory_path() / "drovane-pdf-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw CommandError("cannot make a temporary folder for the pages");
-        path_ = pattern;
+        std::random_device entropy;
+        std::error_code error;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = fs::temp_directory_path(error) / ("drovane-pdf-" + std::to_string(entropy()));
+            if (!error && fs::create_directory(path_, error)) return;
+        }
+        throw CommandError("cannot make a temporary folder for the pages");
     }
     ~CopyFolder() {
         std::error_code ignored;

@@ -3,10 +3,10 @@
 // tolerances, masks and alpha locks, and when the picture holds every colour.
 #include <random>
 
+#include "imaging/tools/tool_frame.h"
 #include "imaging/working_buffers.h"
 #include "mask/fill_in_place.h"
 #include "mask/mask_fixture.h"
-#include "mask/tool_frame.h"
 #include "undo/undo_store.h"
 
 namespace {
