@@ -655,9 +655,9 @@ DRO_API void DRO_CALL DRO_BlurMoreBufferRGB24(uint8_t* block, int32_t width, int
 DRO_API void DRO_CALL DRO_IPLText(int32_t red, int32_t green, int32_t blue, int32_t x, int32_t y, int32_t unused1,
                                   int32_t unused2, int32_t unused3, int32_t unused4, const char* text,
                                   uint8_t smoothAlpha);
-/* Choose the font of DRO_IPLText and of the text brush. Where the system has no font
- * dialog a library can show (Linux), they take the face the host set with
- * DRO_SetFontFace, else a default face; nonzero when a font was chosen. */
+/* Choose the font of DRO_IPLText and of the text brush: the face the host set with
+ * DRO_SetFontFace when it set one; else the system's font dialog (Windows), or a default
+ * face where there is no dialog a library can show (Linux). Nonzero when a font was chosen. */
 DRO_API int32_t DRO_CALL DRO_ChooseFont(void);
 DRO_API int32_t DRO_CALL DRO_ChooseTextBrushFont(void);
 /* Writes one PNG per character of text into folder: clip0.png, clip1.png ... (100 dpi). */

@@ -1,3 +1,4 @@
+#include "platform/platform.h"
 #include "script/script_fixture.h"
 #include "script/script_recorder.h"
 
@@ -124,7 +125,7 @@ TEST_F(ScriptRecorderTest, AFileThatCannotBeCreatedLeavesEverythingClosed) {
     run("paint_open(1); paint_fill_page(); paint_close()\n");
     EXPECT_TRUE(messages().empty());
     EXPECT_FALSE(dro::paintFileOpen());
-    EXPECT_EQ(dro::paintFilePath(), start + "scripts/luapaint.srp");
+    EXPECT_EQ(dro::paintFilePath(), start + "scripts" + dro::platform::pathSeparator() + "luapaint.srp");
 }
 
 TEST_F(ScriptRecorderTest, AFailedRunStillClosesTheFile) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "core/allocation.h"
@@ -12,7 +13,16 @@
 
 class EngineTest : public ::testing::Test {
 protected:
-    void SetUp() override { dro::resetEngine(); }
+    // Messages go to stderr as the Linux backend writes them: a modal box would stop the
+    // Windows test program where nobody can click it. Tests of the fallback itself set
+    // no callback.
+    static void DRO_CALL messageToStderr(const char* text, const char* caption, void*) {
+        std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+    }
+    void SetUp() override {
+        dro::resetEngine();
+        DRO_SetMessageCallback(messageToStderr, nullptr);
+    }
     void TearDown() override {
         dro::testhooks::failNthAllocation(0);
         dro::testhooks::failAllAllocations(false);
