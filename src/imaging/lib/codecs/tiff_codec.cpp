@@ -133,6 +133,30 @@ bool looksLikeTiff(ByteSpan bytes) {
            (bytes[0] == 'M' && bytes[1] == 'M' && bytes[2] == 0 && (bytes[3] == 42 || bytes[3] == 43));
 }
 
+// A TIFF opened from bytes in memory, with the size of its first image. The handle
+// reads through `file` and `options`, so all three live and die together.
+class MemoryTiff {
+public:
+    explicit MemoryTiff(ByteSpan bytes)
+        : file_{bytes.data(), bytes.size(), 0}, tif_(looksLikeTiff(bytes) ? openMemory(file_, options_) : nullptr) {
+        if (tif_.get() && TIFFGetField(tif_.get(), TIFFTAG_IMAGEWIDTH, &width_) &&
+            TIFFGetField(tif_.get(), TIFFTAG_IMAGELENGTH, &height_))
+            sized_ = true;
+    }
+    // False when the bytes are no TIFF, libtiff refused them or the size fields are missing.
+    bool ok() const noexcept { return sized_; }
+    TIFF* get() const noexcept { return tif_.get(); }
+    uint32_t width() const noexcept { return width_; }
+    uint32_t height() const noexcept { return height_; }
+
+private:
+    OpenOptions options_;
+    MemoryFile file_;
+    TiffHandle tif_;
+    uint32_t width_ = 0, height_ = 0;
+    bool sized_ = false;
+};
+
 // ---- decoding ---------------------------------------------------------------------
 
 enum class Colour { Grey, GreyInverted, Palette, Rgb, Cmyk };
@@ -354,7 +378,7 @@ bool readThroughLibtiff(TIFF* tif, uint32_t width, uint32_t height, uint8_t* out
 class TiffRowWriter final : public RowWriter {
 public:
     TiffRowWriter(std::FILE* file, int32_t width, int32_t height, int32_t channels)
-        : file_{file, 0}, height_(height), row_(static_cast<size_t>(width) * channels) {}
+        : file_{file, 0}, progress_(height), row_(static_cast<size_t>(width) * channels) {}
 
     bool start(int32_t width, int32_t channels, TiffCompression compression, Resolution resolution) {
         file_.base = ftello(file_.file);
@@ -364,7 +388,7 @@ public:
         if (!tif) return false;
         handle_ = std::make_unique<TiffHandle>(tif);
         bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(width)) &&
-                  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(height_)) &&
+                  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(progress_.height())) &&
                   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) &&
                   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, channels) &&
                   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) &&
@@ -388,24 +412,19 @@ public:
                  TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, unit);
         }
         ok = ok && TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
-        failed_ = !ok;
-        return ok;
+        return progress_.started(ok);
     }
 
     bool writeRow(const uint8_t* row) override {
-        if (failed_ || !handle_ || !row || rowsWritten_ >= height_) return false;
+        if (!handle_ || !progress_.accepts(row)) return false;
         // The predictor works in place, so libtiff gets a copy of the caller's row.
         std::memcpy(row_.data(), row, row_.size());
-        if (TIFFWriteScanline(handle_->get(), row_.data(), static_cast<uint32_t>(rowsWritten_), 0) != 1) {
-            failed_ = true;
-            return false;
-        }
-        ++rowsWritten_;
-        return true;
+        return progress_.wrote(
+            TIFFWriteScanline(handle_->get(), row_.data(), static_cast<uint32_t>(progress_.rows()), 0) == 1);
     }
 
     bool finish() override {
-        if (failed_ || !handle_ || rowsWritten_ != height_) return false;
+        if (!handle_ || !progress_.finishing()) return false;
         const bool flushed = TIFFFlush(handle_->get()) == 1;
         handle_->close();
         handle_.reset();
@@ -416,10 +435,8 @@ private:
     OpenOptions options_;
     StdioFile file_;
     std::unique_ptr<TiffHandle> handle_;
-    int32_t height_;
+    RowProgress progress_;
     std::vector<uint8_t> row_;
-    int32_t rowsWritten_ = 0;
-    bool failed_ = false;
 };
 
 bool sizeFits(int32_t width, int32_t height, int32_t channels) {
@@ -429,14 +446,9 @@ bool sizeFits(int32_t width, int32_t height, int32_t channels) {
 }  // namespace
 
 std::optional<ImageInfo> readTiffInfo(ByteSpan bytes) {
-    if (!looksLikeTiff(bytes)) return std::nullopt;
-    OpenOptions options;
-    MemoryFile file{bytes.data(), bytes.size(), 0};
-    TiffHandle tif(openMemory(file, options));
-    if (!tif.get()) return std::nullopt;
-    uint32_t width = 0, height = 0;
-    if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
-        return std::nullopt;
+    const MemoryTiff tif(bytes);
+    if (!tif.ok()) return std::nullopt;
+    const uint32_t width = tif.width(), height = tif.height();
     if (width == 0 || height == 0 || width > kMaxImageDimension || height > kMaxImageDimension) return std::nullopt;
     ImageInfo info;
     info.width = static_cast<int>(width);
@@ -452,14 +464,9 @@ std::optional<ImageInfo> readTiffInfo(ByteSpan bytes) {
 }
 
 std::optional<PixelImage> decodeTiff(ByteSpan bytes) {
-    if (!looksLikeTiff(bytes)) return std::nullopt;
-    OpenOptions options;
-    MemoryFile file{bytes.data(), bytes.size(), 0};
-    TiffHandle tif(openMemory(file, options));
-    if (!tif.get()) return std::nullopt;
-    uint32_t width = 0, height = 0;
-    if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
-        return std::nullopt;
+    const MemoryTiff tif(bytes);
+    if (!tif.ok()) return std::nullopt;
+    const uint32_t width = tif.width(), height = tif.height();
     const auto size = checkedImageBytes(width, height, 4);
     if (!size) return std::nullopt;
     // No TIFF compression packs millions of pixels into a few bytes (uniform CCITT pages
@@ -484,12 +491,7 @@ bool writeTiff(FileDest dest, const uint8_t* pixels, int32_t width, int32_t heig
                TiffCompression compression, Resolution resolution) {
     if (!pixels) return false;
     auto writer = startTiffRows(dest, width, height, channels, compression, resolution);
-    if (!writer) return false;
-    const size_t rowBytes = static_cast<size_t>(width) * channels;
-    for (int32_t y = 0; y < height; ++y) {
-        if (!writer->writeRow(pixels + rowBytes * y)) return false;
-    }
-    return writer->finish();
+    return writeImageRows(writer.get(), pixels, width, height, channels);
 }
 
 std::unique_ptr<RowWriter> startTiffRows(FileDest dest, int32_t width, int32_t height, int32_t channels,
