@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <vector>
@@ -75,6 +76,24 @@ using ByteSpan = std::span<const uint8_t>;
 // seek back (TIFF directories, BMP sizes) can.
 struct FileDest {
     std::FILE* file = nullptr;
+};
+
+// A file's bytes in memory as the stream a decoding library reads through its callbacks.
+// The position may be moved past the end; reads there copy nothing.
+struct MemorySource {
+    const uint8_t* data;
+    uint64_t size;
+    uint64_t position;
+
+    uint64_t remaining() const noexcept { return position < size ? size - position : 0; }
+    // Copies up to `count` bytes from the position and moves past them; how many were copied.
+    uint64_t read(void* out, uint64_t count) noexcept {
+        const uint64_t n = count < remaining() ? count : remaining();
+        if (n == 0) return 0;
+        std::memcpy(out, data + position, n);
+        position += n;
+        return n;
+    }
 };
 
 // Writes a whole picture row by row without ever holding it: rows arrive in the order

@@ -17,20 +17,13 @@ namespace {
 // setjmp holds only trivially destructible locals, so a jump never skips a destructor;
 // the buffers it fills are allocated by its caller.
 
-struct MemoryReader {
-    const uint8_t* data;
-    size_t size;
-    size_t position;
-};
-
 void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
-    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (count > reader->size - reader->position) {
+    auto* reader = static_cast<MemorySource*>(png_get_io_ptr(png));
+    if (count > reader->remaining()) {
         noteDecodeProblem("truncated: the data ends after " + std::to_string(reader->size) + " bytes");
         png_error(png, "truncated");
     }
-    std::memcpy(out, reader->data + reader->position, count);
-    reader->position += count;
+    reader->read(out, count);
 }
 
 void failQuietly(png_structp png, png_const_charp message) {
@@ -129,7 +122,7 @@ public:
     }
 
 private:
-    MemoryReader reader_;
+    MemorySource reader_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
 };

@@ -36,32 +36,22 @@ private:
     TIFFOpenOptions* options_;
 };
 
-struct MemoryFile {
-    const uint8_t* data;
-    uint64_t size;
-    uint64_t position;
-};
-
 tmsize_t memoryRead(thandle_t handle, void* out, tmsize_t count) {
-    auto* file = static_cast<MemoryFile*>(handle);
-    if (count <= 0 || file->position >= file->size) return 0;
-    const uint64_t n = std::min<uint64_t>(static_cast<uint64_t>(count), file->size - file->position);
-    std::memcpy(out, file->data + file->position, n);
-    file->position += n;
-    return static_cast<tmsize_t>(n);
+    if (count <= 0) return 0;
+    return static_cast<tmsize_t>(static_cast<MemorySource*>(handle)->read(out, static_cast<uint64_t>(count)));
 }
 tmsize_t memoryWrite(thandle_t, void*, tmsize_t) { return 0; }
 toff_t memorySeek(thandle_t handle, toff_t offset, int whence) {
-    auto* file = static_cast<MemoryFile*>(handle);
+    auto* file = static_cast<MemorySource*>(handle);
     const uint64_t base = whence == SEEK_CUR ? file->position : whence == SEEK_END ? file->size : 0;
     if (offset > UINT64_MAX - base) return static_cast<toff_t>(-1);
     file->position = base + offset;
     return file->position;
 }
 int memoryClose(thandle_t) { return 0; }
-toff_t memorySize(thandle_t handle) { return static_cast<MemoryFile*>(handle)->size; }
+toff_t memorySize(thandle_t handle) { return static_cast<MemorySource*>(handle)->size; }
 int memoryMap(thandle_t handle, void** base, toff_t* size) {
-    auto* file = static_cast<MemoryFile*>(handle);
+    auto* file = static_cast<MemorySource*>(handle);
     *base = const_cast<uint8_t*>(file->data);  // libtiff only reads a mapping opened for reading
     *size = file->size;
     return 1;
@@ -121,7 +111,7 @@ private:
     TIFF* tif_;
 };
 
-TIFF* openMemory(MemoryFile& file, const OpenOptions& options) {
+TIFF* openMemory(MemorySource& file, const OpenOptions& options) {
     if (!options.get()) return nullptr;
     return TIFFClientOpenExt("memory", "r", &file, memoryRead, memoryWrite, memorySeek, memoryClose, memorySize,
                              memoryMap, memoryUnmap, options.get());
@@ -151,7 +141,7 @@ public:
 
 private:
     OpenOptions options_;
-    MemoryFile file_;
+    MemorySource file_;
     TiffHandle tif_;
     uint32_t width_ = 0, height_ = 0;
     bool sized_ = false;
