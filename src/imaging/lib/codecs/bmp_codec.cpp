@@ -95,11 +95,8 @@ std::optional<PixelImage> decodeBmp(ByteSpan bytes) {
 std::optional<ImageInfo> readBmpInfo(ByteSpan bytes) {
     const auto parts = splitBmp(bytes);
     if (!parts) return std::nullopt;
-    ImageInfo info;
-    info.width = parts->format.width;
-    info.height = parts->format.height;
-    info.resolution = {double(parts->format.xPelsPerMeter), double(parts->format.yPelsPerMeter), 2};
-    return info;
+    const DibFormat& f = parts->format;
+    return ImageInfo{f.width, f.height, {double(f.xPelsPerMeter), double(f.yPelsPerMeter), 2}};
 }
 
 std::unique_ptr<RowWriter> startBmpRows(FileDest dest, int32_t width, int32_t height, int32_t channels,

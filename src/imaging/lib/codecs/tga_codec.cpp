@@ -186,10 +186,7 @@ std::optional<PixelImage> decodeTga(ByteSpan bytes) {
 std::optional<ImageInfo> readTgaInfo(ByteSpan bytes) {
     const auto h = parseHeader(bytes);
     if (!h) return std::nullopt;
-    ImageInfo info;
-    info.width = h->width;
-    info.height = h->height;
-    return info;
+    return ImageInfo{h->width, h->height, {}};
 }
 
 std::unique_ptr<RowWriter> startTgaRows(FileDest dest, int32_t width, int32_t height, int32_t channels,
