@@ -85,27 +85,31 @@ bool retryReducingUndo(uint64_t bytes, const std::function<bool()>& attempt) {
     });
 }
 
-uint8_t* x_NewCharUndoReduce(uint64_t count) noexcept {
-    if (count > kLargestRequest) return nullptr;
+namespace {
+
+// `count` elements of T, dropping undo steps until they fit; `failure` becomes the
+// last-error text when the attempt throws.
+template <class T>
+T* newElementsReducingUndo(uint64_t count, const char* failure) noexcept {
+    if (count > kLargestRequest / sizeof(T)) return nullptr;
+    const uint64_t bytes = count * sizeof(T);
     try {
-        return static_cast<uint8_t*>(allocateReducingUndo(
-            count, static_cast<int32_t>(count >> 10), [](uint64_t n) { return tryAllocate(n); }));
+        return static_cast<T*>(allocateReducingUndo(bytes, static_cast<int32_t>(bytes >> 10),
+                                                    [](uint64_t n) { return tryAllocate(n); }));
     } catch (...) {
-        setLastError("x_NewCharUndoReduce Excpt");
+        setLastError(failure);
         return nullptr;
     }
 }
 
+}  // namespace
+
+uint8_t* x_NewCharUndoReduce(uint64_t count) noexcept {
+    return newElementsReducingUndo<uint8_t>(count, "x_NewCharUndoReduce Excpt");
+}
+
 uint16_t* x_NewShortUndoReduce(uint64_t count) noexcept {
-    if (count > kLargestRequest / 2) return nullptr;
-    const uint64_t bytes = count * 2;
-    try {
-        return static_cast<uint16_t*>(allocateReducingUndo(
-            bytes, static_cast<int32_t>(bytes >> 10), [](uint64_t n) { return tryAllocate(n); }));
-    } catch (...) {
-        setLastError("x_NewShortUndoReduce Excpt");
-        return nullptr;
-    }
+    return newElementsReducingUndo<uint16_t>(count, "x_NewShortUndoReduce Excpt");
 }
 
 namespace testhooks {

@@ -102,26 +102,30 @@ bool clipRectToCanvas(int32_t& x, int32_t& y, int32_t& width, int32_t& height) n
     return pinRectToPlane(x, y, width, height, canvas().width, canvas().height);
 }
 
+// Narrows the canvas-clipped rectangle of an RGBA64 block (rows `blockWidth` pixels
+// apart) into packed rows of `Channels` bytes a pixel.
+template <int Channels, void (*NarrowRow)(const uint16_t*, uint8_t*, int32_t) noexcept>
+void narrowClippedRect(const uint16_t* block, int32_t x, int32_t y, int32_t width, int32_t height,
+                       int32_t blockWidth, uint8_t* destination) noexcept {
+    if (!block || !destination || !clipRectToCanvas(x, y, width, height)) return;
+    for (int64_t j = 0; j < height; ++j) {
+        const uint16_t* src = block + ((y + j) * int64_t{blockWidth} + x) * 4;
+        NarrowRow(src, destination + j * width * Channels, width);
+    }
+}
+
 }  // namespace
 
 void rgba64RectToRGBA32(const uint16_t* block, int32_t x, int32_t y, int32_t width, int32_t height,
                         int32_t blockWidth, uint8_t* destination) noexcept {
-    if (!block || !destination || !clipRectToCanvas(x, y, width, height)) return;
-    for (int64_t j = 0; j < height; ++j) {
-        const uint16_t* src = block + ((y + j) * int64_t{blockWidth} + x) * 4;
-        narrowRowRGBA(src, destination + j * width * 4, width);
-    }
+    narrowClippedRect<4, narrowRowRGBA>(block, x, y, width, height, blockWidth, destination);
 }
 
 // Clipped like its RGBA32 twin: an unclipped rectangle off the canvas read far
 // outside any block a host could hold.
 void rgba64RectToRGB24(const uint16_t* block, int32_t x, int32_t y, int32_t width, int32_t height,
                        int32_t blockWidth, uint8_t* destination) noexcept {
-    if (!block || !destination || !clipRectToCanvas(x, y, width, height)) return;
-    for (int64_t j = 0; j < height; ++j) {
-        const uint16_t* src = block + ((y + j) * int64_t{blockWidth} + x) * 4;
-        narrowRowRGB(src, destination + j * width * 3, width);
-    }
+    narrowClippedRect<3, narrowRowRGB>(block, x, y, width, height, blockWidth, destination);
 }
 
 void rgba64ToRGBA32Rect(uint8_t* destination, int32_t destinationPitch, const uint16_t* source,

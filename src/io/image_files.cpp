@@ -250,6 +250,18 @@ void writeScaled(PixelImage& image, Size target, const char* destination,
     if (file.isOpen()) file.commit(write(file.dest(), result.get(), target.width, target.height) != 0);
 }
 
+// Copies an RGB24 picture into a new opaque RGBA32 block (alpha 255, whatever the fresh
+// block held); 0 with the reason reported when the block cannot be had.
+int32_t copyIntoNewBlock(const PixelImage& image) {
+    uint8_t* block = createNewRgba(image.width, image.height);
+    if (!block) {
+        io::reportFileFailure("out of memory");
+        return 0;
+    }
+    copyRgb24ToRgba32(image.pixels.data(), block, pixelsOf(image));
+    return 1;
+}
+
 }  // namespace
 
 int32_t readFromFile(const char* path) {
@@ -261,13 +273,7 @@ int32_t readFromFile(const char* path) {
         adoptNewRgba(image->width, image->height, std::move(image->pixels));
         return 1;
     }
-    uint8_t* block = createNewRgba(image->width, image->height);
-    if (!block) {
-        io::reportFileFailure("out of memory");
-        return 0;
-    }
-    copyRgb24ToRgba32(image->pixels.data(), block, pixelsOf(*image));
-    return 1;
+    return copyIntoNewBlock(*image);
 }
 
 int32_t readFromFileRaw(const char* path) {
@@ -276,15 +282,8 @@ int32_t readFromFileRaw(const char* path) {
     if (!bytes) return 0;
     const auto image = io::decodeReporting(*bytes, FileType::Unknown, io::decodeCameraRaw);
     if (!image) return 0;
-    uint8_t* block = createNewRgba(image->width, image->height);
-    if (!block) {
-        io::reportFileFailure("out of memory");
-        return 0;
-    }
-    // Raw photographs are opaque; the alpha bytes get 255 rather than whatever the
-    // fresh block held.
-    copyRgb24ToRgba32(image->pixels.data(), block, pixelsOf(*image));
-    return 1;
+    // Raw photographs are opaque.
+    return copyIntoNewBlock(*image);
 }
 
 int32_t readFromFileRgba32(uint8_t* destination, int32_t width, int32_t height, const char* path) {

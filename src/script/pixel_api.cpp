@@ -116,6 +116,12 @@ int setRgba(lua_State* L) {
 
 color::Rgb8 rgbOf(const Pixel& p) { return {p.r, p.g, p.b}; }
 
+// Arguments 3 to 5 of a hue-based set call: hue clamped to 0..359, the other two to 0..1.
+template <class HueColour>
+HueColour hueArguments(lua_State* L) {
+    return {clampTo(arg(L, 3), 0.0, 359.0), clampTo(arg(L, 4), 0.0, 1.0), clampTo(arg(L, 5), 0.0, 1.0)};
+}
+
 int getHsv(lua_State* L) {
     checkStop(L);
     const color::Hsv hsv = color::rgbToHsv(rgbOf(readPixel(L)));
@@ -124,10 +130,7 @@ int getHsv(lua_State* L) {
 
 int setHsv(lua_State* L) {
     checkStop(L);
-    if (uint8_t* p = writePixel(L)) {
-        storeRgb(p, color::hsvToRgb({clampTo(arg(L, 3), 0.0, 359.0), clampTo(arg(L, 4), 0.0, 1.0),
-                                     clampTo(arg(L, 5), 0.0, 1.0)}));
-    }
+    if (uint8_t* p = writePixel(L)) storeRgb(p, color::hsvToRgb(hueArguments<color::Hsv>(L)));
     return 0;
 }
 
@@ -139,10 +142,7 @@ int getHsl(lua_State* L) {
 
 int setHsl(lua_State* L) {
     checkStop(L);
-    if (uint8_t* p = writePixel(L)) {
-        storeRgb(p, color::hslToRgb({clampTo(arg(L, 3), 0.0, 359.0), clampTo(arg(L, 4), 0.0, 1.0),
-                                     clampTo(arg(L, 5), 0.0, 1.0)}));
-    }
+    if (uint8_t* p = writePixel(L)) storeRgb(p, color::hslToRgb(hueArguments<color::Hsl>(L)));
     return 0;
 }
 

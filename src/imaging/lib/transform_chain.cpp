@@ -71,8 +71,10 @@ Transform make(TransformKind kind, double cx, double cy, double a, double b, dou
     return t;
 }
 
-Transform radial(TransformKind kind, double a, double b, double cx, double cy) {
-    return make(kind, cx, cy, a, b, 0);
+// A radial transform about (cx, cy) with its two values; all four must be finite.
+bool addRadial(TransformKind kind, int32_t width, int32_t height, int32_t edge, double a, double b, double cx,
+               double cy) {
+    return add(width, height, edge, make(kind, cx, cy, a, b, 0), {a, b, cx, cy});
 }
 
 }  // namespace
@@ -80,7 +82,7 @@ Transform radial(TransformKind kind, double a, double b, double cx, double cy) {
 
 using dro::lib::add;
 using dro::lib::make;
-using dro::lib::radial;
+using dro::lib::addRadial;
 using dro::lib::Transform;
 using dro::lib::TransformKind;
 
@@ -100,38 +102,32 @@ bool is5_AddEllipticalTransform(int32_t width, int32_t height, double strength, 
 
 bool is5_AddLensTransform(int32_t width, int32_t height, double strength, double radius, double centreX, double centreY,
                           int32_t edge) noexcept {
-    return add(width, height, edge, radial(TransformKind::lens, strength, radius, centreX, centreY),
-               {strength, radius, centreX, centreY});
+    return addRadial(TransformKind::lens, width, height, edge, strength, radius, centreX, centreY);
 }
 
 bool is5_AddPinchTransform(int32_t width, int32_t height, double strength, double radius, double centreX,
                            double centreY, int32_t edge) noexcept {
-    return add(width, height, edge, radial(TransformKind::pinch, strength, radius, centreX, centreY),
-               {strength, radius, centreX, centreY});
+    return addRadial(TransformKind::pinch, width, height, edge, strength, radius, centreX, centreY);
 }
 
 bool is5_AddSpinTransform(int32_t width, int32_t height, double degrees, double radius, double centreX, double centreY,
                           int32_t edge) noexcept {
-    return add(width, height, edge, radial(TransformKind::spin, degrees, radius, centreX, centreY),
-               {degrees, radius, centreX, centreY});
+    return addRadial(TransformKind::spin, width, height, edge, degrees, radius, centreX, centreY);
 }
 
 bool is5_AddSpinWaveTransform(int32_t width, int32_t height, double degrees, double wavelength, double centreX,
                               double centreY, int32_t edge) noexcept {
-    return add(width, height, edge, radial(TransformKind::spinWave, degrees, wavelength, centreX, centreY),
-               {degrees, wavelength, centreX, centreY});
+    return addRadial(TransformKind::spinWave, width, height, edge, degrees, wavelength, centreX, centreY);
 }
 
 bool is5_AddRippleTransform(int32_t width, int32_t height, double amplitude, double wavelength, double centreX,
                             double centreY, int32_t edge) noexcept {
-    return add(width, height, edge, radial(TransformKind::ripple, amplitude, wavelength, centreX, centreY),
-               {amplitude, wavelength, centreX, centreY});
+    return addRadial(TransformKind::ripple, width, height, edge, amplitude, wavelength, centreX, centreY);
 }
 
 bool is5_AddWowTransform(int32_t width, int32_t height, double strength, int32_t petals, double centreX, double centreY,
                          int32_t edge) noexcept {
-    return add(width, height, edge, radial(TransformKind::wow, strength, double(petals), centreX, centreY),
-               {strength, centreX, centreY});
+    return addRadial(TransformKind::wow, width, height, edge, strength, double(petals), centreX, centreY);
 }
 
 bool is5_AddWaveTransform(int32_t width, int32_t height, double amplitudeX, double amplitudeY, double wavelength,

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "imaging/lib/codecs/bgr_row_writer.h"
 #include "imaging/lib/codecs/byte_reader.h"
 
 namespace dro::codecs {
@@ -39,10 +40,9 @@ int32_t pelsPerMeter(double v) {
     return v >= 2147483647.0 ? INT32_MAX : static_cast<int32_t>(std::lround(v));
 }
 
-class BmpRowWriter final : public RowWriter {
+class BmpRowWriter final : public BgrRowWriter {
 public:
-    BmpRowWriter(FileDest dest, int32_t width, int32_t height, int32_t channels, int32_t bits)
-        : dest_(dest), width_(width), height_(height), channels_(channels), bits_(bits) {}
+    using BgrRowWriter::BgrRowWriter;
 
     bool start(Resolution resolution) {
         const uint32_t headerBytes = bits_ == 32 ? 108 : 40;
@@ -76,36 +76,12 @@ public:
             putU32LE(h, 0x73524742);  // 'sRGB'
             h.resize(h.size() + 36 + 12, 0);  // endpoints and gamma, unused for sRGB
         }
-        row_.assign(static_cast<size_t>(stride), 0);
-        ok_ = writeBytes(dest_, h);
-        return ok_;
+        return startRows(h, static_cast<size_t>(stride));
     }
 
     bool rowOrderBottomUp() const noexcept override { return true; }
 
-    bool writeRow(const uint8_t* row) override {
-        if (!ok_ || row == nullptr || rows_ >= height_) return ok_ = false;
-        const size_t step = bits_ == 32 ? 4 : 3;
-        for (size_t x = 0; x < static_cast<size_t>(width_); ++x) {
-            const uint8_t* s = row + x * static_cast<size_t>(channels_);
-            uint8_t* d = &row_[x * step];
-            d[0] = s[2];
-            d[1] = s[1];
-            d[2] = s[0];
-            if (step == 4) d[3] = channels_ == 4 ? s[3] : 255;
-        }
-        ++rows_;
-        return ok_ = writeBytes(dest_, row_.data(), row_.size());
-    }
-
-    bool finish() override { return ok_ && rows_ == height_ && finishWrites(dest_); }
-
-private:
-    FileDest dest_;
-    int32_t width_, height_, channels_, bits_;
-    int32_t rows_ = 0;
-    std::vector<uint8_t> row_;
-    bool ok_ = false;
+    bool finish() override { return allRowsWritten() && finishWrites(dest_); }
 };
 
 }  // namespace
@@ -119,11 +95,8 @@ std::optional<PixelImage> decodeBmp(ByteSpan bytes) {
 std::optional<ImageInfo> readBmpInfo(ByteSpan bytes) {
     const auto parts = splitBmp(bytes);
     if (!parts) return std::nullopt;
-    ImageInfo info;
-    info.width = parts->format.width;
-    info.height = parts->format.height;
-    info.resolution = {double(parts->format.xPelsPerMeter), double(parts->format.yPelsPerMeter), 2};
-    return info;
+    const DibFormat& f = parts->format;
+    return ImageInfo{f.width, f.height, {double(f.xPelsPerMeter), double(f.yPelsPerMeter), 2}};
 }
 
 std::unique_ptr<RowWriter> startBmpRows(FileDest dest, int32_t width, int32_t height, int32_t channels,
@@ -140,11 +113,7 @@ bool writeBmp(FileDest dest, const uint8_t* pixels, int32_t width, int32_t heigh
               int32_t bitsPerPixel, Resolution resolution) {
     if (!validWriterInput(dest, pixels, width, height, channels)) return false;
     auto writer = startBmpRows(dest, width, height, channels, bitsPerPixel, resolution);
-    if (!writer) return false;
-    const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(channels);
-    for (int32_t y = height - 1; y >= 0; --y)
-        if (!writer->writeRow(pixels + static_cast<size_t>(y) * rowBytes)) return false;
-    return writer->finish();
+    return writeImageRows(writer.get(), pixels, width, height, channels);
 }
 
 }  // namespace dro::codecs

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <vector>
@@ -77,6 +78,24 @@ struct FileDest {
     std::FILE* file = nullptr;
 };
 
+// A file's bytes in memory as the stream a decoding library reads through its callbacks.
+// The position may be moved past the end; reads there copy nothing.
+struct MemorySource {
+    const uint8_t* data;
+    uint64_t size;
+    uint64_t position;
+
+    uint64_t remaining() const noexcept { return position < size ? size - position : 0; }
+    // Copies up to `count` bytes from the position and moves past them; how many were copied.
+    uint64_t read(void* out, uint64_t count) noexcept {
+        const uint64_t n = count < remaining() ? count : remaining();
+        if (n == 0) return 0;
+        std::memcpy(out, data + position, n);
+        position += n;
+        return n;
+    }
+};
+
 // Writes a whole picture row by row without ever holding it: rows arrive in the order
 // rowOrderBottomUp() names, each width x channels bytes.
 class RowWriter {
@@ -87,5 +106,53 @@ public:
     // Completes the file; false when anything failed on the way.
     virtual bool finish() = 0;
 };
+
+// The bookkeeping of a writer that hands rows to a library: how many arrived, whether one
+// failed (which ends the file) and whether it was completed. Rows past the height, rows
+// after a failure and a second completion are refused.
+class RowProgress {
+public:
+    explicit RowProgress(int32_t height) noexcept : height_(height) {}
+    // Records whether setting up the file worked.
+    bool started(bool ok) noexcept { return !(failed_ = !ok); }
+    bool accepts(const uint8_t* row) const noexcept { return !failed_ && row != nullptr && rows_ < height_; }
+    // Records the outcome of writing the next row.
+    bool wrote(bool ok) noexcept {
+        if (!ok) {
+            failed_ = true;
+            return false;
+        }
+        ++rows_;
+        return true;
+    }
+    // True once, when every row arrived and none failed: the writer may complete the file.
+    bool finishing() noexcept {
+        if (failed_ || finished_ || rows_ != height_) return false;
+        finished_ = true;
+        return true;
+    }
+    int32_t rows() const noexcept { return rows_; }
+    int32_t height() const noexcept { return height_; }
+
+private:
+    int32_t height_;
+    int32_t rows_ = 0;
+    bool failed_ = false;
+    bool finished_ = false;
+};
+
+// Feeds a whole top-down image (rows of width x channels bytes) to `writer` in the row
+// order it asks for, then completes the file; false for no writer or any failed row.
+inline bool writeImageRows(RowWriter* writer, const uint8_t* pixels, int32_t width, int32_t height,
+                           int32_t channels) {
+    if (writer == nullptr) return false;
+    const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(channels);
+    const bool bottomUp = writer->rowOrderBottomUp();
+    for (int32_t i = 0; i < height; ++i) {
+        const int32_t y = bottomUp ? height - 1 - i : i;
+        if (!writer->writeRow(pixels + static_cast<size_t>(y) * rowBytes)) return false;
+    }
+    return writer->finish();
+}
 
 }  // namespace dro::codecs

@@ -9,19 +9,9 @@
 namespace dro::codecs {
 namespace {
 
-struct MemoryReader {
-    const uint8_t* data;
-    size_t size;
-    size_t position;
-};
-
 int readFromMemory(GifFileType* gif, GifByteType* out, int count) {
-    auto* reader = static_cast<MemoryReader*>(gif->UserData);
     if (count <= 0) return 0;
-    const size_t n = std::min(static_cast<size_t>(count), reader->size - reader->position);
-    std::memcpy(out, reader->data + reader->position, n);
-    reader->position += n;
-    return static_cast<int>(n);
+    return static_cast<int>(static_cast<MemorySource*>(gif->UserData)->read(out, static_cast<uint64_t>(count)));
 }
 
 class GifReader {
@@ -39,7 +29,7 @@ public:
     GifFileType* get() const { return gif_; }
 
 private:
-    MemoryReader reader_;
+    MemorySource reader_;
     GifFileType* gif_ = nullptr;
 };
 

@@ -182,7 +182,7 @@ struct EncodeSettings {
 class JpegRowWriter final : public RowWriter {
 public:
     JpegRowWriter(std::FILE* file, int32_t width, int32_t height, int32_t channels)
-        : file_(file), width_(width), height_(height), channels_(channels) {
+        : file_(file), width_(width), channels_(channels), progress_(height) {
         installErrorManager(reinterpret_cast<j_common_ptr>(&cinfo_), errors_);
         created_ = create();
     }
@@ -193,24 +193,12 @@ public:
     JpegRowWriter& operator=(const JpegRowWriter&) = delete;
 
     bool start(EncodeSettings settings, Resolution resolution) {
-        failed_ = !created_ || !begin(settings, resolution);
-        return !failed_;
+        return progress_.started(created_ && begin(settings, resolution));
     }
 
-    bool writeRow(const uint8_t* row) override {
-        if (failed_ || !row || rowsWritten_ >= height_) return false;
-        if (!put(row)) {
-            failed_ = true;
-            return false;
-        }
-        ++rowsWritten_;
-        return true;
-    }
+    bool writeRow(const uint8_t* row) override { return progress_.accepts(row) && progress_.wrote(put(row)); }
 
-    bool finish() override {
-        if (failed_ || finished_ || rowsWritten_ != height_) return false;
-        finished_ = true;
-        return end() && std::fflush(file_) == 0;
+    bool finish() override { return progress_.finishing() && end() && std::fflush(file_) == 0;
     }
 
 private:
@@ -226,7 +214,7 @@ private:
         if (setjmp(errors_.jump)) return false;
         jpeg_stdio_dest(cinfo, file_);
         cinfo->image_width = static_cast<JDIMENSION>(width_);
-        cinfo->image_height = static_cast<JDIMENSION>(height_);
+        cinfo->image_height = static_cast<JDIMENSION>(progress_.height());
         cinfo->input_components = channels_;
         // The 4-byte input form skips the alpha byte inside the colour converter.
         cinfo->in_color_space = channels_ == 4 ? JCS_EXT_RGBX : JCS_RGB;
@@ -268,12 +256,9 @@ private:
     ErrorManager errors_{};
     std::FILE* file_;
     int32_t width_;
-    int32_t height_;
     int32_t channels_;
-    int32_t rowsWritten_ = 0;
+    RowProgress progress_;
     bool created_ = false;
-    bool failed_ = false;
-    bool finished_ = false;
 };
 
 bool sizeFits(int32_t width, int32_t height, int32_t channels) {
@@ -330,12 +315,7 @@ bool writeJpeg(FileDest dest, const uint8_t* pixels, int32_t width, int32_t heig
                int32_t quality, Resolution resolution) {
     if (!pixels) return false;
     auto writer = startRows(dest, width, height, channels, {quality, false}, resolution);
-    if (!writer) return false;
-    const size_t rowBytes = static_cast<size_t>(width) * channels;
-    for (int32_t y = 0; y < height; ++y) {
-        if (!writer->writeRow(pixels + rowBytes * y)) return false;
-    }
-    return writer->finish();
+    return writeImageRows(writer.get(), pixels, width, height, channels);
 }
 
 std::unique_ptr<RowWriter> startJpegRows(FileDest dest, int32_t width, int32_t height, int32_t channels,

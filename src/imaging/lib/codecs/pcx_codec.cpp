@@ -141,11 +141,7 @@ std::optional<PixelImage> decodePcx(ByteSpan bytes) {
 std::optional<ImageInfo> readPcxInfo(ByteSpan bytes) {
     const auto h = parseHeader(bytes);
     if (!h) return std::nullopt;
-    ImageInfo info;
-    info.width = h->width;
-    info.height = h->height;
-    info.resolution = {double(h->hdpi), double(h->vdpi), 0};
-    return info;
+    return ImageInfo{h->width, h->height, {double(h->hdpi), double(h->vdpi), 0}};
 }
 
 bool writePcx(FileDest dest, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels, int32_t dpi) {

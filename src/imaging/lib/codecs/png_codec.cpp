@@ -17,20 +17,13 @@ namespace {
 // setjmp holds only trivially destructible locals, so a jump never skips a destructor;
 // the buffers it fills are allocated by its caller.
 
-struct MemoryReader {
-    const uint8_t* data;
-    size_t size;
-    size_t position;
-};
-
 void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
-    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (count > reader->size - reader->position) {
+    auto* reader = static_cast<MemorySource*>(png_get_io_ptr(png));
+    if (count > reader->remaining()) {
         noteDecodeProblem("truncated: the data ends after " + std::to_string(reader->size) + " bytes");
         png_error(png, "truncated");
     }
-    std::memcpy(out, reader->data + reader->position, count);
-    reader->position += count;
+    reader->read(out, count);
 }
 
 void failQuietly(png_structp png, png_const_charp message) {
@@ -129,7 +122,7 @@ public:
     }
 
 private:
-    MemoryReader reader_;
+    MemorySource reader_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
 };
@@ -198,36 +191,23 @@ private:
 
 class PngRowWriter final : public RowWriter {
 public:
-    PngRowWriter(std::FILE* file, int32_t height) : file_(file), height_(height) {}
+    PngRowWriter(std::FILE* file, int32_t height) : file_(file), progress_(height) {}
 
     bool start(int32_t width, int32_t channels, Resolution resolution) {
-        failed_ = !session_.ok() || !session_.writeHeader(file_, width, height_, channels, resolution);
-        return !failed_;
+        return progress_.started(session_.ok() &&
+                                 session_.writeHeader(file_, width, progress_.height(), channels, resolution));
     }
 
     bool writeRow(const uint8_t* row) override {
-        if (failed_ || !row || rowsWritten_ >= height_) return false;
-        if (!session_.writeRow(row)) {
-            failed_ = true;
-            return false;
-        }
-        ++rowsWritten_;
-        return true;
+        return progress_.accepts(row) && progress_.wrote(session_.writeRow(row));
     }
 
-    bool finish() override {
-        if (failed_ || finished_ || rowsWritten_ != height_) return false;
-        finished_ = true;
-        return session_.writeEnd() && std::fflush(file_) == 0;
-    }
+    bool finish() override { return progress_.finishing() && session_.writeEnd() && std::fflush(file_) == 0; }
 
 private:
     WriteSession session_;
     std::FILE* file_;
-    int32_t height_;
-    int32_t rowsWritten_ = 0;
-    bool failed_ = false;
-    bool finished_ = false;
+    RowProgress progress_;
 };
 
 }  // namespace
@@ -281,12 +261,7 @@ bool writePng(FileDest dest, const uint8_t* pixels, int32_t width, int32_t heigh
               Resolution resolution) {
     if (!dest.file || !pixels || !sizeFits(width, height, channels)) return false;
     auto writer = startPngRows(dest, width, height, channels, resolution);
-    if (!writer) return false;
-    const size_t rowBytes = static_cast<size_t>(width) * channels;
-    for (int32_t y = 0; y < height; ++y) {
-        if (!writer->writeRow(pixels + rowBytes * y)) return false;
-    }
-    return writer->finish();
+    return writeImageRows(writer.get(), pixels, width, height, channels);
 }
 
 std::unique_ptr<RowWriter> startPngRows(FileDest dest, int32_t width, int32_t height, int32_t channels,

@@ -229,11 +229,7 @@ std::optional<PixelImage> decodePsd(ByteSpan bytes) {
 std::optional<ImageInfo> readPsdInfo(ByteSpan bytes) {
     const auto l = parseLayout(bytes);
     if (!l) return std::nullopt;
-    ImageInfo info;
-    info.width = l->width;
-    info.height = l->height;
-    if (l->resolution) info.resolution = *l->resolution;
-    return info;
+    return ImageInfo{l->width, l->height, l->resolution.value_or(Resolution{})};
 }
 
 void packBitsRow(const uint8_t* row, size_t n, std::vector<uint8_t>& out) {

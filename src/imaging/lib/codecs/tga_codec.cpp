@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "imaging/lib/codecs/bgr_row_writer.h"
 #include "imaging/lib/codecs/byte_reader.h"
 
 namespace dro::codecs {
@@ -73,10 +74,9 @@ void colourToRgba(const uint8_t* p, int bits, bool alphaBit, uint8_t* out) {
     }
 }
 
-class TgaRowWriter final : public RowWriter {
+class TgaRowWriter final : public BgrRowWriter {
 public:
-    TgaRowWriter(FileDest dest, int32_t width, int32_t height, int32_t channels, int32_t bits)
-        : dest_(dest), width_(width), height_(height), channels_(channels), bits_(bits) {}
+    using BgrRowWriter::BgrRowWriter;
 
     bool start() {
         std::vector<uint8_t> h;
@@ -88,40 +88,17 @@ public:
         putU16LE(h, static_cast<uint32_t>(height_));
         putU8(h, static_cast<uint32_t>(bits_));
         putU8(h, 0x20 | (bits_ == 32 ? 8 : 0));  // top-left origin, attribute bits
-        row_.assign(static_cast<size_t>(width_) * static_cast<size_t>(bits_ / 8), 0);
-        return ok_ = writeBytes(dest_, h);
-    }
-
-    bool writeRow(const uint8_t* row) override {
-        if (!ok_ || row == nullptr || rows_ >= height_) return ok_ = false;
-        const size_t step = static_cast<size_t>(bits_ / 8);
-        for (size_t x = 0; x < static_cast<size_t>(width_); ++x) {
-            const uint8_t* s = row + x * static_cast<size_t>(channels_);
-            uint8_t* d = &row_[x * step];
-            d[0] = s[2];
-            d[1] = s[1];
-            d[2] = s[0];
-            if (step == 4) d[3] = channels_ == 4 ? s[3] : 255;
-        }
-        ++rows_;
-        return ok_ = writeBytes(dest_, row_.data(), row_.size());
+        return startRows(h, static_cast<size_t>(width_) * static_cast<size_t>(bits_ / 8));
     }
 
     bool finish() override {
-        if (!ok_ || rows_ != height_) return false;
+        if (!allRowsWritten()) return false;
         // The version 2 footer, without extension or developer areas.
         static const char kSignature[] = "TRUEVISION-XFILE.";
         std::vector<uint8_t> footer(8, 0);
         footer.insert(footer.end(), kSignature, kSignature + sizeof kSignature);
         return writeBytes(dest_, footer) && finishWrites(dest_);
     }
-
-private:
-    FileDest dest_;
-    int32_t width_, height_, channels_, bits_;
-    int32_t rows_ = 0;
-    std::vector<uint8_t> row_;
-    bool ok_ = false;
 };
 
 }  // namespace
@@ -209,10 +186,7 @@ std::optional<PixelImage> decodeTga(ByteSpan bytes) {
 std::optional<ImageInfo> readTgaInfo(ByteSpan bytes) {
     const auto h = parseHeader(bytes);
     if (!h) return std::nullopt;
-    ImageInfo info;
-    info.width = h->width;
-    info.height = h->height;
-    return info;
+    return ImageInfo{h->width, h->height, {}};
 }
 
 std::unique_ptr<RowWriter> startTgaRows(FileDest dest, int32_t width, int32_t height, int32_t channels,
@@ -230,11 +204,7 @@ bool writeTga(FileDest dest, const uint8_t* pixels, int32_t width, int32_t heigh
               int32_t bitsPerPixel) {
     if (!validWriterInput(dest, pixels, width, height, channels)) return false;
     auto writer = startTgaRows(dest, width, height, channels, bitsPerPixel);
-    if (!writer) return false;
-    const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(channels);
-    for (int32_t y = 0; y < height; ++y)
-        if (!writer->writeRow(pixels + static_cast<size_t>(y) * rowBytes)) return false;
-    return writer->finish();
+    return writeImageRows(writer.get(), pixels, width, height, channels);
 }
 
 }  // namespace dro::codecs

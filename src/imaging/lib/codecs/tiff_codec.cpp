@@ -36,32 +36,22 @@ private:
     TIFFOpenOptions* options_;
 };
 
-struct MemoryFile {
-    const uint8_t* data;
-    uint64_t size;
-    uint64_t position;
-};
-
 tmsize_t memoryRead(thandle_t handle, void* out, tmsize_t count) {
-    auto* file = static_cast<MemoryFile*>(handle);
-    if (count <= 0 || file->position >= file->size) return 0;
-    const uint64_t n = std::min<uint64_t>(static_cast<uint64_t>(count), file->size - file->position);
-    std::memcpy(out, file->data + file->position, n);
-    file->position += n;
-    return static_cast<tmsize_t>(n);
+    if (count <= 0) return 0;
+    return static_cast<tmsize_t>(static_cast<MemorySource*>(handle)->read(out, static_cast<uint64_t>(count)));
 }
 tmsize_t memoryWrite(thandle_t, void*, tmsize_t) { return 0; }
 toff_t memorySeek(thandle_t handle, toff_t offset, int whence) {
-    auto* file = static_cast<MemoryFile*>(handle);
+    auto* file = static_cast<MemorySource*>(handle);
     const uint64_t base = whence == SEEK_CUR ? file->position : whence == SEEK_END ? file->size : 0;
     if (offset > UINT64_MAX - base) return static_cast<toff_t>(-1);
     file->position = base + offset;
     return file->position;
 }
 int memoryClose(thandle_t) { return 0; }
-toff_t memorySize(thandle_t handle) { return static_cast<MemoryFile*>(handle)->size; }
+toff_t memorySize(thandle_t handle) { return static_cast<MemorySource*>(handle)->size; }
 int memoryMap(thandle_t handle, void** base, toff_t* size) {
-    auto* file = static_cast<MemoryFile*>(handle);
+    auto* file = static_cast<MemorySource*>(handle);
     *base = const_cast<uint8_t*>(file->data);  // libtiff only reads a mapping opened for reading
     *size = file->size;
     return 1;
@@ -121,7 +111,7 @@ private:
     TIFF* tif_;
 };
 
-TIFF* openMemory(MemoryFile& file, const OpenOptions& options) {
+TIFF* openMemory(MemorySource& file, const OpenOptions& options) {
     if (!options.get()) return nullptr;
     return TIFFClientOpenExt("memory", "r", &file, memoryRead, memoryWrite, memorySeek, memoryClose, memorySize,
                              memoryMap, memoryUnmap, options.get());
@@ -132,6 +122,30 @@ bool looksLikeTiff(ByteSpan bytes) {
     return (bytes[0] == 'I' && bytes[1] == 'I' && (bytes[2] == 42 || bytes[2] == 43) && bytes[3] == 0) ||
            (bytes[0] == 'M' && bytes[1] == 'M' && bytes[2] == 0 && (bytes[3] == 42 || bytes[3] == 43));
 }
+
+// A TIFF opened from bytes in memory, with the size of its first image. The handle
+// reads through `file` and `options`, so all three live and die together.
+class MemoryTiff {
+public:
+    explicit MemoryTiff(ByteSpan bytes)
+        : file_{bytes.data(), bytes.size(), 0}, tif_(looksLikeTiff(bytes) ? openMemory(file_, options_) : nullptr) {
+        if (tif_.get() && TIFFGetField(tif_.get(), TIFFTAG_IMAGEWIDTH, &width_) &&
+            TIFFGetField(tif_.get(), TIFFTAG_IMAGELENGTH, &height_))
+            sized_ = true;
+    }
+    // False when the bytes are no TIFF, libtiff refused them or the size fields are missing.
+    bool ok() const noexcept { return sized_; }
+    TIFF* get() const noexcept { return tif_.get(); }
+    uint32_t width() const noexcept { return width_; }
+    uint32_t height() const noexcept { return height_; }
+
+private:
+    OpenOptions options_;
+    MemorySource file_;
+    TiffHandle tif_;
+    uint32_t width_ = 0, height_ = 0;
+    bool sized_ = false;
+};
 
 // ---- decoding ---------------------------------------------------------------------
 
@@ -354,7 +368,7 @@ bool readThroughLibtiff(TIFF* tif, uint32_t width, uint32_t height, uint8_t* out
 class TiffRowWriter final : public RowWriter {
 public:
     TiffRowWriter(std::FILE* file, int32_t width, int32_t height, int32_t channels)
-        : file_{file, 0}, height_(height), row_(static_cast<size_t>(width) * channels) {}
+        : file_{file, 0}, progress_(height), row_(static_cast<size_t>(width) * channels) {}
 
     bool start(int32_t width, int32_t channels, TiffCompression compression, Resolution resolution) {
         file_.base = ftello(file_.file);
@@ -364,7 +378,7 @@ public:
         if (!tif) return false;
         handle_ = std::make_unique<TiffHandle>(tif);
         bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(width)) &&
-                  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(height_)) &&
+                  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(progress_.height())) &&
                   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) &&
                   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, channels) &&
                   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) &&
@@ -388,24 +402,19 @@ public:
                  TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, unit);
         }
         ok = ok && TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
-        failed_ = !ok;
-        return ok;
+        return progress_.started(ok);
     }
 
     bool writeRow(const uint8_t* row) override {
-        if (failed_ || !handle_ || !row || rowsWritten_ >= height_) return false;
+        if (!handle_ || !progress_.accepts(row)) return false;
         // The predictor works in place, so libtiff gets a copy of the caller's row.
         std::memcpy(row_.data(), row, row_.size());
-        if (TIFFWriteScanline(handle_->get(), row_.data(), static_cast<uint32_t>(rowsWritten_), 0) != 1) {
-            failed_ = true;
-            return false;
-        }
-        ++rowsWritten_;
-        return true;
+        return progress_.wrote(
+            TIFFWriteScanline(handle_->get(), row_.data(), static_cast<uint32_t>(progress_.rows()), 0) == 1);
     }
 
     bool finish() override {
-        if (failed_ || !handle_ || rowsWritten_ != height_) return false;
+        if (!handle_ || !progress_.finishing()) return false;
         const bool flushed = TIFFFlush(handle_->get()) == 1;
         handle_->close();
         handle_.reset();
@@ -416,10 +425,8 @@ private:
     OpenOptions options_;
     StdioFile file_;
     std::unique_ptr<TiffHandle> handle_;
-    int32_t height_;
+    RowProgress progress_;
     std::vector<uint8_t> row_;
-    int32_t rowsWritten_ = 0;
-    bool failed_ = false;
 };
 
 bool sizeFits(int32_t width, int32_t height, int32_t channels) {
@@ -429,14 +436,9 @@ bool sizeFits(int32_t width, int32_t height, int32_t channels) {
 }  // namespace
 
 std::optional<ImageInfo> readTiffInfo(ByteSpan bytes) {
-    if (!looksLikeTiff(bytes)) return std::nullopt;
-    OpenOptions options;
-    MemoryFile file{bytes.data(), bytes.size(), 0};
-    TiffHandle tif(openMemory(file, options));
-    if (!tif.get()) return std::nullopt;
-    uint32_t width = 0, height = 0;
-    if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
-        return std::nullopt;
+    const MemoryTiff tif(bytes);
+    if (!tif.ok()) return std::nullopt;
+    const uint32_t width = tif.width(), height = tif.height();
     if (width == 0 || height == 0 || width > kMaxImageDimension || height > kMaxImageDimension) return std::nullopt;
     ImageInfo info;
     info.width = static_cast<int>(width);
@@ -452,14 +454,9 @@ std::optional<ImageInfo> readTiffInfo(ByteSpan bytes) {
 }
 
 std::optional<PixelImage> decodeTiff(ByteSpan bytes) {
-    if (!looksLikeTiff(bytes)) return std::nullopt;
-    OpenOptions options;
-    MemoryFile file{bytes.data(), bytes.size(), 0};
-    TiffHandle tif(openMemory(file, options));
-    if (!tif.get()) return std::nullopt;
-    uint32_t width = 0, height = 0;
-    if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
-        return std::nullopt;
+    const MemoryTiff tif(bytes);
+    if (!tif.ok()) return std::nullopt;
+    const uint32_t width = tif.width(), height = tif.height();
     const auto size = checkedImageBytes(width, height, 4);
     if (!size) return std::nullopt;
     // No TIFF compression packs millions of pixels into a few bytes (uniform CCITT pages
@@ -484,12 +481,7 @@ bool writeTiff(FileDest dest, const uint8_t* pixels, int32_t width, int32_t heig
                TiffCompression compression, Resolution resolution) {
     if (!pixels) return false;
     auto writer = startTiffRows(dest, width, height, channels, compression, resolution);
-    if (!writer) return false;
-    const size_t rowBytes = static_cast<size_t>(width) * channels;
-    for (int32_t y = 0; y < height; ++y) {
-        if (!writer->writeRow(pixels + rowBytes * y)) return false;
-    }
-    return writer->finish();
+    return writeImageRows(writer.get(), pixels, width, height, channels);
 }
 
 std::unique_ptr<RowWriter> startTiffRows(FileDest dest, int32_t width, int32_t height, int32_t channels,

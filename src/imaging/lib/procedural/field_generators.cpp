@@ -40,6 +40,18 @@ Field newField(int32_t width, int32_t height) {
     return Field(static_cast<size_t>(width) * static_cast<size_t>(height), 0.0f);
 }
 
+// The field of valueAt(x, y) for every pixel, rows in parallel on large images.
+template <class ValueAt>
+Field fieldOf(int32_t width, int32_t height, ValueAt&& valueAt) {
+    Field field = newField(width, height);
+#pragma omp parallel for schedule(static) if (int64_t{width} * height > 65536)
+    for (int32_t y = 0; y < height; ++y) {
+        float* row = field.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+        for (int32_t x = 0; x < width; ++x) row[x] = valueAt(x, y);
+    }
+    return field;
+}
+
 uint32_t hash(uint32_t seed, int32_t x, int32_t y) noexcept {
     uint32_t h = seed ^ (static_cast<uint32_t>(x) * 0x27d4eb2du) ^ (static_cast<uint32_t>(y) * 0x165667b1u);
     h ^= h >> 15;
@@ -83,23 +95,20 @@ private:
 
 // Octaves of gradient noise; `shape` turns each octave's value before it is summed.
 template <class Shape>
-void octaves(Field& field, int32_t width, int32_t height, const EffectValues& v, Shape&& shape) {
+Field octaves(int32_t width, int32_t height, const EffectValues& v, Shape&& shape) {
     const GradientNoise noise(static_cast<uint64_t>(v[kSeedValue]));
     const float cell = static_cast<float>(v[2]);
     const float persistence = static_cast<float>(v[4]) * 0.01f;
-#pragma omp parallel for schedule(static) if (int64_t{width} * height > 65536)
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            float sum = 0.0f, amplitude = 1.0f, frequency = 1.0f / cell;
-            for (int32_t o = 0; o < v[3]; ++o) {
-                const float offset = static_cast<float>(o) * 17.3f;  // octaves do not line up on lattice points
-                sum += amplitude * shape(noise.at(x * frequency + offset, y * frequency + offset, 256));
-                amplitude *= persistence;
-                frequency *= 2.0f;
-            }
-            field[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = sum;
+    return fieldOf(width, height, [&](int32_t x, int32_t y) {
+        float sum = 0.0f, amplitude = 1.0f, frequency = 1.0f / cell;
+        for (int32_t o = 0; o < v[3]; ++o) {
+            const float offset = static_cast<float>(o) * 17.3f;  // octaves do not line up on lattice points
+            sum += amplitude * shape(noise.at(x * frequency + offset, y * frequency + offset, 256));
+            amplitude *= persistence;
+            frequency *= 2.0f;
         }
-    }
+        return sum;
+    });
 }
 
 }  // namespace
@@ -161,34 +170,28 @@ bool generateSinePlasma(uint8_t* image, int32_t width, int32_t height, const Eff
         waves.push_back({std::cos(angle) * k, std::sin(angle) * k, random.range(0.0f, static_cast<float>(width)),
                          random.range(0.0f, static_cast<float>(height)), random.range(0.0f, kTwoPi), i % 2 == 1});
     }
-    Field field = newField(width, height);
-#pragma omp parallel for schedule(static) if (int64_t{width} * height > 65536)
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            float sum = 0.0f;
-            for (const Wave& w : waves) {
-                const float along = w.radial ? std::hypot(x - w.cx, y - w.cy) * std::hypot(w.dx, w.dy)
-                                             : x * w.dx + y * w.dy;
-                sum += std::sin(along + w.phase);
-            }
-            field[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = sum;
+    const Field field = fieldOf(width, height, [&](int32_t x, int32_t y) {
+        float sum = 0.0f;
+        for (const Wave& w : waves) {
+            const float along =
+                w.radial ? std::hypot(x - w.cx, y - w.cy) * std::hypot(w.dx, w.dy) : x * w.dx + y * w.dy;
+            sum += std::sin(along + w.phase);
         }
-    }
+        return sum;
+    });
     paintField(field, image, width, height, paletteOf(v));
     return true;
 }
 
 bool generatePerlinNoise(uint8_t* image, int32_t width, int32_t height, const EffectValues& v) {
-    Field field = newField(width, height);
-    octaves(field, width, height, v, [](float n) { return n; });
+    const Field field = octaves(width, height, v, [](float n) { return n; });
     paintField(field, image, width, height, paletteOf(v));
     return true;
 }
 
 bool generateFractalPlasma(uint8_t* image, int32_t width, int32_t height, const EffectValues& v) {
     // Ridged: each octave folds its noise at zero, which gives sharp crests.
-    Field field = newField(width, height);
-    octaves(field, width, height, v, [](float n) {
+    const Field field = octaves(width, height, v, [](float n) {
         const float ridge = 1.0f - std::fabs(n);
         return ridge * ridge;
     });
@@ -227,19 +230,14 @@ bool generateBlobs(uint8_t* image, int32_t width, int32_t height, const EffectVa
     }
     // The sum of r^2 / d^2 is 1 on a lone ball's rim; softness widens the step there.
     const float soft = std::max(static_cast<float>(v[4]) * 0.01f, 0.001f);
-    Field field = newField(width, height);
-#pragma omp parallel for schedule(static) if (int64_t{width} * height > 65536)
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            float sum = 0.0f;
-            for (const Ball& b : balls) {
-                const float dx = x + 0.5f - b.x, dy = y + 0.5f - b.y;
-                sum += b.r2 / (dx * dx + dy * dy + 1.0f);
-            }
-            field[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-                std::clamp((sum - 1.0f) / (2.0f * soft) + 0.5f, 0.0f, 1.0f);
+    const Field field = fieldOf(width, height, [&](int32_t x, int32_t y) {
+        float sum = 0.0f;
+        for (const Ball& b : balls) {
+            const float dx = x + 0.5f - b.x, dy = y + 0.5f - b.y;
+            sum += b.r2 / (dx * dx + dy * dy + 1.0f);
         }
-    }
+        return std::clamp((sum - 1.0f) / (2.0f * soft) + 0.5f, 0.0f, 1.0f);
+    });
     // Not stretched: 0 and 1 mean outside and inside, whatever the picture holds.
     const Palette palette = paletteOf(v);
     Raster raster(image, width, height);
