@@ -112,10 +112,35 @@ constexpr std::size_t kCacheLine = 64;
     toBytesBody(out, n, bytes);
 }
 
+// The horizontal pass for four floats a pixel with aligned loads only. Pixel t away
+// sits 4t floats away, half a vector for odd t; `shifted` is the line moved on by one
+// pixel (shifted[i] = line[i + 4]), so odd offsets read it on a vector boundary. Same
+// operations in the same order as horizontalBody; the centre is pixel r of the line.
+[[gnu::always_inline]] inline void horizontalAlignedBody(const float* line, const float* shifted, const float* w,
+                                                         int r, int n, float* out, uint8_t* bytes) noexcept {
+    // Offset o = 4 x (pixel index in the line) lies on a vector boundary of the line
+    // when the index is even, and of the shifted line (at o - 4) when it is odd.
+    const auto at = [&](int pixel) { return pixel & 1 ? shifted + 4 * pixel - 4 : line + 4 * pixel; };
+    for (int j = 0; j < n; j += kStep) {
+        F8 a[4];
+        const float* c = at(r) + j;
+        for (int k = 0; k < 4; ++k) a[k] = w[0] * load(c + k * kLanes);
+        for (int t = 1; t <= r; ++t) {
+            const float* before = at(r - t) + j;
+            const float* after = at(r + t) + j;
+            const float wt = w[t];
+            for (int k = 0; k < 4; ++k) a[k] += wt * (load(before + k * kLanes) + load(after + k * kLanes));
+        }
+        for (int k = 0; k < 4; ++k) store(out + j + k * kLanes, a[k]);
+    }
+    toBytesBody(out, n, bytes);
+}
+
 struct Kernels {
     void (*toFloat)(const uint8_t*, int, float*) noexcept;
     void (*vertical)(const float* const*, int, const float*, int, int, float* const*) noexcept;
     void (*horizontal)(const float*, int, const float*, int, int, float*, uint8_t*) noexcept;
+    void (*horizontalAligned)(const float*, const float*, const float*, int, int, float*, uint8_t*) noexcept;
 };
 
 void toFloatDefault(const uint8_t* in, int n, float* out) noexcept { toFloatBody(in, n, out); }
@@ -125,6 +150,11 @@ void verticalDefault(const float* const* rows, int count, const float* w, int r,
 void horizontalDefault(const float* centre, int lanes, const float* w, int r, int n, float* out,
                        uint8_t* bytes) noexcept {
     horizontalBody(centre, lanes, w, r, n, out, bytes);
+}
+
+void horizontalAlignedDefault(const float* line, const float* shifted, const float* w, int r, int n, float* out,
+                              uint8_t* bytes) noexcept {
+    horizontalAlignedBody(line, shifted, w, r, n, out, bytes);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -138,12 +168,18 @@ void horizontalDefault(const float* centre, int lanes, const float* w, int r, in
                                             float* out, uint8_t* bytes) noexcept {
     horizontalBody(centre, lanes, w, r, n, out, bytes);
 }
+[[gnu::target("avx2")]] void horizontalAlignedAvx2(const float* line, const float* shifted, const float* w, int r,
+                                                   int n, float* out, uint8_t* bytes) noexcept {
+    horizontalAlignedBody(line, shifted, w, r, n, out, bytes);
+}
 Kernels pickKernels() noexcept {
-    if (hasAvx2()) return {toFloatAvx2, verticalAvx2, horizontalAvx2};
-    return {toFloatDefault, verticalDefault, horizontalDefault};
+    if (hasAvx2()) return {toFloatAvx2, verticalAvx2, horizontalAvx2, horizontalAlignedAvx2};
+    return {toFloatDefault, verticalDefault, horizontalDefault, horizontalAlignedDefault};
 }
 #else
-Kernels pickKernels() noexcept { return {toFloatDefault, verticalDefault, horizontalDefault}; }
+Kernels pickKernels() noexcept {
+    return {toFloatDefault, verticalDefault, horizontalDefault, horizontalAlignedDefault};
+}
 #endif
 
 std::size_t roundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
@@ -154,10 +190,11 @@ struct Layout {
     int stripes;
     int bandRows;     // rows per band of a stripe
     int bands;
-    // One ring row, one line, the horizontal sums, the bytes: each this many floats.
+    // One ring row, one line, the shifted line, the horizontal sums, the bytes: each
+    // this many floats.
     std::size_t lineFloats;
     int ringRows() const { return 2 * radius + kBatch; }
-    std::size_t scratchFloats() const { return static_cast<std::size_t>(ringRows() + kBatch + 2) * lineFloats; }
+    std::size_t scratchFloats() const { return static_cast<std::size_t>(ringRows() + kBatch + 3) * lineFloats; }
     std::size_t tableEntries() const { return static_cast<std::size_t>(kBatch) * (2 * radius + 1); }
 };
 
@@ -203,6 +240,7 @@ void runStripe(const FirBlock& b, const Kernels& k, const float* w, const Layout
     for (int i = 0; i < kBatch; ++i) lines[i] = line(slots + i);
     float* sums = line(slots + kBatch);
     auto* bytes = reinterpret_cast<uint8_t*>(line(slots + kBatch + 1));
+    float* shifted = line(slots + kBatch + 2);
     const auto sourceRow = [&](int32_t row) {
         return b.source + static_cast<std::size_t>(row) * b.sourceStride + l0 * bpp;
     };
@@ -229,7 +267,12 @@ void runStripe(const FirBlock& b, const Kernels& k, const float* w, const Layout
             float* ln = lines[i];
             for (int e = 0; e < lead; e += bpp) std::memcpy(ln + e, ln + lead, bpp * sizeof(float));
             for (int e = tail; e < end; e += bpp) std::memcpy(ln + e, ln + tail - bpp, bpp * sizeof(float));
-            k.horizontal(ln + r * bpp, bpp, w, r, written, sums, bytes);
+            if (bpp == 4) {
+                std::memcpy(shifted, ln + 4, (l.lineFloats - 4) * sizeof(float));
+                k.horizontalAligned(ln, shifted, w, r, written, sums, bytes);
+            } else {
+                k.horizontal(ln + r * bpp, bpp, w, r, written, sums, bytes);
+            }
             writeRow(b, y + i, x0, written, bytes);
         }
     }
