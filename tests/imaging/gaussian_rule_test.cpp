@@ -70,11 +70,12 @@ TEST(GaussianSampledRule, EverySplitGivesTheRuleBytes) {
         uint32_t flags;
     };
     // 1-pixel lines, pictures narrower than the reach, several stripes (a stripe is
-    // 256 + 8r pixels wide) with ragged last ones, and sizes that run on threads.
+    // 256 + 8r pixels wide) with ragged last ones, sizes that run on threads, and an odd
+    // radius with four bytes a pixel (the centre then sits half a vector into the line).
     const Case cases[] = {{1, 1, 4, 2.0, 0xF},    {1, 37, 1, 0.6, 1},      {41, 1, 3, 3.3, 0x7},
                           {5, 6, 4, 6.0, 0xF},    {333, 9, 1, 0.1, 1},     {700, 100, 4, 2.0, 0xF},
                           {601, 113, 3, 1.0, 0x5}, {260, 300, 4, 6.0, 0xB}, {1500, 50, 1, 4.5, 1},
-                          {97, 800, 4, 2.0, 0x8}};
+                          {97, 800, 4, 2.0, 0x8},  {300, 40, 4, 2.2, 0xF}};
     for (const Case& c : cases) {
         const Bytes src = randomPicture(static_cast<size_t>(c.w) * c.h * c.bpp, rng);
         const Bytes want = sampledRule(src, c.w, c.h, c.bpp, c.sigma, c.flags);

@@ -87,17 +87,17 @@ void verticalPass(const FilterParams& p, const Window& win, RowsPass rows) {
 }
 
 // The rounds above without their whole-block copies, ending with the same blocks: the
-// first two horizontal passes write back into the source (the next vertical pass reads
-// it there), and the last one copies each row of the third vertical result into the
-// source just before blurring it into the destination.
+// first round runs fused from the source into the destination, the second fused back
+// into the source, and the last one keeps its vertical result in the source (where the
+// plain rule leaves it), copying each row there just before blurring it into the
+// destination.
 void fastRounds(const FilterParams& p, const Window& vertical, const Window& horizontal) {
     FilterParams backwards = p;
     std::swap(backwards.source, backwards.destination);
-    for (int round = 0; round < 3; ++round) {
-        verticalPass(p, vertical, verticalRowsFast);
-        if (round < 2) horizontalPassFast(backwards, horizontal);
-        else horizontalPassFast(p, horizontal, true);
-    }
+    fusedRoundFast(p, vertical, horizontal);
+    fusedRoundFast(backwards, vertical, horizontal);
+    verticalPass(p, vertical, verticalRowsFast);
+    horizontalPassFast(p, horizontal, true);
 }
 
 }  // namespace

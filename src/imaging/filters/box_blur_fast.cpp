@@ -1,7 +1,6 @@
-// The fast passes of "Box Blur". Window sums fit 32-bit lanes (at most 255 x 65535),
-// and the quotient comes from a float reciprocal: a sum below 2^24 is exact as a float,
-// the product is within 255 x 2^-23 of the true quotient, so the truncated estimate is
-// off by at most one and a single remainder check makes it exact.
+// The fast passes of "Box Blur". Window sums fit 32-bit lanes (at most 255 x 16383),
+// and the quotient comes from a float reciprocal without a remainder check (see
+// windowQuotient in box_blur_window.h for why it is exact).
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -9,6 +8,8 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
+
+#include <omp.h>
 
 #include "core/cpu_features.h"
 #include "imaging/filters/box_blur_window.h"
@@ -24,23 +25,17 @@ using I32x4 = int32_t __attribute__((vector_size(16)));
 using F32x4 = float __attribute__((vector_size(16)));
 using U8x4 = uint8_t __attribute__((vector_size(4)));
 
-// Floor of s / d for 0 <= s <= 255 * d, d <= kFastWindowLimit, with inv = 1.0f / d.
-[[gnu::always_inline]] inline int32_t quotient(int32_t s, int32_t d, float inv) noexcept {
-    int32_t q = static_cast<int32_t>(static_cast<float>(s) * inv);
-    const int32_t r = s - q * d;
-    return q + static_cast<int32_t>(r >= d) - static_cast<int32_t>(r < 0);
-}
-
 template <class I, class F>
-[[gnu::always_inline]] inline I quotientLanes(I s, int32_t d, float inv) noexcept {
-    const I q = __builtin_convertvector(__builtin_convertvector(s, F) * inv, I);
-    const I r = s - q * d;
-    // Vector comparisons give -1 where true.
-    return q - (r >= d) + (r < 0);
+[[gnu::always_inline]] inline I quotientLanes(I s, float inv) noexcept {
+    return __builtin_convertvector((__builtin_convertvector(s, F) + 0.5f) * inv, I);
 }
 
-[[gnu::always_inline]] inline I32x4 quotient(I32x4 s, int32_t d, float inv) noexcept {
-    return quotientLanes<I32x4, F32x4>(s, d, inv);
+[[gnu::always_inline]] inline int32_t quotient(int32_t s, float inv) noexcept {
+    return windowQuotient(s, inv);
+}
+
+[[gnu::always_inline]] inline I32x4 quotient(I32x4 s, float inv) noexcept {
+    return quotientLanes<I32x4, F32x4>(s, inv);
 }
 
 // The compiler turns the widening and narrowing conversions of vector extensions into
@@ -90,10 +85,9 @@ constexpr int64_t kPrefetchRows = 8;
             for (int32_t k = 0; k < lanes; ++k) sum[k] += times * row[k];
         });
         for (int32_t y = rowBegin;; ++y) {
-            const auto d = static_cast<int32_t>(win.divisor(y));
-            const float inv = 1.0f / static_cast<float>(d);
+            const float inv = 1.0f / static_cast<float>(win.divisor(y));
             uint8_t* out = p.destination + y * stride + int64_t{x0} * 4;
-            for (int32_t k = 0; k < lanes; ++k) out[k] = static_cast<uint8_t>(quotient(sum[k], d, inv));
+            for (int32_t k = 0; k < lanes; ++k) out[k] = static_cast<uint8_t>(quotient(sum[k], inv));
             if (y + 1 == rowEnd) break;
             const int32_t enter = win.map(int64_t{y} + 1 + win.r);
             const int32_t leave = win.map(int64_t{y} - win.r);
@@ -134,8 +128,8 @@ struct OneRow {
     static constexpr int kRows = 1;
     [[gnu::always_inline]] static V at(const uint8_t* const* in, int32_t x) noexcept { return pixelAt(in[0] + x * 4); }
     [[gnu::always_inline]] static V join(const I32x4* sums) noexcept { return sums[0]; }
-    [[gnu::always_inline]] static void put(uint8_t* const* out, int32_t x, V sum, int32_t d, float inv) noexcept {
-        storePixel(out[0] + x * 4, quotient(sum, d, inv));
+    [[gnu::always_inline]] static void put(uint8_t* const* out, int32_t x, V sum, float inv) noexcept {
+        storePixel(out[0] + x * 4, quotient(sum, inv));
     }
 };
 
@@ -156,8 +150,8 @@ struct TwoRows {
         return reinterpret_cast<V>(
             _mm256_set_m128i(reinterpret_cast<__m128i>(sums[1]), reinterpret_cast<__m128i>(sums[0])));
     }
-    [[gnu::target("avx2")]] static void put(uint8_t* const* out, int32_t x, V sum, int32_t d, float inv) noexcept {
-        const auto q = reinterpret_cast<__m256i>(quotientLanes<I32x8, F32x8>(sum, d, inv));
+    [[gnu::target("avx2")]] static void put(uint8_t* const* out, int32_t x, V sum, float inv) noexcept {
+        const auto q = reinterpret_cast<__m256i>(quotientLanes<I32x8, F32x8>(sum, inv));
         const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(q), _mm256_extracti128_si256(q, 1));
         const __m128i bytes = _mm_packus_epi16(words, words);
         const int32_t a = _mm_cvtsi128_si32(bytes), b = _mm_extract_epi32(bytes, 1);
@@ -167,15 +161,14 @@ struct TwoRows {
 };
 #endif
 
-// Rows of the horizontal pass; divisor and reciprocal per column come from the tables.
+// Rows of the horizontal pass; the reciprocal of each column's divisor comes from a table.
 // Where the whole window lies inside the row (x - r >= 0 and x + 1 + r < n) the
 // positions need no mapping, and that stretch runs without the edge tests.
 // (No lambdas call Rows here, and TwoRows' members are plain inline functions: code
 // compiled for the baseline may not inline AVX2 code, only the AVX2 caller can.)
 template <class Rows>
 [[gnu::always_inline]] inline void horizontalRowsBody(const uint8_t* const* in, uint8_t* const* out,
-                                                      const Window& win, const int32_t* divisor,
-                                                      const float* inverse) noexcept {
+                                                      const Window& win, const float* inverse) noexcept {
     I32x4 first[Rows::kRows] = {};
     for (int k = 0; k < Rows::kRows; ++k) {
         const uint8_t* row = in[k];
@@ -189,15 +182,14 @@ template <class Rows>
     const auto span = static_cast<int32_t>(r);
     for (int32_t x = 0;;) {
         if (x >= interiorBegin && x < interiorEnd) {
-            const int32_t d = divisor[x];
             const float inv = inverse[x];
             for (; x < interiorEnd; ++x) {
-                Rows::put(out, x, sum, d, inv);
+                Rows::put(out, x, sum, inv);
                 sum += Rows::at(in, x + 1 + span) - Rows::at(in, x - span);
             }
             continue;
         }
-        Rows::put(out, x, sum, divisor[x], inverse[x]);
+        Rows::put(out, x, sum, inverse[x]);
         if (x + 1 == win.n) return;
         // The window moves from x to x + 1.
         const int32_t enter = win.map(int64_t{x} + 1 + win.r);
@@ -208,26 +200,132 @@ template <class Rows>
     }
 }
 
-using HorizontalRows = void (*)(const uint8_t* const*, uint8_t* const*, const Window&, const int32_t*,
-                                const float*) noexcept;
+using HorizontalRows = void (*)(const uint8_t* const*, uint8_t* const*, const Window&, const float*) noexcept;
 
-void horizontalRowDefault(const uint8_t* const* in, uint8_t* const* out, const Window& win, const int32_t* divisor,
+void horizontalRowDefault(const uint8_t* const* in, uint8_t* const* out, const Window& win,
                           const float* inverse) noexcept {
-    horizontalRowsBody<OneRow>(in, out, win, divisor, inverse);
+    horizontalRowsBody<OneRow>(in, out, win, inverse);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
 [[gnu::target("avx2")]] void horizontalRowAvx2(const uint8_t* const* in, uint8_t* const* out, const Window& win,
-                                               const int32_t* divisor, const float* inverse) noexcept {
-    horizontalRowsBody<OneRow>(in, out, win, divisor, inverse);
+                                               const float* inverse) noexcept {
+    horizontalRowsBody<OneRow>(in, out, win, inverse);
 }
 [[gnu::target("avx2")]] void horizontalRowPairAvx2(const uint8_t* const* in, uint8_t* const* out, const Window& win,
-                                                   const int32_t* divisor, const float* inverse) noexcept {
-    horizontalRowsBody<TwoRows>(in, out, win, divisor, inverse);
+                                                   const float* inverse) noexcept {
+    horizontalRowsBody<TwoRows>(in, out, win, inverse);
 }
 #endif
 
+// One step of the fused round: the vertical result of a row from the window sums of
+// the whole row width, then the sums slid one row on (in or gone null where the
+// clipped window takes nothing in or drops nothing).
+[[gnu::always_inline]] inline void verticalStepBody(int32_t* __restrict sum, int32_t lanes, float inv,
+                                                    uint8_t* __restrict out, const uint8_t* in,
+                                                    const uint8_t* gone) noexcept {
+    for (int32_t k = 0; k < lanes; ++k) out[k] = static_cast<uint8_t>(quotient(sum[k], inv));
+    if (in && gone) {
+        for (int32_t k = 0; k < lanes; ++k) sum[k] += in[k] - gone[k];
+    } else if (in) {
+        for (int32_t k = 0; k < lanes; ++k) sum[k] += in[k];
+    } else if (gone) {
+        for (int32_t k = 0; k < lanes; ++k) sum[k] -= gone[k];
+    }
+}
+
+using VerticalStep = void (*)(int32_t*, int32_t, float, uint8_t*, const uint8_t*, const uint8_t*) noexcept;
+
+void verticalStepDefault(int32_t* sum, int32_t lanes, float inv, uint8_t* out, const uint8_t* in,
+                         const uint8_t* gone) noexcept {
+    verticalStepBody(sum, lanes, inv, out, in, gone);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+[[gnu::target("avx2")]] void verticalStepAvx2(int32_t* sum, int32_t lanes, float inv, uint8_t* out,
+                                              const uint8_t* in, const uint8_t* gone) noexcept {
+    verticalStepBody(sum, lanes, inv, out, in, gone);
+}
+#endif
+
+struct PassKernels {
+    VerticalStep step = verticalStepDefault;
+    HorizontalRows one = horizontalRowDefault;
+    HorizontalRows pair = nullptr;  // two rows at once, where the machine has the lanes for it
+};
+
+PassKernels pickPassKernels() noexcept {
+    PassKernels k;
+#if defined(__x86_64__) || defined(__i386__)
+    if (hasAvx2()) k = {verticalStepAvx2, horizontalRowAvx2, horizontalRowPairAvx2};
+#endif
+    return k;
+}
+
+// The reciprocal of each column's divisor in the horizontal pass.
+struct ColumnTables {
+    std::vector<float> inverse;
+    explicit ColumnTables(const Window& win) : inverse(static_cast<size_t>(win.n)) {
+        for (int32_t x = 0; x < win.n; ++x) inverse[x] = 1.0f / static_cast<float>(win.divisor(x));
+    }
+};
+
+// Rows rowBegin..rowEnd-1 of a fused round: each vertical result row (or pair of rows)
+// lands in a line and is blurred along at once, so it never goes through memory.
+void fusedBand(const FilterParams& p, const Window& vertical, const Window& horizontal, const ColumnTables& t,
+               const PassKernels& k, int32_t rowBegin, int32_t rowEnd, int32_t* sum, uint8_t* lines) {
+    const int64_t stride = p.stride;
+    const int32_t lanes = p.width * 4;
+    std::fill(sum, sum + lanes, 0);
+    vertical.enumerate(rowBegin, [&](int32_t j, int64_t count) {
+        const uint8_t* row = p.source + j * stride;
+        const auto times = static_cast<int32_t>(count);
+        for (int32_t c = 0; c < lanes; ++c) sum[c] += times * row[c];
+    });
+    const int32_t perStep = k.pair ? 2 : 1;
+    uint8_t* line[2] = {lines, lines + lanes};
+    for (int32_t y = rowBegin; y < rowEnd; y += perStep) {
+        const int32_t rows = std::min(perStep, rowEnd - y);
+        for (int32_t i = 0; i < rows; ++i) {
+            const int32_t row = y + i;
+            const uint8_t* in = nullptr;
+            const uint8_t* gone = nullptr;
+            if (row + 1 < rowEnd) {
+                const int32_t enter = vertical.map(int64_t{row} + 1 + vertical.r);
+                const int32_t leave = vertical.map(int64_t{row} - vertical.r);
+                if (enter >= 0) in = p.source + enter * stride;
+                if (leave >= 0) gone = p.source + leave * stride;
+            }
+            k.step(sum, lanes, 1.0f / static_cast<float>(vertical.divisor(row)), line[i], in, gone);
+        }
+        const uint8_t* in[2] = {line[0], line[1]};
+        uint8_t* out[2] = {p.destination + y * stride, p.destination + (y + 1) * stride};
+        (rows == 2 ? k.pair : k.one)(in, out, horizontal, t.inverse.data());
+    }
+}
+
 }  // namespace
+
+void fusedRoundFast(const FilterParams& p, const Window& vertical, const Window& horizontal) {
+    const ColumnTables tables(horizontal);
+    const PassKernels k = pickPassKernels();
+    const auto lanes = static_cast<size_t>(p.width) * 4;
+    const auto threads = static_cast<size_t>(std::max(1, omp_get_max_threads()));
+    std::vector<int32_t> sums(lanes * threads);
+    std::vector<uint8_t> lines(2 * lanes * threads);
+#pragma omp parallel if (parallelWorth(p))
+    {
+        // Static split into contiguous row bands, one per thread.
+        const int32_t count = omp_get_num_threads();
+        const int32_t me = omp_get_thread_num();
+        const int32_t band = (p.height + count - 1) / count;
+        const int32_t begin = std::min(p.height, me * band);
+        const int32_t end = std::min(p.height, begin + band);
+        if (begin < end)
+            fusedBand(p, vertical, horizontal, tables, k, begin, end, sums.data() + lanes * me,
+                      lines.data() + 2 * lanes * me);
+    }
+}
 
 void verticalRowsFast(const FilterParams& p, const Window& win, int32_t rowBegin, int32_t rowEnd) {
     if (hasAvx2()) return verticalRowsAvx2(p, win, rowBegin, rowEnd);
@@ -235,16 +333,9 @@ void verticalRowsFast(const FilterParams& p, const Window& win, int32_t rowBegin
 }
 
 void horizontalPassFast(const FilterParams& p, const Window& win, bool fromDestination) {
-    std::vector<int32_t> divisor(static_cast<size_t>(p.width));
-    std::vector<float> inverse(divisor.size());
-    for (int32_t x = 0; x < p.width; ++x) {
-        divisor[x] = static_cast<int32_t>(win.divisor(x));
-        inverse[x] = 1.0f / static_cast<float>(divisor[x]);
-    }
-    HorizontalRows one = horizontalRowDefault, pair = nullptr;
-#if defined(__x86_64__) || defined(__i386__)
-    if (hasAvx2()) one = horizontalRowAvx2, pair = horizontalRowPairAvx2;
-#endif
+    const ColumnTables tables(win);
+    const PassKernels kernels = pickPassKernels();
+    const HorizontalRows one = kernels.one, pair = kernels.pair;
     const int32_t perStep = pair ? 2 : 1;
     const int32_t steps = (p.height + perStep - 1) / perStep;
 #pragma omp parallel for schedule(static) if (parallelWorth(p))
@@ -258,7 +349,7 @@ void horizontalPassFast(const FilterParams& p, const Window& win, bool fromDesti
             in[k] = p.source + at;
             out[k] = p.destination + at;
         }
-        (rows == 2 ? pair : one)(in, out, win, divisor.data(), inverse.data());
+        (rows == 2 ? pair : one)(in, out, win, tables.inverse.data());
     }
 }
 

@@ -65,10 +65,25 @@ inline bool parallelWorth(const FilterParams& p) noexcept {
 }
 
 // The fast passes keep window sums in 32-bit lanes and divide through a float
-// reciprocal, both exact while a window covers at most this many positions.
-inline constexpr int64_t kFastWindowLimit = 65535;
-inline bool fastPassesFit(const Window& win) noexcept { return 2 * win.r + 1 <= kFastWindowLimit; }
+// reciprocal, both exact while a window's divisor is at most this.
+inline constexpr int64_t kFastWindowLimit = 16383;
+inline bool fastPassesFit(const Window& win) noexcept {
+    const int64_t widest = win.wrap ? 2 * win.r + 1 : std::min<int64_t>(2 * win.r + 1, win.n);
+    return widest <= kFastWindowLimit;
+}
 
+// Floor of s / d for 0 <= s <= 255 x d and d <= kFastWindowLimit, with inv = 1.0f / d:
+// (s + 0.5) / d lies at least 0.5 / d >= 2^-15 from an integer, and the float sum and
+// product (s + 0.5 exact, inv and the product each within 2^-24 relative) stay within
+// 2^-15 of it, so the truncation lands on the right integer. The fast passes do the
+// same operations in vector lanes.
+inline int32_t windowQuotient(int32_t s, float inv) noexcept {
+    return static_cast<int32_t>((static_cast<float>(s) + 0.5f) * inv);
+}
+
+// One round (vertical then horizontal) from the source into the destination, which
+// must not overlap; the source is left as it was.
+void fusedRoundFast(const FilterParams& p, const Window& vertical, const Window& horizontal);
 // Rows rowBegin..rowEnd-1 of the vertical pass.
 void verticalRowsFast(const FilterParams& p, const Window& win, int32_t rowBegin, int32_t rowEnd);
 // From the source into the destination; with fromDestination, each row is first

@@ -30,7 +30,10 @@ namespace {
 using F8 = float __attribute__((vector_size(32)));
 using I8 = int32_t __attribute__((vector_size(32)));
 constexpr int kLanes = 8;
-constexpr int kStep = 4 * kLanes;  // elements per step of the passes: four vectors in flight
+// Vectors in flight per step of the passes: four in the baseline (eight registers of
+// SSE2), eight with AVX2, which spreads the loop's own work over more arithmetic.
+constexpr int kBaseVectors = 4, kWideVectors = 8;
+constexpr int kStep = kWideVectors * kLanes;  // the most elements a step covers: lines are padded by it
 constexpr float kFixedScale = 256.0f;  // vertical results are kept to 1/256 of a level
 constexpr int kBatch = 8;  // rows the vertical pass computes per sweep over the columns
 constexpr int64_t kParallelPixels = 65536;
@@ -69,45 +72,72 @@ constexpr std::size_t kCacheLine = 64;
 
 // The vertical results of `count` consecutive rows: row b reads rows[b x taps + r]
 // as its centre and rows[b x taps + r -+ t] as the rows t above and below (taps =
-// 2r + 1), and out[b] receives its elements 0..n-1 rounded up to kStep. Column steps
+// 2r + 1), and out[b] receives its elements 0..n-1 rounded up to a whole step. Column steps
 // go outermost, so the ring rows a step reads stay in the first-level cache while
 // every row of the batch uses them.
+template <int V>
 [[gnu::always_inline]] inline void verticalBody(const float* const* rows, int count, const float* w, int r, int n,
                                                 float* const* out) noexcept {
     const int taps = 2 * r + 1;
-    for (int j = 0; j < n; j += kStep) {
+    for (int j = 0; j < n; j += V * kLanes) {
         for (int b = 0; b < count; ++b) {
             const float* const* mine = rows + static_cast<std::ptrdiff_t>(b) * taps + r;
-            F8 a[4];
+            F8 a[V];
             const float* centre = mine[0] + j;
-            for (int k = 0; k < 4; ++k) a[k] = w[0] * load(centre + k * kLanes);
+            for (int k = 0; k < V; ++k) a[k] = w[0] * load(centre + k * kLanes);
             for (int t = 1; t <= r; ++t) {
                 const float* up = mine[-t] + j;
                 const float* down = mine[t] + j;
                 const float wt = w[t];
-                for (int k = 0; k < 4; ++k) a[k] += wt * (load(up + k * kLanes) + load(down + k * kLanes));
+                for (int k = 0; k < V; ++k) a[k] += wt * (load(up + k * kLanes) + load(down + k * kLanes));
             }
-            for (int k = 0; k < 4; ++k) store(out[b] + j + k * kLanes, quantiseFixed(a[k]));
+            for (int k = 0; k < V; ++k) store(out[b] + j + k * kLanes, quantiseFixed(a[k]));
         }
     }
 }
 
-// out[j] for j < n rounded up to kStep, from a line whose pixels are `lanes` floats
+// out[j] for j < n rounded up to a whole step, from a line whose pixels are `lanes` floats
 // and which holds r pixels on each side of the n elements at `centre`; then the
 // first n rounded to levels in `bytes`.
+template <int V>
 [[gnu::always_inline]] inline void horizontalBody(const float* centre, int lanes, const float* w, int r, int n,
                                                   float* out, uint8_t* bytes) noexcept {
-    for (int j = 0; j < n; j += kStep) {
-        F8 a[4];
+    for (int j = 0; j < n; j += V * kLanes) {
+        F8 a[V];
         const float* c = centre + j;
-        for (int k = 0; k < 4; ++k) a[k] = w[0] * load(c + k * kLanes);
+        for (int k = 0; k < V; ++k) a[k] = w[0] * load(c + k * kLanes);
         for (int t = 1; t <= r; ++t) {
             const float* before = c - static_cast<std::ptrdiff_t>(t) * lanes;
             const float* after = c + static_cast<std::ptrdiff_t>(t) * lanes;
             const float wt = w[t];
-            for (int k = 0; k < 4; ++k) a[k] += wt * (load(before + k * kLanes) + load(after + k * kLanes));
+            for (int k = 0; k < V; ++k) a[k] += wt * (load(before + k * kLanes) + load(after + k * kLanes));
         }
-        for (int k = 0; k < 4; ++k) store(out + j + k * kLanes, a[k]);
+        for (int k = 0; k < V; ++k) store(out + j + k * kLanes, a[k]);
+    }
+    toBytesBody(out, n, bytes);
+}
+
+// The horizontal pass for four floats a pixel with aligned loads only. Pixel t away
+// sits 4t floats away, half a vector for odd t; `shifted` is the line moved on by one
+// pixel (shifted[i] = line[i + 4]), so odd offsets read it on a vector boundary. Same
+// operations in the same order as horizontalBody; the centre is pixel r of the line.
+template <int V>
+[[gnu::always_inline]] inline void horizontalAlignedBody(const float* line, const float* shifted, const float* w,
+                                                         int r, int n, float* out, uint8_t* bytes) noexcept {
+    // Offset o = 4 x (pixel index in the line) lies on a vector boundary of the line
+    // when the index is even, and of the shifted line (at o - 4) when it is odd.
+    const auto at = [&](int pixel) { return pixel & 1 ? shifted + 4 * pixel - 4 : line + 4 * pixel; };
+    for (int j = 0; j < n; j += V * kLanes) {
+        F8 a[V];
+        const float* c = at(r) + j;
+        for (int k = 0; k < V; ++k) a[k] = w[0] * load(c + k * kLanes);
+        for (int t = 1; t <= r; ++t) {
+            const float* before = at(r - t) + j;
+            const float* after = at(r + t) + j;
+            const float wt = w[t];
+            for (int k = 0; k < V; ++k) a[k] += wt * (load(before + k * kLanes) + load(after + k * kLanes));
+        }
+        for (int k = 0; k < V; ++k) store(out + j + k * kLanes, a[k]);
     }
     toBytesBody(out, n, bytes);
 }
@@ -116,15 +146,21 @@ struct Kernels {
     void (*toFloat)(const uint8_t*, int, float*) noexcept;
     void (*vertical)(const float* const*, int, const float*, int, int, float* const*) noexcept;
     void (*horizontal)(const float*, int, const float*, int, int, float*, uint8_t*) noexcept;
+    void (*horizontalAligned)(const float*, const float*, const float*, int, int, float*, uint8_t*) noexcept;
 };
 
 void toFloatDefault(const uint8_t* in, int n, float* out) noexcept { toFloatBody(in, n, out); }
 void verticalDefault(const float* const* rows, int count, const float* w, int r, int n, float* const* out) noexcept {
-    verticalBody(rows, count, w, r, n, out);
+    verticalBody<kBaseVectors>(rows, count, w, r, n, out);
 }
 void horizontalDefault(const float* centre, int lanes, const float* w, int r, int n, float* out,
                        uint8_t* bytes) noexcept {
-    horizontalBody(centre, lanes, w, r, n, out, bytes);
+    horizontalBody<kBaseVectors>(centre, lanes, w, r, n, out, bytes);
+}
+
+void horizontalAlignedDefault(const float* line, const float* shifted, const float* w, int r, int n, float* out,
+                              uint8_t* bytes) noexcept {
+    horizontalAlignedBody<kBaseVectors>(line, shifted, w, r, n, out, bytes);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -132,18 +168,24 @@ void horizontalDefault(const float* centre, int lanes, const float* w, int r, in
 [[gnu::target("avx2")]] void toFloatAvx2(const uint8_t* in, int n, float* out) noexcept { toFloatBody(in, n, out); }
 [[gnu::target("avx2")]] void verticalAvx2(const float* const* rows, int count, const float* w, int r, int n,
                                           float* const* out) noexcept {
-    verticalBody(rows, count, w, r, n, out);
+    verticalBody<kWideVectors>(rows, count, w, r, n, out);
 }
 [[gnu::target("avx2")]] void horizontalAvx2(const float* centre, int lanes, const float* w, int r, int n,
                                             float* out, uint8_t* bytes) noexcept {
-    horizontalBody(centre, lanes, w, r, n, out, bytes);
+    horizontalBody<kWideVectors>(centre, lanes, w, r, n, out, bytes);
+}
+[[gnu::target("avx2")]] void horizontalAlignedAvx2(const float* line, const float* shifted, const float* w, int r,
+                                                   int n, float* out, uint8_t* bytes) noexcept {
+    horizontalAlignedBody<kWideVectors>(line, shifted, w, r, n, out, bytes);
 }
 Kernels pickKernels() noexcept {
-    if (hasAvx2()) return {toFloatAvx2, verticalAvx2, horizontalAvx2};
-    return {toFloatDefault, verticalDefault, horizontalDefault};
+    if (hasAvx2()) return {toFloatAvx2, verticalAvx2, horizontalAvx2, horizontalAlignedAvx2};
+    return {toFloatDefault, verticalDefault, horizontalDefault, horizontalAlignedDefault};
 }
 #else
-Kernels pickKernels() noexcept { return {toFloatDefault, verticalDefault, horizontalDefault}; }
+Kernels pickKernels() noexcept {
+    return {toFloatDefault, verticalDefault, horizontalDefault, horizontalAlignedDefault};
+}
 #endif
 
 std::size_t roundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
@@ -154,10 +196,11 @@ struct Layout {
     int stripes;
     int bandRows;     // rows per band of a stripe
     int bands;
-    // One ring row, one line, the horizontal sums, the bytes: each this many floats.
+    // One ring row, one line, the shifted line, the horizontal sums, the bytes: each
+    // this many floats.
     std::size_t lineFloats;
     int ringRows() const { return 2 * radius + kBatch; }
-    std::size_t scratchFloats() const { return static_cast<std::size_t>(ringRows() + kBatch + 2) * lineFloats; }
+    std::size_t scratchFloats() const { return static_cast<std::size_t>(ringRows() + kBatch + 3) * lineFloats; }
     std::size_t tableEntries() const { return static_cast<std::size_t>(kBatch) * (2 * radius + 1); }
 };
 
@@ -203,6 +246,7 @@ void runStripe(const FirBlock& b, const Kernels& k, const float* w, const Layout
     for (int i = 0; i < kBatch; ++i) lines[i] = line(slots + i);
     float* sums = line(slots + kBatch);
     auto* bytes = reinterpret_cast<uint8_t*>(line(slots + kBatch + 1));
+    float* shifted = line(slots + kBatch + 2);
     const auto sourceRow = [&](int32_t row) {
         return b.source + static_cast<std::size_t>(row) * b.sourceStride + l0 * bpp;
     };
@@ -229,7 +273,12 @@ void runStripe(const FirBlock& b, const Kernels& k, const float* w, const Layout
             float* ln = lines[i];
             for (int e = 0; e < lead; e += bpp) std::memcpy(ln + e, ln + lead, bpp * sizeof(float));
             for (int e = tail; e < end; e += bpp) std::memcpy(ln + e, ln + tail - bpp, bpp * sizeof(float));
-            k.horizontal(ln + r * bpp, bpp, w, r, written, sums, bytes);
+            if (bpp == 4) {
+                std::memcpy(shifted, ln + 4, (l.lineFloats - 4) * sizeof(float));
+                k.horizontalAligned(ln, shifted, w, r, written, sums, bytes);
+            } else {
+                k.horizontal(ln + r * bpp, bpp, w, r, written, sums, bytes);
+            }
             writeRow(b, y + i, x0, written, bytes);
         }
     }
