@@ -72,6 +72,19 @@ template <class I, class F>
 constexpr int32_t kStrip = 128;
 constexpr int64_t kPrefetchRows = 8;
 
+// Moves a column window one row on: the entering row (null past the edge in clip
+// mode) added, the leaving one taken away.
+[[gnu::always_inline]] inline void slideSums(int32_t* __restrict sum, int32_t lanes, const uint8_t* in,
+                                             const uint8_t* gone) noexcept {
+    if (in && gone) {
+        for (int32_t k = 0; k < lanes; ++k) sum[k] += in[k] - gone[k];
+    } else if (in) {
+        for (int32_t k = 0; k < lanes; ++k) sum[k] += in[k];
+    } else if (gone) {
+        for (int32_t k = 0; k < lanes; ++k) sum[k] -= gone[k];
+    }
+}
+
 [[gnu::always_inline]] inline void verticalRowsBody(const FilterParams& p, const Window& win, int32_t rowBegin,
                                                     int32_t rowEnd) noexcept {
     const int64_t stride = p.stride;
@@ -97,13 +110,7 @@ constexpr int64_t kPrefetchRows = 8;
                 for (int32_t k = 0; k < lanes; k += 64) __builtin_prefetch(base + ahead * stride + k);
             const uint8_t* in = enter >= 0 ? base + enter * stride : nullptr;
             const uint8_t* gone = leave >= 0 ? base + leave * stride : nullptr;
-            if (in && gone) {
-                for (int32_t k = 0; k < lanes; ++k) sum[k] += in[k] - gone[k];
-            } else if (in) {
-                for (int32_t k = 0; k < lanes; ++k) sum[k] += in[k];
-            } else if (gone) {
-                for (int32_t k = 0; k < lanes; ++k) sum[k] -= gone[k];
-            }
+            slideSums(sum, lanes, in, gone);
         }
     }
 }
@@ -225,13 +232,7 @@ void horizontalRowDefault(const uint8_t* const* in, uint8_t* const* out, const W
                                                     uint8_t* __restrict out, const uint8_t* in,
                                                     const uint8_t* gone) noexcept {
     for (int32_t k = 0; k < lanes; ++k) out[k] = static_cast<uint8_t>(quotient(sum[k], inv));
-    if (in && gone) {
-        for (int32_t k = 0; k < lanes; ++k) sum[k] += in[k] - gone[k];
-    } else if (in) {
-        for (int32_t k = 0; k < lanes; ++k) sum[k] += in[k];
-    } else if (gone) {
-        for (int32_t k = 0; k < lanes; ++k) sum[k] -= gone[k];
-    }
+    slideSums(sum, lanes, in, gone);
 }
 
 using VerticalStep = void (*)(int32_t*, int32_t, float, uint8_t*, const uint8_t*, const uint8_t*) noexcept;
