@@ -139,17 +139,4 @@ TEST_F(TextTest, TextBrushWritesOneClipPerCharacterAtOneHundredDpi) {
     EXPECT_FALSE(std::filesystem::exists(dir.path("clip2.png")));
 }
 
-TEST_F(TextTest, WithoutAHostChoiceADefaultFaceIsTaken) {
-    DRO_SetFontFace(nullptr, 0, 0, 0);
-    EXPECT_EQ(DRO_ChooseFont(), 1);
-    openCanvas(40, 30, 2, 2);
-    DRO_IPLAllocSrcBuffer32();
-    DRO_IPLText(0, 0, 0, 2, 2, 0, 0, 0, 0, "M", 0);
-    std::vector<uint8_t> layer(40 * 30 * 4);
-    DRO_GetRGBA32Layer(layer.data(), 40 * 4, 2);
-    int inked = 0;
-    for (size_t i = 3; i < layer.size(); i += 4) inked += layer[i] != 0;
-    EXPECT_GT(inked, 10);
-}
-
 }  // namespace
