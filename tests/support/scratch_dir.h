@@ -18,7 +18,15 @@ public:
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
-    ~ScratchDir() { std::filesystem::remove_all(dir_); }
+    // Windows refuses to delete read-only files that tests made: make everything
+    // writable first. Never throws (a destructor).
+    ~ScratchDir() {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_, ignored))
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(dir_, ignored);
+    }
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
