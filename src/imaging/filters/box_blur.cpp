@@ -76,13 +76,8 @@ using RowsPass = void (*)(const FilterParams&, const Window&, int32_t, int32_t);
 void verticalPass(const FilterParams& p, const Window& win, RowsPass rows) {
 #pragma omp parallel if (parallelWorth(p))
     {
-        // Static split into contiguous row bands, one per thread.
-        const int32_t threads = omp_get_num_threads();
-        const int32_t t = omp_get_thread_num();
-        const int32_t band = (p.height + threads - 1) / threads;
-        const int32_t begin = std::min(p.height, t * band);
-        const int32_t end = std::min(p.height, begin + band);
-        if (begin < end) rows(p, win, begin, end);
+        const RowBand band = rowBandOf(p.height, omp_get_num_threads(), omp_get_thread_num());
+        if (band.begin < band.end) rows(p, win, band.begin, band.end);
     }
 }
 

@@ -327,14 +327,10 @@ void fusedRoundFast(const FilterParams& p, const Window& vertical, const Window&
     std::vector<uint8_t> lines(2 * lanes * threads);
 #pragma omp parallel if (parallelWorth(p))
     {
-        // Static split into contiguous row bands, one per thread.
-        const int32_t count = omp_get_num_threads();
         const int32_t me = omp_get_thread_num();
-        const int32_t band = (p.height + count - 1) / count;
-        const int32_t begin = std::min(p.height, me * band);
-        const int32_t end = std::min(p.height, begin + band);
-        if (begin < end)
-            fusedBand(p, vertical, horizontal, tables, k, begin, end, sums.data() + lanes * me,
+        const RowBand rows = rowBandOf(p.height, omp_get_num_threads(), me);
+        if (rows.begin < rows.end)
+            fusedBand(p, vertical, horizontal, tables, k, rows.begin, rows.end, sums.data() + lanes * me,
                       lines.data() + 2 * lanes * me);
     }
 }

@@ -64,6 +64,18 @@ inline bool parallelWorth(const FilterParams& p) noexcept {
     return int64_t{p.width - 1} * (p.height - 1) > kParallelArea;
 }
 
+// This thread's share of rows 0..height-1 inside an OpenMP team: contiguous bands, one
+// per thread, so each pass's split is the same and a band's rows stay together.
+struct RowBand {
+    int32_t begin;
+    int32_t end;
+};
+inline RowBand rowBandOf(int32_t height, int32_t threads, int32_t thread) noexcept {
+    const int32_t band = (height + threads - 1) / threads;
+    const int32_t begin = std::min(height, thread * band);
+    return {begin, std::min(height, begin + band)};
+}
+
 // The fast passes keep window sums in 32-bit lanes and divide through a float
 // reciprocal, both exact while a window's divisor is at most this.
 inline constexpr int64_t kFastWindowLimit = 16383;
