@@ -179,4 +179,25 @@ TEST(Resample, TransparentPixelsLendNoColour) {
         }
 }
 
+// The RGBA path resamples several pixels per step; the generic per-channel path one at a
+// time, in the same order. On opaque pixels both must give the same colour bytes, for
+// widths that leave every remainder of a step.
+TEST(Resample, RgbaPathMatchesTheGenericPathOnOpaquePixels) {
+    const int w = 23, h = 7;
+    const auto rgb = randomBlock(w, h, 3, 11);
+    std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4, 255);
+    for (int i = 0; i < w * h; ++i) std::copy_n(&rgb[i * 3], 3, &rgba[i * 4]);
+    for (int code : kAllCodes)
+        for (int nw : {1, 2, 3, 4, 5, 6, 7, 9, 17, 50}) {
+            const int nh = 5;
+            std::vector<uint8_t> fromRgb(static_cast<size_t>(nw) * nh * 3), fromRgba(static_cast<size_t>(nw) * nh * 4);
+            const bool ok3 = is5_ResizeImage(rgb.data(), w, h, w * 3, fromRgb.data(), nw, nh, nw * 3, 3, code, 0);
+            ASSERT_EQ(ok3, is5_ResizeImage(rgba.data(), w, h, w * 4, fromRgba.data(), nw, nh, nw * 4, 4, code, 0));
+            if (!ok3) continue;
+            for (int i = 0; i < nw * nh; ++i)
+                for (int ch = 0; ch < 3; ++ch)
+                    ASSERT_EQ(fromRgb[i * 3 + ch], fromRgba[i * 4 + ch]) << "code " << code << " width " << nw;
+        }
+}
+
 }  // namespace

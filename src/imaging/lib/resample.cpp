@@ -16,7 +16,14 @@ using dro::resample::AxisWeights;
 
 constexpr int32_t kAreaAverageCode = 15;
 
-uint8_t toByte(float v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
+// Round half away from zero, clamped to a byte: lround's result without its library
+// call. Adding 0.5 in double is exact for any float, so the floor is the true one;
+// NaN goes to 0 with the negatives.
+uint8_t toByte(float v) {
+    if (!(v > 0.0f)) return 0;
+    if (v >= 255.0f) return 255;
+    return static_cast<uint8_t>(static_cast<double>(v) + 0.5);
+}
 
 bool validBlock(const uint8_t* block, int32_t width, int32_t height, int32_t stride, int32_t bytesPerPixel) {
     return block && width > 0 && height > 0 && bytesPerPixel > 0 && bytesPerPixel <= 8 &&
@@ -53,9 +60,30 @@ void resampleRowRgba(const uint8_t* in, float* out, const AxisWeights& columns, 
         widened[static_cast<size_t>(x)] = Lanes{p[0] * scale, p[1] * scale, p[2] * scale, alpha};
     }
     const int32_t taps = columns.taps;
-    for (int32_t x = 0; x < columns.count(); ++x) {
+    const int32_t count = columns.count();
+    const auto pixelsOf = [&](int32_t x) { return widened.data() + columns.first[static_cast<size_t>(x)]; };
+    int32_t x = 0;
+    // Four destination pixels at once: four independent sums hide the add latency,
+    // and each pixel still adds its taps in order, so the bytes are the one-at-a-time ones.
+    for (; x + 4 <= count; x += 4) {
         const float* w = columns.weightsOf(x);
-        const Lanes* p = widened.data() + columns.first[static_cast<size_t>(x)];
+        const Lanes *p0 = pixelsOf(x), *p1 = pixelsOf(x + 1), *p2 = pixelsOf(x + 2), *p3 = pixelsOf(x + 3);
+        Lanes a0 = {}, a1 = {}, a2 = {}, a3 = {};
+        for (int32_t t = 0; t < taps; ++t) {
+            a0 += w[t] * p0[t];
+            a1 += w[taps + t] * p1[t];
+            a2 += w[2 * taps + t] * p2[t];
+            a3 += w[3 * taps + t] * p3[t];
+        }
+        float* o = out + static_cast<size_t>(x) * 4;
+        std::memcpy(o, &a0, sizeof a0);
+        std::memcpy(o + 4, &a1, sizeof a1);
+        std::memcpy(o + 8, &a2, sizeof a2);
+        std::memcpy(o + 12, &a3, sizeof a3);
+    }
+    for (; x < count; ++x) {
+        const float* w = columns.weightsOf(x);
+        const Lanes* p = pixelsOf(x);
         Lanes acc = {0.0f, 0.0f, 0.0f, 0.0f};
         for (int32_t t = 0; t < taps; ++t) acc += w[t] * p[t];
         std::memcpy(out + static_cast<size_t>(x) * 4, &acc, sizeof acc);
