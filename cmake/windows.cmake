@@ -14,3 +14,12 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set_property(TARGET PNG::PNG APPEND PROPERTY INTERFACE_LINK_LIBRARIES ZLIB::ZLIB)
 set_property(TARGET TIFF::TIFF APPEND PROPERTY INTERFACE_LINK_LIBRARIES JPEG::JPEG ZLIB::ZLIB)
 target_link_libraries(drovane_engine PUBLIC user32 gdi32 kernel32)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_custom_command(TARGET drovane POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DDLLTOOL=${CMAKE_DLLTOOL}
+            -DARCHIVE=$<TARGET_FILE:drovane_engine> -DLIST=${DROVANE_EXPORTS_LIST}
+            -DDEF=${CMAKE_BINARY_DIR}/drovane-stdcall.def -DDLL=drovane.dll
+            -DIMPLIB=$<TARGET_LINKER_FILE:drovane> -P ${CMAKE_SOURCE_DIR}/cmake/windows_import_library.cmake
+    COMMENT "Import library with the stdcall link names")
+endif()

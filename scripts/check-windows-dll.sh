@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks a built drovane.dll: its export table equals src/exports/exports.list exactly,
-# with undecorated names (no stdcall "@N"), and it imports system DLLs only.
+# with undecorated names (no stdcall "@N"), and it imports system DLLs only. When the
+# command-line host drovane.exe sits beside it, every name that host imports from the DLL,
+# through the import library, must be one the DLL exports.
 #
 #   scripts/check-windows-dll.sh build/windows-i686/drovane.dll [i686|x64]
 set -euo pipefail
@@ -31,6 +33,17 @@ foreign="$(tr 'A-Z' 'a-z' <<<"$imports" | grep -v -E "$system_dlls" || true)"
 if [ -n "$foreign" ]; then
   echo "check-windows-dll: $dll imports DLLs that are not part of Windows:" $foreign >&2
   status=1
+fi
+host="$(dirname "$dll")/drovane.exe"
+if [ -f "$host" ]; then
+  "$objdump" -p "$host" | sed -n '/DLL Name: drovane.dll/,/^$/p' |
+    sed -n 's/^[[:space:]]*[0-9a-f]\+[[:space:]]\+[0-9]\+[[:space:]]\+\([^[:space:]]\+\).*$/\1/p' | sort -u >"$tmp/imported"
+  unknown="$(comm -23 "$tmp/imported" "$tmp/exported")"
+  if [ ! -s "$tmp/imported" ] || [ -n "$unknown" ]; then
+    echo "check-windows-dll: $host imports names drovane.dll does not export (import library?):" \
+      $(head -5 <<<"$unknown") >&2
+    status=1
+  fi
 fi
 [ $status -eq 0 ] && echo "check-windows-dll: $dll: $(wc -l <"$tmp/exported") exports, as listed; imports:" $imports
 exit $status
