@@ -10,6 +10,13 @@ set_target_properties(drovane PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CM
 add_link_options(${DROVANE_STATIC_RUNTIME})
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# Windows cannot copy a process, so camera raw parsing runs in this worker program, which
+# ships beside the DLL (Linux runs it in a copy of the host's process instead).
+add_executable(drovane_worker ${CMAKE_SOURCE_DIR}/tools/drovane-worker/main.cpp)
+set_target_properties(drovane_worker PROPERTIES OUTPUT_NAME drovane-worker)
+target_link_libraries(drovane_worker PRIVATE drovane_engine)
+add_dependencies(drovane drovane_worker)
+
 # Static archives carry no record of what they need: name it, in link order.
 set_property(TARGET PNG::PNG APPEND PROPERTY INTERFACE_LINK_LIBRARIES ZLIB::ZLIB)
 set_property(TARGET TIFF::TIFF APPEND PROPERTY INTERFACE_LINK_LIBRARIES JPEG::JPEG ZLIB::ZLIB)

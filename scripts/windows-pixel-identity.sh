@@ -30,7 +30,7 @@ cases=(
   "motion|filter Motion Blur --slider1 700 --slider2 250 @IN @OUT"
   "oil|filter Oil Paint @IN @OUT"
   "charcoal|filter Charcoal @IN @OUT"
-  "levels|filter Levels --slider1 300 --slider2 800 @IN @OUT"
+  "levels|filter Levels --slider1 300 --slider2 800 --slider3 50 --slider4 950 --flag1 --flag2 --flag3 @IN @OUT"
   "watercolor|filter Watercolor and Ink @IN @OUT"
   "jpeg|convert @IN -o @OUT.jpg"
 )

@@ -5,7 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,9 +23,16 @@ struct IsolatedOutcome {
     std::string detail;  // how it ended, in a few words, when it did not return
 };
 
-// Runs work in a separate process (a copy of this one where the system allows it) and
-// hands back the bytes it returned. Where no separate process is available the work
-// runs in this one and a fault in it is the host's.
-IsolatedOutcome runIsolated(const std::function<std::vector<uint8_t>()>& work, std::chrono::milliseconds limit);
+// Work another process can run: bytes in, bytes out, nothing else shared. Where the
+// system cannot copy this process, a worker program finds the same code by its name.
+struct IsolatedJob {
+    const char* name;
+    std::vector<uint8_t> (*run)(std::span<const uint8_t> input);
+};
+
+// Runs the job on input in a separate process (a copy of this one, or the worker program
+// "drovane-worker" beside the module that holds this code) and hands back the bytes it
+// returned.
+IsolatedOutcome runIsolated(const IsolatedJob& job, std::span<const uint8_t> input, std::chrono::milliseconds limit);
 
 }  // namespace dro::platform

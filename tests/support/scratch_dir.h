@@ -15,23 +15,25 @@ public:
         : dir_(std::filesystem::path(::testing::TempDir()) /
                (prefix + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
                 std::to_string(::getpid()))) {
-        std::filesystem::remove_all(dir_);
+        removeTree(dir_);  // left by an earlier run whose process had the same number
         std::filesystem::create_directories(dir_);
     }
-    // Windows refuses to delete read-only files that tests made: make everything
-    // writable first. Never throws (a destructor).
-    ~ScratchDir() {
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_, ignored))
-            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
-                                         std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(dir_, ignored);
-    }
+    ~ScratchDir() { removeTree(dir_); }
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
 private:
+    // Windows refuses to delete read-only files that tests made: make everything
+    // writable first. Never throws (the destructor uses it).
+    static void removeTree(const std::filesystem::path& dir) noexcept {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir, ignored))
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(dir, ignored);
+    }
+
     std::filesystem::path dir_;
 };

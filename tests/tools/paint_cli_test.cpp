@@ -121,7 +121,7 @@ TEST_F(PaintCliTest, StrokeFileFaultsNameTheirLineAndStopBeforePainting) {
     const std::string file = write("binary.strokes", "\x1b[2J\xff\xfe\x01 1 2\n");
     const CliRun run = runDrovane("paint " + file + " -o " + path("never.png"));
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.output, file + ":1: unknown command '?[2J???'\n");
+    EXPECT_EQ(run.output, file + ":1: unknown command '?[2J??\?'\n");
 
     // A folder given as the stroke file is no empty stroke file.
     fs::create_directories(path("folder"));

@@ -25,12 +25,12 @@ bool writeAll(int fd, const uint8_t* data, size_t size) noexcept {
 
 // The child: runs the work, sends its length-prefixed reply and leaves without running
 // the parent's exit handlers (they belong to the host's copy of the process).
-[[noreturn]] void runChild(const std::function<std::vector<uint8_t>()>& work, int replyFd) noexcept {
+[[noreturn]] void runChild(const IsolatedJob& job, std::span<const uint8_t> input, int replyFd) noexcept {
     // The parent's reading end is not ours; the work's own complaints go nowhere.
     if (const int quiet = ::open("/dev/null", O_WRONLY); quiet >= 0) ::dup2(quiet, STDERR_FILENO);
     std::vector<uint8_t> reply;
     try {
-        reply = work();
+        reply = job.run(input);
     } catch (...) {
         ::_exit(3);
     }
@@ -73,7 +73,7 @@ std::string endingOf(pid_t child) {
 
 }  // namespace
 
-IsolatedOutcome runIsolated(const std::function<std::vector<uint8_t>()>& work, std::chrono::milliseconds limit) {
+IsolatedOutcome runIsolated(const IsolatedJob& job, std::span<const uint8_t> input, std::chrono::milliseconds limit) {
     IsolatedOutcome outcome;
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
@@ -89,7 +89,7 @@ IsolatedOutcome runIsolated(const std::function<std::vector<uint8_t>()>& work, s
     }
     if (child == 0) {
         ::close(pipeEnds[0]);
-        runChild(work, pipeEnds[1]);
+        runChild(job, input, pipeEnds[1]);
     }
     ::close(pipeEnds[1]);
     std::vector<uint8_t> bytes;

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/system_events.h"
 #include "drovane.h"
@@ -109,6 +112,52 @@ TEST(Win32Backend, TwainAcquiresTheDibIntoNewRgbaOpaqueAndReleasesIt) {
     ASSERT_NE(freed, nullptr);
     EXPECT_EQ(freed(), 1);
     DRO_DeleteNewRGBA();
+}
+
+// The engine's clipboard is the system's: a copy lands there as CF_DIB for any program,
+// and a CF_DIB another program put there is what the engine pastes.
+TEST(Win32Backend, ClipboardRoundTripsThroughTheSystemClipboard) {
+    const uint8_t copied[] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255};  // 3 x 1 RGBA
+    const DWORD before = GetClipboardSequenceNumber();
+    DRO_RGBA32ToClipboardRect(copied, 0, 0, 3, 1, 0);
+    EXPECT_NE(GetClipboardSequenceNumber(), before);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_DIB);
+    ASSERT_NE(data, nullptr);
+    BITMAPINFOHEADER header{};
+    std::memcpy(&header, GlobalLock(data), sizeof header);
+    GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(header.biSize, sizeof header);
+    EXPECT_EQ(header.biWidth, 3);
+    EXPECT_EQ(std::abs(header.biHeight), 1);
+
+    // Another program's 2 x 2 24-bit DIB: rows bottom first, each padded to four bytes.
+    struct {
+        BITMAPINFOHEADER header;
+        uint8_t rows[2][8];
+    } dib{};
+    dib.header = {sizeof(BITMAPINFOHEADER), 2, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const uint8_t bottom[8] = {1, 2, 3, 4, 5, 6, 0, 0}, top[8] = {7, 8, 9, 10, 11, 12, 0, 0};  // blue, green, red
+    std::memcpy(dib.rows[0], bottom, 8);
+    std::memcpy(dib.rows[1], top, 8);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof dib);
+    ASSERT_NE(block, nullptr);
+    std::memcpy(GlobalLock(block), &dib, sizeof dib);
+    GlobalUnlock(block);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    ASSERT_NE(SetClipboardData(CF_DIB, block), nullptr);
+    CloseClipboard();
+
+    ASSERT_EQ(DRO_FromClipboard(), 1);
+    ASSERT_EQ(DRO_GetNewRGBAWidth(), 2);
+    ASSERT_EQ(DRO_GetNewRGBAHeight(), 2);
+    uint8_t pasted[16];
+    DRO_GetNewRGBA32(pasted);
+    DRO_DeleteNewRGBA();
+    const uint8_t expected[16] = {9, 8, 7, 255, 12, 11, 10, 255, 3, 2, 1, 255, 6, 5, 4, 255};  // top row first
+    EXPECT_EQ(std::vector<uint8_t>(pasted, pasted + 16), std::vector<uint8_t>(expected, expected + 16));
 }
 
 }  // namespace

@@ -82,9 +82,9 @@ struct ReplyHeader {
     uint32_t problemLength = 0;
 };
 
-std::vector<uint8_t> decodeToReply(ByteSpan bytes) {
+std::vector<uint8_t> decodeToReply(std::span<const uint8_t> bytes) {
 #ifdef _OPENMP
-    // The copied process has no OpenMP worker threads, only the record of the parent's.
+    // A copied process has no OpenMP worker threads, only the record of the parent's.
     omp_set_num_threads(1);
 #endif
     const auto image = decodeHere(bytes);
@@ -119,10 +119,12 @@ std::optional<PixelImage> imageFromReply(const std::vector<uint8_t>& reply) {
 
 }  // namespace
 
+const platform::IsolatedJob kCameraRawJob{"camera-raw", decodeToReply};
+
 std::optional<PixelImage> decodeRaw(ByteSpan bytes) {
     if (bytes.size() < 16) return std::nullopt;
     using Ended = platform::IsolatedOutcome::Ended;
-    const auto outcome = platform::runIsolated([bytes] { return decodeToReply(bytes); }, kDecodeLimit);
+    const auto outcome = platform::runIsolated(kCameraRawJob, bytes, kDecodeLimit);
     switch (outcome.ended) {
         case Ended::Returned: return imageFromReply(outcome.reply);
         case Ended::Crashed: noteDecodeProblem("the camera raw decoder failed on this file (" + outcome.detail + ")"); break;
