@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks a built drovane.dll: its export table equals src/exports/exports.list exactly,
-# with undecorated names (no stdcall "@N"), and it imports system DLLs only. When the
-# command-line host drovane.exe sits beside it, every name that host imports from the DLL,
-# through the import library, must be one the DLL exports.
+# with undecorated names (no stdcall "@N"), and it and the worker program beside it import
+# system DLLs only. When the command-line host drovane.exe sits beside it, every name that
+# host imports from the DLL, through the import library, must be one the DLL exports.
 #
 #   scripts/check-windows-dll.sh build/windows-i686/drovane.dll [i686|x64]
 set -euo pipefail
@@ -28,12 +28,22 @@ if ! diff -u "$tmp/listed" "$tmp/exported" >"$tmp/diff"; then
   grep -E '^[-+][^-+]' "$tmp/diff" | head -40 >&2
   status=1
 fi
-imports="$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")"
-foreign="$(tr 'A-Z' 'a-z' <<<"$imports" | grep -v -E "$system_dlls" || true)"
-if [ -n "$foreign" ]; then
-  echo "check-windows-dll: $dll imports DLLs that are not part of Windows:" $foreign >&2
+# What ships: the DLL and, beside it, the worker program that parses camera raw files.
+worker="$(dirname "$dll")/drovane-worker.exe"
+if [ ! -f "$worker" ]; then
+  echo "check-windows-dll: $worker is missing (it ships beside the DLL)" >&2
   status=1
 fi
+for shipped in "$dll" "$worker"; do
+  [ -f "$shipped" ] || continue
+  imports="$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$("$objdump" -p "$shipped")")"
+  foreign="$(tr 'A-Z' 'a-z' <<<"$imports" | grep -v -E "$system_dlls" || true)"
+  if [ -n "$foreign" ]; then
+    echo "check-windows-dll: $shipped imports DLLs that are not part of Windows:" $foreign >&2
+    status=1
+  fi
+done
+imports="$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")"
 host="$(dirname "$dll")/drovane.exe"
 if [ -f "$host" ]; then
   "$objdump" -p "$host" | sed -n '/DLL Name: drovane.dll/,/^$/p' |
