@@ -52,8 +52,10 @@ inline void unpremultiplyPixel64(uint16_t* px) noexcept {
     }
 }
 
+// Both walks leave a null or empty block alone.
 template <class T, void (*Pixel)(T*) noexcept>
 void serialRows(T* block, int32_t width, int32_t height) noexcept {
+    if (!validBlock(block, width, height)) return;
     const std::size_t count = pixelCount(width, height);
     for (std::size_t i = 0; i < count; ++i) Pixel(block + i * 4);
 }
@@ -62,6 +64,7 @@ void serialRows(T* block, int32_t width, int32_t height) noexcept {
 // by one iteration only.
 template <class T, void (*Pixel)(T*) noexcept>
 void parallelRows(T* block, int32_t width, int32_t height) noexcept {
+    if (!validBlock(block, width, height)) return;
     const std::size_t rowElements = static_cast<std::size_t>(width) * 4;
     const bool parallel = static_cast<int64_t>(width) * height > kParallelPixels;
 #pragma omp parallel for schedule(static) if (parallel)
@@ -74,22 +77,18 @@ void parallelRows(T* block, int32_t width, int32_t height) noexcept {
 }  // namespace
 
 void premultiplyRgba32(uint8_t* block, int32_t width, int32_t height) noexcept {
-    if (!validBlock(block, width, height)) return;
     serialRows<uint8_t, premultiplyPixel32>(block, width, height);
 }
 
 void unpremultiplyRgba32(uint8_t* block, int32_t width, int32_t height) noexcept {
-    if (!validBlock(block, width, height)) return;
     parallelRows<uint8_t, unpremultiplyPixel32>(block, width, height);
 }
 
 void premultiplyRgba64(uint16_t* block, int32_t width, int32_t height) noexcept {
-    if (!validBlock(block, width, height)) return;
     parallelRows<uint16_t, premultiplyPixel64>(block, width, height);
 }
 
 void unpremultiplyRgba64(uint16_t* block, int32_t width, int32_t height) noexcept {
-    if (!validBlock(block, width, height)) return;
     serialRows<uint16_t, unpremultiplyPixel64>(block, width, height);
 }
 

@@ -124,30 +124,26 @@ inline void shaderColour(WorkPixel& p, uint32_t o) noexcept {
     p.a = o;
 }
 
-// 41 Highlight Texture2: above half, lightened at o; below, the alpha shrinks.
-inline void highlightTexture(WorkPixel& p, uint32_t o) noexcept {
+// 41 and 42 split at half alpha: above, the alpha becomes o (41 lightens the colour
+// first); below, it shrinks by Rate times the distance of s from half, to no less than 0.
+template <bool Lighten, uint32_t Rate>
+inline void splitAtHalf(WorkPixel& p, uint32_t o) noexcept {
     const uint32_t s = p.a;
     if (s == 0) return;
     if (s >= 0x7FFFu) {
-        lightenAboveHalf(p, s);
+        if constexpr (Lighten) lightenAboveHalf(p, s);
         p.a = o;
     } else {
-        const uint32_t k = (0x7FFFu - s) * 2u;
+        const uint32_t k = (0x7FFFu - s) * Rate;
         p.a = s < k ? 0u : s - k;
     }
 }
 
+// 41 Highlight Texture2: above half, lightened at o; below, the alpha shrinks.
+inline void highlightTexture(WorkPixel& p, uint32_t o) noexcept { splitAtHalf<true, 2u>(p, o); }
+
 // 42 Alpha Smooth: above half at o; below, the alpha shrinks twice as fast as 41's.
-inline void smooth(WorkPixel& p, uint32_t o) noexcept {
-    const uint32_t s = p.a;
-    if (s == 0) return;
-    if (s >= 0x7FFFu) {
-        p.a = o;
-    } else {
-        const uint32_t k = (0x7FFFu - s) * 4u;
-        p.a = s < k ? 0u : s - k;
-    }
-}
+inline void smooth(WorkPixel& p, uint32_t o) noexcept { splitAtHalf<false, 4u>(p, o); }
 
 // 43 Alpha Smooth2: faint pixels vanish, a short ramp, then o.
 inline void smooth2(WorkPixel& p, uint32_t o) noexcept {

@@ -11,17 +11,7 @@ Hsl RgbToHsl(float r, float g, float b) noexcept {
     return {hsl.h, hsl.s, hsl.l};
 }
 
-float HueToChannel(float m1, float m2, float h) noexcept {
-    if (h > 360.0f) {
-        h -= 360.0f;
-    } else if (h < 0.0f) {
-        h += 360.0f;
-    }
-    if (h < 60.0f) return m1 + (m2 - m1) * h / 60.0f;
-    if (h < 180.0f) return m2;
-    if (h < 240.0f) return m1 + (m2 - m1) * (240.0f - h) / 60.0f;
-    return m1;
-}
+float HueToChannel(float m1, float m2, float h) noexcept { return hueToChannelIn(m1, m2, h); }
 
 RgbF HslToRgb(float h, float s, float l) noexcept {
     if (s == 0.0f) return {l, l, l};

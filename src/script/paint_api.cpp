@@ -51,6 +51,15 @@ void writeLines(std::initializer_list<const char*> lines) {
     for (const char* line : lines) writePaintLine(line);
 }
 
+// A keyword line, then the first `count` arguments one line each; false (nothing
+// written) while no paint file is open.
+bool writeCommand(const char* keyword, const Arguments& text, int count) {
+    if (!paintFileOpen()) return false;
+    writePaintLine(keyword);
+    for (int i = 0; i < count; ++i) text[i].write();
+    return true;
+}
+
 // A keyword followed by its arguments, one line each.
 struct PaintCommand {
     const char* function;
@@ -109,9 +118,7 @@ int recordCommand(lua_State* L) {
     static_assert(command.arguments <= kMostArguments);
     Arguments text;
     for (int i = 0; i < command.arguments; ++i) text[i].fromArgument(L, i + 1);
-    if (!paintFileOpen()) return 0;
-    writePaintLine(command.keyword);
-    for (int i = 0; i < command.arguments; ++i) text[i].write();
+    writeCommand(command.keyword, text, command.arguments);
     return 0;
 }
 
@@ -134,11 +141,7 @@ int paintClose(lua_State*) {
 int strokeStart(lua_State* L) {
     Arguments text;
     for (int i = 0; i < 2; ++i) text[i].fromArgument(L, i + 1);
-    if (!paintFileOpen()) return 0;
-    writePaintLine("DrawStart");
-    text[0].write();
-    text[1].write();
-    writeLines({"-1", "SmoothPlot2", "0", "0", "0", "1", "0"});
+    if (writeCommand("DrawStart", text, 2)) writeLines({"-1", "SmoothPlot2", "0", "0", "0", "1", "0"});
     return 0;
 }
 
@@ -150,19 +153,14 @@ int strokeStop(lua_State*) {
 int strokePos(lua_State* L) {
     Arguments text;
     for (int i = 0; i < 3; ++i) text[i].fromArgument(L, i + 1);
-    if (!paintFileOpen()) return 0;
-    writePaintLine("SmoothPlot2");
-    for (int i = 0; i < 3; ++i) text[i].write();
-    writeLines({"0", "0"});
+    if (writeCommand("SmoothPlot2", text, 3)) writeLines({"0", "0"});
     return 0;
 }
 
 int brushColor(lua_State* L) {
     Arguments text;
     for (int i = 0; i < 3; ++i) text[i].fromColour(L, i + 1);
-    if (!paintFileOpen()) return 0;
-    writePaintLine("SetColor");
-    for (int i = 0; i < 3; ++i) text[i].write();
+    writeCommand("SetColor", text, 3);
     return 0;
 }
 
@@ -170,9 +168,7 @@ int setColorBanks(lua_State* L) {
     Arguments text;
     text[0].fromArgument(L, 1);
     for (int i = 1; i <= 12; ++i) text[i].fromColour(L, i + 1);
-    if (!paintFileOpen()) return 0;
-    writePaintLine("SetColorBanks");
-    for (int i = 0; i <= 12; ++i) text[i].write();
+    writeCommand("SetColorBanks", text, 13);
     return 0;
 }
 

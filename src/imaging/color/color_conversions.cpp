@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "imaging/color/hsv_hue.h"
+#include "imaging/color/rgb_to_hsl.h"
 
 namespace dro::color {
 
@@ -23,19 +24,6 @@ int32_t toByte(double value) noexcept {
 }
 
 int32_t toClampedByte(double value) noexcept { return std::clamp(toByte(value), 0, 255); }
-
-// One channel of HSL -> RGB; h is brought into 0..360 by a single step of 360.
-double hueToChannel(double v1, double v2, double h) noexcept {
-    if (h > 360.0) {
-        h -= 360.0;
-    } else if (h < 0.0) {
-        h += 360.0;
-    }
-    if (h < 60.0) return v1 + (v2 - v1) * h / 60.0;
-    if (h < 180.0) return v2;
-    if (h < 240.0) return v1 + (v2 - v1) * (240.0 - h) / 60.0;
-    return v1;
-}
 
 double linearise(double c) noexcept { return c > 0.04045 ? std::pow((c + 0.055) / 1.055, 2.4) : c / 12.92; }
 
@@ -118,8 +106,8 @@ Rgb8 hslToRgb(Hsl hsl) noexcept {
     }
     const double v2 = l < 0.5 ? l * (1.0 + s) : l + s - s * l;
     const double v1 = 2.0 * l - v2;
-    return {toByte(hueToChannel(v1, v2, hsl.h + 120.0)), toByte(hueToChannel(v1, v2, hsl.h)),
-            toByte(hueToChannel(v1, v2, hsl.h - 120.0))};
+    return {toByte(hueToChannelIn(v1, v2, hsl.h + 120.0)), toByte(hueToChannelIn(v1, v2, hsl.h)),
+            toByte(hueToChannelIn(v1, v2, hsl.h - 120.0))};
 }
 
 Xyz rgbToXyz(Rgb8 rgb) noexcept {

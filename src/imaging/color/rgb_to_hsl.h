@@ -1,5 +1,6 @@
-// RGB -> HSL, one set of steps for every precision: the blend modes use it in single
-// precision, the selection ranges in double. Constants and tie order (r, g, b) are
+// RGB -> HSL, and one channel of the way back, one set of steps for every precision:
+// the blend modes use them in single precision, the selection ranges and colour
+// adjustments in double. Constants and tie order (r, g, b) are
 // fixed so that blends are reproducible bit for bit.
 #pragma once
 
@@ -44,6 +45,21 @@ HslOf<Real> rgbToHslIn(Real r, Real g, Real b) noexcept {
     if (h < 0) h += one;
     if (h > one) h -= one;
     return {h * Real(360), s, l};
+}
+
+// One channel of HSL -> RGB from the two levels m1 <= m2; h is wrapped into 0..360 by a
+// single step of 360, not reduced modulo 360.
+template <class Real>
+Real hueToChannelIn(Real m1, Real m2, Real h) noexcept {
+    if (h > Real(360)) {
+        h -= Real(360);
+    } else if (h < Real(0)) {
+        h += Real(360);
+    }
+    if (h < Real(60)) return m1 + (m2 - m1) * h / Real(60);
+    if (h < Real(180)) return m2;
+    if (h < Real(240)) return m1 + (m2 - m1) * (Real(240) - h) / Real(60);
+    return m1;
 }
 
 }  // namespace dro

@@ -6,6 +6,8 @@
 // direction. Outside the new quadrilateral the layer becomes the colour at alpha 0.
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/canvas.h"
@@ -34,19 +36,38 @@ struct CornerMove {
     int sign;
 };
 
+// A warp: its name, what it does (the summary goes on with how a slider moves its
+// corners, the same for every warp), its sliders and the corner coordinates they move.
 struct WarpRule {
+    WarpRule(std::string_view n, std::string_view look, std::vector<ControlInfo> s, std::vector<CornerMove> m)
+        : name(n),
+          summary(std::string(look) +
+                  "; a slider moves its corners by (500 - value) / 1000 of the box's width (x) or height (y)"),
+          sliders(std::move(s)),
+          moves(std::move(m)) {}
+
     std::string_view name;
+    std::string summary;
+    std::vector<ControlInfo> sliders;
     std::vector<CornerMove> moves;
 };
 
 const std::vector<WarpRule>& warpRules() {
     static const std::vector<WarpRule> rules{
         {"Perspective",
+         "keystone: the top edge's ends and the left edge's ends move together or apart",
+         {slider(1, 350, "top-left and top-right corners toward each other below 500, apart above"),
+          slider(2, 500, "top-left and bottom-left corners toward each other below 500, apart above")},
          {{1, topLeft, Axis::x, 1},
           {1, topRight, Axis::x, -1},
           {2, topLeft, Axis::y, 1},
           {2, bottomLeft, Axis::y, -1}}},
         {"Warp",
+         "each corner moves along its diagonal",
+         {slider(1, 400, "top-left corner inward below 500, outward above"),
+          slider(2, 500, "top-right corner inward below 500, outward above"),
+          slider(3, 400, "bottom-right corner inward below 500, outward above"),
+          slider(4, 500, "bottom-left corner inward below 500, outward above")},
          {{1, topLeft, Axis::x, 1},
           {1, topLeft, Axis::y, 1},
           {2, topRight, Axis::x, -1},
@@ -56,6 +77,11 @@ const std::vector<WarpRule>& warpRules() {
           {4, bottomLeft, Axis::x, 1},
           {4, bottomLeft, Axis::y, -1}}},
         {"Warp Edge",
+         "the two corners of each edge move toward each other or apart",
+         {slider(1, 400, "top edge: top-left and top-right corners together below 500, apart above"),
+          slider(2, 500, "right edge: top-right and bottom-right corners together below 500"),
+          slider(3, 500, "bottom edge: bottom-left and bottom-right corners together below 500"),
+          slider(4, 500, "left edge: top-left and bottom-left corners together below 500")},
          {{1, topLeft, Axis::x, 1},
           {1, topRight, Axis::x, -1},
           {2, topRight, Axis::y, 1},
@@ -65,6 +91,13 @@ const std::vector<WarpRule>& warpRules() {
           {4, topLeft, Axis::y, 1},
           {4, bottomLeft, Axis::y, -1}}},
         {"Warp 3 Point",
+         "three corners move freely; the bottom-left corner stays",
+         {slider(1, 600, "top-left corner: right above 500, left below"),
+          slider(2, 500, "top-left corner: down above 500, up below"),
+          slider(3, 500, "top-right corner: right above 500, left below"),
+          slider(4, 600, "top-right corner: down above 500, up below"),
+          slider(5, 500, "bottom-right corner: right above 500, left below"),
+          slider(6, 500, "bottom-right corner: down above 500, up below")},
          {{1, topLeft, Axis::x, -1},
           {2, topLeft, Axis::y, -1},
           {3, topRight, Axis::x, -1},
@@ -72,6 +105,9 @@ const std::vector<WarpRule>& warpRules() {
           {5, bottomRight, Axis::x, -1},
           {6, bottomRight, Axis::y, -1}}},
         {"Stretch",
+         "squeezes or stretches the layer about its middle",
+         {slider(1, 600, "width: the left corners and the right corners together below 500, apart above"),
+          slider(2, 500, "height: the top corners and the bottom corners together below 500, apart above")},
          {{1, topLeft, Axis::x, 1},
           {1, bottomLeft, Axis::x, 1},
           {1, topRight, Axis::x, -1},
@@ -81,6 +117,11 @@ const std::vector<WarpRule>& warpRules() {
           {2, bottomLeft, Axis::y, -1},
           {2, bottomRight, Axis::y, -1}}},
         {"Stretch Edge",
+         "moves each edge (both its corners) inward or outward",
+         {slider(1, 400, "top edge (top-left, top-right): inward below 500, outward above"),
+          slider(2, 500, "right edge (top-right, bottom-right): inward below 500, outward above"),
+          slider(3, 500, "bottom edge (bottom-left, bottom-right): inward below 500, outward above"),
+          slider(4, 500, "left edge (top-left, bottom-left): inward below 500, outward above")},
          {{1, topLeft, Axis::y, 1},
           {1, topRight, Axis::y, 1},
           {2, topRight, Axis::x, -1},
@@ -90,16 +131,25 @@ const std::vector<WarpRule>& warpRules() {
           {4, topLeft, Axis::x, 1},
           {4, bottomLeft, Axis::x, 1}}},
         {"Vertical Pivot",
+         "turns the layer about its vertical axis: one side shortens as the other grows",
+         {slider(1, 350, "below 500 the left edge's corners move together and the right edge's apart; above, the "
+                 "reverse")},
          {{1, topLeft, Axis::y, 1},
           {1, bottomLeft, Axis::y, -1},
           {1, topRight, Axis::y, -1},
           {1, bottomRight, Axis::y, 1}}},
         {"Horizontal Pivot",
+         "turns the layer about its horizontal axis: one edge narrows as the other widens",
+         {slider(1, 350, "below 500 the top edge's corners move together and the bottom edge's apart; above, the "
+                 "reverse")},
          {{1, topLeft, Axis::x, 1},
           {1, topRight, Axis::x, -1},
           {1, bottomLeft, Axis::x, -1},
           {1, bottomRight, Axis::x, 1}}},
         {"Skew",
+         "slants the layer: opposite edges slide against each other",
+         {slider(1, 600, "top corners right and bottom corners left above 500, the reverse below"),
+          slider(2, 500, "right corners up and left corners down above 500, the reverse below")},
          {{1, topLeft, Axis::x, -1},
           {1, topRight, Axis::x, -1},
           {1, bottomLeft, Axis::x, 1},
@@ -183,79 +233,12 @@ constexpr ControlInfo kClearColour = colourControl("colour given to the uncovere
 }  // namespace
 
 void registerWarpEffects(EffectRegistry& r) {
-    r.add("Perspective", kWarps,
-          "keystone: the top edge's ends and the left edge's ends move together or apart; a slider moves its corners "
-          "by (500 - value) / 1000 of the box's width (x) or height (y)",
-          polygonWarp,
-          {slider(1, 350, "top-left and top-right corners toward each other below 500, apart above"),
-           slider(2, 500, "top-left and bottom-left corners toward each other below 500, apart above"), kContentBox,
-           kClearColour});
-    r.add("Warp", kWarps,
-          "each corner moves along its diagonal; a slider moves its corners by (500 - value) / 1000 of the box's width "
-          "(x) or height (y)",
-          polygonWarp,
-          {slider(1, 400, "top-left corner inward below 500, outward above"),
-           slider(2, 500, "top-right corner inward below 500, outward above"),
-           slider(3, 400, "bottom-right corner inward below 500, outward above"),
-           slider(4, 500, "bottom-left corner inward below 500, outward above"), kContentBox, kClearColour});
-    r.add(
-        "Warp Edge", kWarps,
-        "the two corners of each edge move toward each other or apart; a slider moves its corners by (500 - value) / "
-        "1000 of the box's width (x) or height (y)",
-        polygonWarp,
-        {slider(1, 400, "top edge: top-left and top-right corners together below 500, apart above"),
-         slider(2, 500, "right edge: top-right and bottom-right corners together below 500"),
-         slider(3, 500, "bottom edge: bottom-left and bottom-right corners together below 500"),
-         slider(4, 500, "left edge: top-left and bottom-left corners together below 500"), kContentBox, kClearColour});
-    r.add("Warp 3 Point", kWarps,
-          "three corners move freely; the bottom-left corner stays; a slider moves its corners by (500 - value) / 1000 "
-          "of the box's width (x) or height (y)",
-          polygonWarp,
-          {slider(1, 600, "top-left corner: right above 500, left below"),
-           slider(2, 500, "top-left corner: down above 500, up below"),
-           slider(3, 500, "top-right corner: right above 500, left below"),
-           slider(4, 600, "top-right corner: down above 500, up below"),
-           slider(5, 500, "bottom-right corner: right above 500, left below"),
-           slider(6, 500, "bottom-right corner: down above 500, up below"), kContentBox, kClearColour});
-    r.add("Stretch", kWarps,
-          "squeezes or stretches the layer about its middle; a slider moves its corners by (500 - value) / 1000 of the "
-          "box's width (x) or height (y)",
-          polygonWarp,
-          {slider(1, 600, "width: the left corners and the right corners together below 500, apart above"),
-           slider(2, 500, "height: the top corners and the bottom corners together below 500, apart above"),
-           kContentBox, kClearColour});
-    r.add("Stretch Edge", kWarps,
-          "moves each edge (both its corners) inward or outward; a slider moves its corners by (500 - value) / 1000 of "
-          "the box's width (x) or height (y)",
-          polygonWarp,
-          {slider(1, 400, "top edge (top-left, top-right): inward below 500, outward above"),
-           slider(2, 500, "right edge (top-right, bottom-right): inward below 500, outward above"),
-           slider(3, 500, "bottom edge (bottom-left, bottom-right): inward below 500, outward above"),
-           slider(4, 500, "left edge (top-left, bottom-left): inward below 500, outward above"), kContentBox,
-           kClearColour});
-    r.add("Vertical Pivot", kWarps,
-          "turns the layer about its vertical axis: one side shortens as the other grows; a slider moves its corners "
-          "by (500 - value) / 1000 of the box's width (x) or height (y)",
-          polygonWarp,
-          {slider(1, 350,
-                  "below 500 the left edge's corners move together and the right edge's apart; above, the "
-                  "reverse"),
-           kContentBox, kClearColour});
-    r.add("Horizontal Pivot", kWarps,
-          "turns the layer about its horizontal axis: one edge narrows as the other widens; a slider moves its corners "
-          "by (500 - value) / 1000 of the box's width (x) or height (y)",
-          polygonWarp,
-          {slider(1, 350,
-                  "below 500 the top edge's corners move together and the bottom edge's apart; above, the "
-                  "reverse"),
-           kContentBox, kClearColour});
-    r.add("Skew", kWarps,
-          "slants the layer: opposite edges slide against each other; a slider moves its corners by (500 - value) / "
-          "1000 of the box's width (x) or height (y)",
-          polygonWarp,
-          {slider(1, 600, "top corners right and bottom corners left above 500, the reverse below"),
-           slider(2, 500, "right corners up and left corners down above 500, the reverse below"), kContentBox,
-           kClearColour});
+    for (const WarpRule& rule : warpRules()) {
+        std::vector<ControlInfo> controls = rule.sliders;
+        controls.push_back(kContentBox);
+        controls.push_back(kClearColour);
+        r.add(rule.name, kWarps, rule.summary, polygonWarp, controls);
+    }
 }
 
 }  // namespace dro

@@ -158,25 +158,12 @@ static_assert(std::endian::native == std::endian::little);
     }
 }
 
-void valueBlurRowDefault(const uint8_t* cur, uint8_t* next, int32_t n, uint32_t darker, uint32_t lighter) noexcept {
-    valueBlurRowBody(cur, next, n, darker, lighter);
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-[[gnu::target("avx2")]] void valueBlurRowAvx2(const uint8_t* cur, uint8_t* next, int32_t n, uint32_t darker,
-                                              uint32_t lighter) noexcept {
-    valueBlurRowBody(cur, next, n, darker, lighter);
-}
-#else
-constexpr auto valueBlurRowAvx2 = valueBlurRowDefault;
-#endif
-
 }  // namespace
 
 void valueBlur(FilterParams& p) {
     const auto darker = static_cast<uint32_t>(weightOf(p.slider[0]));
     const auto lighter = static_cast<uint32_t>(weightOf(p.slider[1]));
-    const auto row = hasAvx2() ? valueBlurRowAvx2 : valueBlurRowDefault;
+    const auto row = BaselineAndAvx2<valueBlurRowBody>::pick();
     runNeighbourSweeps(
         p,
         [&](const uint8_t* cur, uint8_t* next) {

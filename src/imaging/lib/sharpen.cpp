@@ -53,19 +53,6 @@ bool laplacianSharpen(const uint8_t* s, int32_t w, int32_t h, int32_t bpp, int32
     }
 }
 
-void addBackDefault(const uint8_t* in, uint8_t* out, int32_t n, double amount, int32_t threshold) noexcept {
-    addBackBody(in, out, n, amount, threshold);
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-[[gnu::target("avx2")]] void addBackAvx2(const uint8_t* in, uint8_t* out, int32_t n, double amount,
-                                         int32_t threshold) noexcept {
-    addBackBody(in, out, n, amount, threshold);
-}
-#else
-constexpr auto addBackAvx2 = addBackDefault;
-#endif
-
 }  // namespace
 
 bool IS3SharpenImage(const uint8_t* source, int32_t width, int32_t height, int32_t bytesPerPixel, int32_t stride,
@@ -86,7 +73,7 @@ bool IS3UnsharpMaskImage(const uint8_t* source, int32_t width, int32_t height, i
     if (!is5_GaussianBlurImage(source, width, height, bytesPerPixel, stride, destination, stride, radius,
                                0x100u | channels))
         return false;
-    const auto addBack = hasAvx2() ? addBackAvx2 : addBackDefault;
+    const auto addBack = BaselineAndAvx2<addBackBody>::pick();
     for (int32_t y = 0; y < height; ++y) {
         const size_t at = static_cast<size_t>(y) * static_cast<size_t>(stride);
         addBack(source + at, destination + at, width * bytesPerPixel, amount, threshold);
@@ -95,7 +82,7 @@ bool IS3UnsharpMaskImage(const uint8_t* source, int32_t width, int32_t height, i
 }
 
 void unsharpAddBack(const uint8_t* in, uint8_t* blurred, int32_t n, double amount, int32_t threshold) noexcept {
-    (hasAvx2() ? addBackAvx2 : addBackDefault)(in, blurred, n, amount, threshold);
+    BaselineAndAvx2<addBackBody>::pick()(in, blurred, n, amount, threshold);
 }
 
 }  // namespace dro
