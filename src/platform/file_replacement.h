@@ -25,7 +25,7 @@ public:
     // Prepares the replacement of destination; check file() and problem().
     explicit FileReplacement(const char* destination);
     // Removes the temporary file unless commit() moved it into place.
-    ~FileReplacement();
+    ~FileReplacement() { discard(); }
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
@@ -40,7 +40,11 @@ public:
     const std::string& problem() const noexcept { return problem_; }
 
 private:
-    void fail(const std::string& why);
+    void fail(const std::string& why) {
+        problem_ = why;
+        discard();
+    }
+    // Closes and removes the temporary file; each system's own.
     void discard() noexcept;
 
     std::string target_;

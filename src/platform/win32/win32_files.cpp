@@ -58,13 +58,6 @@ FileReplacement::FileReplacement(const char* destination) {
     }
 }
 
-FileReplacement::~FileReplacement() { discard(); }
-
-void FileReplacement::fail(const std::string& why) {
-    problem_ = why;
-    discard();
-}
-
 void FileReplacement::discard() noexcept {
     if (file_) std::fclose(file_);
     file_ = nullptr;
