@@ -39,15 +39,20 @@ const char* dialogErrorText(uint32_t code) noexcept {
 FontState& fontState() noexcept { return state; }
 void resetFontState() noexcept { state = FontState{}; }
 
+// A face the host set (DRO_SetFontFace) is its own picker's answer: taken without the
+// system's dialog, which a host with its own font UI must not get.
 int32_t chooseFontFor(platform::FontFace& description) {
-    const platform::FontFace* host = state.hostChoice.name[0] ? &state.hostChoice : nullptr;
+    if (state.hostChoice.name[0]) {
+        description = state.hostChoice;
+        return 1;
+    }
     void* owner = canvas().hostWindow;
     uint32_t error = 0;
-    if (const int32_t chosen = platform::chooseFontDialog(owner, description, true, host, &error)) return chosen;
+    if (const int32_t chosen = platform::chooseFontDialog(owner, description, true, &error)) return chosen;
     if (error == 0) return 0;  // cancelled
     setLastError(dialogErrorText(error));
     description = platform::FontFace{};
-    return platform::chooseFontDialog(owner, description, false, host, &error);
+    return platform::chooseFontDialog(owner, description, false, &error);
 }
 
 void setHostFontFace(const char* face, int32_t pixelHeight, int32_t weight, uint8_t italic) noexcept {

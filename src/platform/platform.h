@@ -96,13 +96,12 @@ struct FontFace {
     uint8_t italic = 0;
 };
 
-// The host's choice (hostChoice, may be null) when given; else the font dialog, started
-// from face when startFromFace is set. Returns nonzero when a font was chosen (face
-// updated); 0 with *dialogError 0 when the user cancelled, or with the dialog's error
-// code (CDERR_..., CFERR_...). Where no dialog exists a default face the system's font
-// service finds is taken; without any font the error is CFERR_NOFONTS (0x2001).
-int32_t chooseFontDialog(void* owner, FontFace& face, bool startFromFace, const FontFace* hostChoice,
-                         uint32_t* dialogError) noexcept;
+// The font dialog, started from face when startFromFace is set. Returns nonzero when a
+// font was chosen (face updated); 0 with *dialogError 0 when the user cancelled, or with
+// the dialog's error code (CDERR_..., CFERR_...). Where no dialog exists a default face
+// the system's font service finds is taken; without any font the error is
+// CFERR_NOFONTS (0x2001).
+int32_t chooseFontDialog(void* owner, FontFace& face, bool startFromFace, uint32_t* dialogError) noexcept;
 
 // The file of the installed font that best matches face, written with its terminator
 // into path; false when no font file is found or it does not fit.

@@ -1,5 +1,5 @@
 // Fonts through fontconfig. Linux has no font dialog a library can show without the
-// host's toolkit, so the "dialog" takes the face the host named.
+// host's toolkit, so the "dialog" takes the default face fontconfig finds.
 #include <fontconfig/fontconfig.h>
 
 #include <cstring>
@@ -40,13 +40,8 @@ bool copyString(const FcChar8* text, char* out, std::size_t capacity) {
 
 }  // namespace
 
-int32_t chooseFontDialog(void* /*owner*/, FontFace& face, bool /*startFromFace*/, const FontFace* hostChoice,
-                         uint32_t* dialogError) noexcept {
+int32_t chooseFontDialog(void* /*owner*/, FontFace& face, bool /*startFromFace*/, uint32_t* dialogError) noexcept {
     if (dialogError) *dialogError = 0;
-    if (hostChoice && hostChoice->name[0]) {
-        face = *hostChoice;
-        return 1;
-    }
     FcPattern* match = FcInit() ? matchFace(nullptr, 0, false) : nullptr;
     FcChar8* family = nullptr;
     FontFace chosen;

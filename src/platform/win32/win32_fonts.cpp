@@ -35,15 +35,7 @@ bool startsWith(const std::string& text, const std::string& prefix) {
 
 }  // namespace
 
-// A face the host set (DRO_SetFontFace) is its own picker's answer: taken without the
-// modal dialog, which a host with its own font UI must not get.
-int32_t chooseFontDialog(void* owner, FontFace& face, bool startFromFace, const FontFace* hostChoice,
-                         uint32_t* dialogError) noexcept {
-    if (hostChoice) {
-        face = *hostChoice;
-        if (dialogError) *dialogError = 0;
-        return 1;
-    }
+int32_t chooseFontDialog(void* owner, FontFace& face, bool startFromFace, uint32_t* dialogError) noexcept {
     LOGFONTA font;
     toLogFont(face, font);
     CHOOSEFONTA dialog;
