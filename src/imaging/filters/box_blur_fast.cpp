@@ -115,18 +115,6 @@ constexpr int64_t kPrefetchRows = 8;
     }
 }
 
-void verticalRowsDefault(const FilterParams& p, const Window& win, int32_t b, int32_t e) noexcept {
-    verticalRowsBody(p, win, b, e);
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-[[gnu::target("avx2")]] void verticalRowsAvx2(const FilterParams& p, const Window& win, int32_t b,
-                                              int32_t e) noexcept {
-    verticalRowsBody(p, win, b, e);
-}
-#else
-constexpr auto verticalRowsAvx2 = verticalRowsDefault;
-#endif
 
 // Rows of the horizontal pass side by side in vector lanes: one row per vector of four
 // channels, or (AVX2) two rows per vector of eight.
@@ -216,17 +204,6 @@ template <class Rows>
 
 using HorizontalRows = void (*)(const uint8_t* const*, uint8_t* const*, const Window&, const float*) noexcept;
 
-void horizontalRowDefault(const uint8_t* const* in, uint8_t* const* out, const Window& win,
-                          const float* inverse) noexcept {
-    horizontalRowsBody<OneRow>(in, out, win, inverse);
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-[[gnu::target("avx2")]] void horizontalRowAvx2(const uint8_t* const* in, uint8_t* const* out, const Window& win,
-                                               const float* inverse) noexcept {
-    horizontalRowsBody<OneRow>(in, out, win, inverse);
-}
-#endif
 #ifdef DROVANE_BOX_BLUR_ROW_PAIRS
 [[gnu::target("avx2")]] void horizontalRowPairAvx2(const uint8_t* const* in, uint8_t* const* out, const Window& win,
                                                    const float* inverse) noexcept {
@@ -246,33 +223,15 @@ constexpr HorizontalRows horizontalRowPairAvx2 = nullptr;
     slideSums(sum, lanes, in, gone);
 }
 
-using VerticalStep = void (*)(int32_t*, int32_t, float, uint8_t*, const uint8_t*, const uint8_t*) noexcept;
-
-void verticalStepDefault(int32_t* sum, int32_t lanes, float inv, uint8_t* out, const uint8_t* in,
-                         const uint8_t* gone) noexcept {
-    verticalStepBody(sum, lanes, inv, out, in, gone);
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-[[gnu::target("avx2")]] void verticalStepAvx2(int32_t* sum, int32_t lanes, float inv, uint8_t* out,
-                                              const uint8_t* in, const uint8_t* gone) noexcept {
-    verticalStepBody(sum, lanes, inv, out, in, gone);
-}
-#endif
+using VerticalStep = BaselineAndAvx2<verticalStepBody>;
+using HorizontalRow = BaselineAndAvx2<horizontalRowsBody<OneRow>>;
 
 struct PassKernels {
-    VerticalStep step = verticalStepDefault;
-    HorizontalRows one = horizontalRowDefault;
-    HorizontalRows pair = nullptr;  // two rows at once, where the machine has the lanes for it
+    VerticalStep::Kernel step = VerticalStep::pick();
+    HorizontalRows one = HorizontalRow::pick();
+    // Two rows at once, where the machine has the lanes for it.
+    HorizontalRows pair = hasAvx2() ? horizontalRowPairAvx2 : nullptr;
 };
-
-PassKernels pickPassKernels() noexcept {
-    PassKernels k;
-#if defined(__x86_64__) || defined(__i386__)
-    if (hasAvx2()) k = {verticalStepAvx2, horizontalRowAvx2, horizontalRowPairAvx2};
-#endif
-    return k;
-}
 
 // The reciprocal of each column's divisor in the horizontal pass.
 struct ColumnTables {
@@ -320,7 +279,7 @@ void fusedBand(const FilterParams& p, const Window& vertical, const Window& hori
 
 void fusedRoundFast(const FilterParams& p, const Window& vertical, const Window& horizontal) {
     const ColumnTables tables(horizontal);
-    const PassKernels k = pickPassKernels();
+    const PassKernels k;
     const auto lanes = static_cast<size_t>(p.width) * 4;
     const auto threads = static_cast<size_t>(std::max(1, omp_get_max_threads()));
     std::vector<int32_t> sums(lanes * threads);
@@ -336,13 +295,12 @@ void fusedRoundFast(const FilterParams& p, const Window& vertical, const Window&
 }
 
 void verticalRowsFast(const FilterParams& p, const Window& win, int32_t rowBegin, int32_t rowEnd) {
-    if (hasAvx2()) return verticalRowsAvx2(p, win, rowBegin, rowEnd);
-    verticalRowsDefault(p, win, rowBegin, rowEnd);
+    BaselineAndAvx2<verticalRowsBody>::pick()(p, win, rowBegin, rowEnd);
 }
 
 void horizontalPassFast(const FilterParams& p, const Window& win, bool fromDestination) {
     const ColumnTables tables(win);
-    const PassKernels kernels = pickPassKernels();
+    const PassKernels kernels;
     const HorizontalRows one = kernels.one, pair = kernels.pair;
     const int32_t perStep = pair ? 2 : 1;
     const int32_t steps = (p.height + perStep - 1) / perStep;
