@@ -234,16 +234,15 @@ struct PassKernels {
 };
 
 // The reciprocal of each column's divisor in the horizontal pass.
-struct ColumnTables {
-    std::vector<float> inverse;
-    explicit ColumnTables(const Window& win) : inverse(static_cast<size_t>(win.n)) {
-        for (int32_t x = 0; x < win.n; ++x) inverse[x] = 1.0f / static_cast<float>(win.divisor(x));
-    }
-};
+std::vector<float> columnReciprocals(const Window& win) {
+    std::vector<float> inverse(static_cast<size_t>(win.n));
+    for (int32_t x = 0; x < win.n; ++x) inverse[x] = 1.0f / static_cast<float>(win.divisor(x));
+    return inverse;
+}
 
 // Rows rowBegin..rowEnd-1 of a fused round: each vertical result row (or pair of rows)
 // lands in a line and is blurred along at once, so it never goes through memory.
-void fusedBand(const FilterParams& p, const Window& vertical, const Window& horizontal, const ColumnTables& t,
+void fusedBand(const FilterParams& p, const Window& vertical, const Window& horizontal, const float* inverse,
                const PassKernels& k, int32_t rowBegin, int32_t rowEnd, int32_t* sum, uint8_t* lines) {
     const int64_t stride = p.stride;
     const int32_t lanes = p.width * 4;
@@ -271,14 +270,14 @@ void fusedBand(const FilterParams& p, const Window& vertical, const Window& hori
         }
         const uint8_t* in[2] = {line[0], line[1]};
         uint8_t* out[2] = {p.destination + y * stride, p.destination + (y + 1) * stride};
-        (rows == 2 ? k.pair : k.one)(in, out, horizontal, t.inverse.data());
+        (rows == 2 ? k.pair : k.one)(in, out, horizontal, inverse);
     }
 }
 
 }  // namespace
 
 void fusedRoundFast(const FilterParams& p, const Window& vertical, const Window& horizontal) {
-    const ColumnTables tables(horizontal);
+    const std::vector<float> inverse = columnReciprocals(horizontal);
     const PassKernels k;
     const auto lanes = static_cast<size_t>(p.width) * 4;
     const auto threads = static_cast<size_t>(std::max(1, omp_get_max_threads()));
@@ -289,7 +288,7 @@ void fusedRoundFast(const FilterParams& p, const Window& vertical, const Window&
         const int32_t me = omp_get_thread_num();
         const RowBand rows = rowBandOf(p.height, omp_get_num_threads(), me);
         if (rows.begin < rows.end)
-            fusedBand(p, vertical, horizontal, tables, k, rows.begin, rows.end, sums.data() + lanes * me,
+            fusedBand(p, vertical, horizontal, inverse.data(), k, rows.begin, rows.end, sums.data() + lanes * me,
                       lines.data() + 2 * lanes * me);
     }
 }
@@ -299,7 +298,7 @@ void verticalRowsFast(const FilterParams& p, const Window& win, int32_t rowBegin
 }
 
 void horizontalPassFast(const FilterParams& p, const Window& win, bool fromDestination) {
-    const ColumnTables tables(win);
+    const std::vector<float> inverse = columnReciprocals(win);
     const PassKernels kernels;
     const HorizontalRows one = kernels.one, pair = kernels.pair;
     const int32_t perStep = pair ? 2 : 1;
@@ -315,7 +314,7 @@ void horizontalPassFast(const FilterParams& p, const Window& win, bool fromDesti
             in[k] = p.source + at;
             out[k] = p.destination + at;
         }
-        (rows == 2 ? pair : one)(in, out, win, tables.inverse.data());
+        (rows == 2 ? pair : one)(in, out, win, inverse.data());
     }
 }
 

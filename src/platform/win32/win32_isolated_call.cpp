@@ -7,6 +7,8 @@
 
 #include "platform/isolated_call.h"
 #include "platform/isolated_worker.h"
+#include "platform/win32/win32_module.h"
+#include "platform/win32/win32_runtime_library.h"
 
 namespace dro::platform {
 namespace {
@@ -29,12 +31,8 @@ struct Handle {
 };
 
 std::wstring folderOfThisModule() {
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&folderOfThisModule), &module))
-        return {};
     std::wstring path(32768, L'\0');
-    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(thisModule(), path.data(), static_cast<DWORD>(path.size()));
     if (length == 0 || length >= path.size()) return {};
     path.resize(length);
     const size_t slash = path.find_last_of(L"\\/");
@@ -161,7 +159,7 @@ IsolatedOutcome runIsolated(const IsolatedJob& job, std::span<const uint8_t> inp
 int serveIsolatedJob(int argc, char** argv, std::span<const IsolatedJob* const> jobs) {
     // A fault in the job must end this program quietly, not stop it at a dialog box or a
     // debugger that no one sees while the host waits out the time limit.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    SetErrorMode(kErrorModeQuiet | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(endOnFault);
     if (argc != 2) return 2;
     const IsolatedJob* job = nullptr;

@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_module.h"
 
 namespace dro::platform {
 namespace {
@@ -24,13 +25,6 @@ LRESULT CALLBACK systemEventProc(HWND window, UINT message, WPARAM wParam, LPARA
             break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HMODULE thisModule() noexcept {
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&systemEventProc), &module);
-    return module;
 }
 
 }  // namespace

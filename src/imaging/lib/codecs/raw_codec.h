@@ -10,8 +10,8 @@
 namespace dro::codecs {
 
 // RGB24 (channels 3), rotated as the camera recorded; nullopt for anything LibRaw does
-// not take or for sensor sizes beyond our limits.
-// LibRaw parses in a process of its own, so a parser fault fails the file, not the host.
+// not take or for sensor sizes beyond our limits. LibRaw parses in a process of its own,
+// so a parser fault fails the file, not the host.
 std::optional<PixelImage> decodeRaw(ByteSpan bytes);
 
 // The decode as that process runs it; the worker program lists it by name.
