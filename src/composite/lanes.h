@@ -5,11 +5,12 @@
 
 #include <cstdint>
 
+#include "core/vector_types.h"
+
 namespace dro {
 
-using F4 = float __attribute__((vector_size(16)));
-using I4 = int32_t __attribute__((vector_size(16)));
-using U16x4 = uint16_t __attribute__((vector_size(8)));
+using F4 = F32x4;
+using I4 = I32x4;
 
 inline F4 broadcast(float v) noexcept { return F4{v, v, v, v}; }
 

@@ -9,6 +9,7 @@
 
 #include "core/cpu_features.h"
 #include "core/pixel_format.h"
+#include "core/vector_types.h"
 
 namespace dro {
 namespace {
@@ -40,18 +41,7 @@ inline void loadPixelMasked(const uint8_t* s, uint16_t* d, uint32_t c, bool alph
     }
 }
 
-// The vectors below only pass between always-inlined helpers (a call passing them
-// between code built for different instruction sets would break), so the AVX
-// argument-passing note does not apply.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-
-// Vectors of GCC and clang: the same source compiles for SSE2 and, in the clones
-// below, for AVX2.
-using U8x16 = uint8_t __attribute__((vector_size(16)));
-using U16x16 = uint16_t __attribute__((vector_size(32)));
-
+// The same source compiles for SSE2 and, in the clones below, for AVX2.
 template <class V>
 [[gnu::always_inline]] inline V loadVector(const void* p) noexcept {
     V v;

@@ -12,18 +12,11 @@
 #include <omp.h>
 
 #include "core/cpu_features.h"
+#include "core/vector_types.h"
 #include "imaging/filters/box_blur_window.h"
 
 namespace dro::filters {
 namespace {
-
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-
-using I32x4 = int32_t __attribute__((vector_size(16)));
-using F32x4 = float __attribute__((vector_size(16)));
-using U8x4 = uint8_t __attribute__((vector_size(4)));
 
 template <class I, class F>
 [[gnu::always_inline]] inline I quotientLanes(I s, float inv) noexcept {
@@ -136,9 +129,6 @@ struct OneRow {
 #endif
 
 #ifdef DROVANE_BOX_BLUR_ROW_PAIRS
-using I32x8 = int32_t __attribute__((vector_size(32)));
-using F32x8 = float __attribute__((vector_size(32)));
-
 struct TwoRows {
     using V = I32x8;
     static constexpr int kRows = 2;

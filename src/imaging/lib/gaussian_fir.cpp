@@ -11,6 +11,7 @@
 #include "core/allocation.h"
 #include "core/cpu_features.h"
 #include "core/owned_buffer.h"
+#include "core/vector_types.h"
 
 // Both passes run fused. The picture is cut into stripes of columns, each widened by
 // the kernel's reach on both sides and walked down its rows: a ring holds the source
@@ -23,12 +24,6 @@
 namespace dro::gaussian {
 namespace {
 
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-
-using F8 = float __attribute__((vector_size(32)));
-using I8 = int32_t __attribute__((vector_size(32)));
 constexpr int kLanes = 8;
 // Vectors in flight per step of the passes: four in the baseline (eight registers of
 // SSE2), eight with AVX2, which spreads the loop's own work over more arithmetic.
@@ -39,25 +34,25 @@ constexpr int kBatch = 8;  // rows the vertical pass computes per sweep over the
 constexpr int64_t kParallelPixels = 65536;
 constexpr std::size_t kCacheLine = 64;
 
-[[gnu::always_inline]] inline F8 load(const float* p) noexcept {
-    F8 v;
+[[gnu::always_inline]] inline F32x8 load(const float* p) noexcept {
+    F32x8 v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 
-[[gnu::always_inline]] inline void store(float* p, const F8& v) noexcept { std::memcpy(p, &v, sizeof v); }
+[[gnu::always_inline]] inline void store(float* p, const F32x8& v) noexcept { std::memcpy(p, &v, sizeof v); }
 
 // max(v, lo) then min(v, hi) with std::max/std::min's operand order.
-[[gnu::always_inline]] inline F8 clampTo(const F8& v, float lo, float hi) noexcept {
-    const F8 low = F8{} + lo, high = F8{} + hi;
-    const F8 raised = v < low ? low : v;
+[[gnu::always_inline]] inline F32x8 clampTo(const F32x8& v, float lo, float hi) noexcept {
+    const F32x8 low = F32x8{} + lo, high = F32x8{} + hi;
+    const F32x8 raised = v < low ? low : v;
     return high < raised ? high : raised;
 }
 
 // v x 256 + 0.5 clamped to 0..65535 and truncated: the 8.8 fixed-point value, in float.
-[[gnu::always_inline]] inline F8 quantiseFixed(const F8& v) noexcept {
-    const F8 s = clampTo(v * kFixedScale + 0.5f, 0.0f, 65535.0f);
-    return __builtin_convertvector(__builtin_convertvector(s, I8), F8) * (1.0f / kFixedScale);
+[[gnu::always_inline]] inline F32x8 quantiseFixed(const F32x8& v) noexcept {
+    const F32x8 s = clampTo(v * kFixedScale + 0.5f, 0.0f, 65535.0f);
+    return __builtin_convertvector(__builtin_convertvector(s, I32x8), F32x8) * (1.0f / kFixedScale);
 }
 
 // Plain loops: the compiler turns these into vector conversions and packs.
@@ -82,7 +77,7 @@ template <int V>
     for (int j = 0; j < n; j += V * kLanes) {
         for (int b = 0; b < count; ++b) {
             const float* const* mine = rows + static_cast<std::ptrdiff_t>(b) * taps + r;
-            F8 a[V];
+            F32x8 a[V];
             const float* centre = mine[0] + j;
             for (int k = 0; k < V; ++k) a[k] = w[0] * load(centre + k * kLanes);
             for (int t = 1; t <= r; ++t) {
@@ -103,7 +98,7 @@ template <int V>
 [[gnu::always_inline]] inline void horizontalBody(const float* centre, int lanes, const float* w, int r, int n,
                                                   float* out, uint8_t* bytes) noexcept {
     for (int j = 0; j < n; j += V * kLanes) {
-        F8 a[V];
+        F32x8 a[V];
         const float* c = centre + j;
         for (int k = 0; k < V; ++k) a[k] = w[0] * load(c + k * kLanes);
         for (int t = 1; t <= r; ++t) {
@@ -128,7 +123,7 @@ template <int V>
     // when the index is even, and of the shifted line (at o - 4) when it is odd.
     const auto at = [&](int pixel) { return pixel & 1 ? shifted + 4 * pixel - 4 : line + 4 * pixel; };
     for (int j = 0; j < n; j += V * kLanes) {
-        F8 a[V];
+        F32x8 a[V];
         const float* c = at(r) + j;
         for (int k = 0; k < V; ++k) a[k] = w[0] * load(c + k * kLanes);
         for (int t = 1; t <= r; ++t) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/vector_types.h"
 #include "imaging/lib/codecs/codec_types.h"
 #include "imaging/lib/resample_contributions.h"
 #include "imaging/lib/resample_kernels.h"
@@ -44,8 +45,8 @@ bool alphaVaries(const uint8_t* source, int32_t width, int32_t height, int32_t s
     return false;
 }
 
-// Four float lanes, one per channel of an RGBA pixel (GCC and clang vector extension).
-typedef float Lanes __attribute__((vector_size(16)));
+// Four float lanes, one per channel of an RGBA pixel.
+using Lanes = dro::F32x4;
 
 // One source row resampled across into floats (premultiplied colour when asked).
 // RGBA rows are first widened to float pixels, so each tap is one four-lane multiply-add.
