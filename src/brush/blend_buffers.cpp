@@ -8,13 +8,6 @@
 
 namespace dro {
 
-BlendBuffers& blendBuffers() noexcept {
-    static BlendBuffers state;
-    return state;
-}
-
-void resetBlendBuffers() noexcept { blendBuffers() = BlendBuffers{}; }
-
 bool setBlendBufferCount(int32_t n) {
     BlendBuffers& b = blendBuffers();
     if (n > kMaxBlendBuffers) n = kMaxBlendBuffers;

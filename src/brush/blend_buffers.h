@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/layer_slot.h"
+#include "core/subsystem_state.h"
 
 namespace dro {
 
@@ -18,8 +19,8 @@ struct BlendBuffers {
     LayerSlot& selectedBuffer() noexcept { return table[static_cast<size_t>(selected)]; }
 };
 
-BlendBuffers& blendBuffers() noexcept;
-void resetBlendBuffers() noexcept;
+inline BlendBuffers& blendBuffers() noexcept { return subsystemState<BlendBuffers>(); }
+inline void resetBlendBuffers() noexcept { resetSubsystemState<BlendBuffers>(); }
 
 // Reallocates the buffers when n (at most 20) differs from the count, each cleared
 // and maxBrushSize square; always selects buffer 0. Returns false on a failed

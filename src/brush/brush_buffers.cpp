@@ -6,13 +6,6 @@
 
 namespace dro {
 
-BrushBuffers& brushBuffers() noexcept {
-    static BrushBuffers state;
-    return state;
-}
-
-void resetBrushBuffers() noexcept { brushBuffers() = BrushBuffers{}; }
-
 // Zeroed: a dab drawn before the first tool reads them, and must not read the heap.
 bool allocateBrushBuffers(int32_t maxBrush) {
     BrushBuffers& b = brushBuffers();

@@ -9,6 +9,7 @@
 
 #include "core/owned_buffer.h"
 #include "core/random_tables.h"
+#include "core/subsystem_state.h"
 
 namespace dro {
 
@@ -48,8 +49,8 @@ struct BrushBuffers {
     }
 };
 
-BrushBuffers& brushBuffers() noexcept;
-void resetBrushBuffers() noexcept;
+inline BrushBuffers& brushBuffers() noexcept { return subsystemState<BrushBuffers>(); }
+inline void resetBrushBuffers() noexcept { resetSubsystemState<BrushBuffers>(); }
 
 // Allocates the grain buffers and the brush plane for a brush box of maxBrush pixels.
 // Returns false when any allocation failed (what was obtained stays).

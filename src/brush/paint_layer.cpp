@@ -33,13 +33,6 @@ Rect clipExtents(const Rect& e, int32_t w, int32_t h) noexcept {
 
 Rect clipPaintExtents(const Rect& e, int32_t w, int32_t h) noexcept { return clipExtents(e, w, h); }
 
-PaintLayer& paintLayer() noexcept {
-    static PaintLayer state;
-    return state;
-}
-
-void resetPaintLayer() noexcept { paintLayer() = PaintLayer{}; }
-
 Rect emptyPaintExtents() noexcept { return {canvas().width, canvas().height, 0, 0}; }
 
 int32_t createPaintLayer(int32_t opacityPercent, int32_t secondPercent, const char* modeName) noexcept {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/layer_slot.h"
+#include "core/subsystem_state.h"
 
 namespace dro {
 
@@ -14,8 +15,8 @@ struct PaintLayer {
     char modeName[50] = {};
 };
 
-PaintLayer& paintLayer() noexcept;
-void resetPaintLayer() noexcept;
+inline PaintLayer& paintLayer() noexcept { return subsystemState<PaintLayer>(); }
+inline void resetPaintLayer() noexcept { resetSubsystemState<PaintLayer>(); }
 
 // Creates the paint layer when absent (canvas-sized, cleared; a failed allocation
 // leaves it absent), then sets its name, opacities and mode. Returns the mode id.

@@ -42,13 +42,6 @@ bool namesSource(const char* path) noexcept { return path && path[0] != '\0' && 
 
 }  // namespace
 
-ToolSettings& toolSettings() noexcept {
-    static ToolSettings state;
-    return state;
-}
-
-void resetToolSettings() noexcept { toolSettings() = ToolSettings{}; }
-
 int32_t usableBrushSize() noexcept {
     const int32_t box = std::min(canvas().maxBrushSize, kScaleTableLength);
     return std::clamp(toolSettings().size, 0, std::max(box, 0));

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/subsystem_state.h"
+
 namespace dro {
 
 inline constexpr int kScaleTableLength = 1000;
@@ -75,8 +77,8 @@ struct ToolSettings {
     // The random seed lives with the engine frame (FrameState::randomSeed).
 };
 
-ToolSettings& toolSettings() noexcept;
-void resetToolSettings() noexcept;
+inline ToolSettings& toolSettings() noexcept { return subsystemState<ToolSettings>(); }
+inline void resetToolSettings() noexcept { resetSubsystemState<ToolSettings>(); }
 
 // The side a dab may use: size kept within the brush box (maxBrushSize) and the scale
 // table, so shape, grain and scale-table reads stay inside their buffers.

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "core/subsystem_state.h"
+
 namespace dro {
 
 struct ViewState {
@@ -29,7 +31,7 @@ struct ViewState {
     }
 };
 
-ViewState& viewState() noexcept;
-void resetViewState() noexcept;
+inline ViewState& viewState() noexcept { return subsystemState<ViewState>(); }
+inline void resetViewState() noexcept { resetSubsystemState<ViewState>(); }
 
 }  // namespace dro

@@ -4,13 +4,6 @@
 
 namespace dro {
 
-Canvas& canvas() noexcept {
-    static Canvas state;
-    return state;
-}
-
-void resetCanvasState() noexcept { canvas() = Canvas{}; }
-
 LayerSlot* slotAt(int32_t index) noexcept {
     if (index < 0 || index >= kLayerSlotCount) return nullptr;
     return &canvas().layerSlots[static_cast<size_t>(index)];

@@ -6,6 +6,7 @@
 
 #include "core/layer_slot.h"
 #include "core/random_tables.h"
+#include "core/subsystem_state.h"
 
 namespace dro {
 
@@ -30,8 +31,8 @@ struct Canvas {
     RandomByteArray randomTableB;  // modulus 254
 };
 
-Canvas& canvas() noexcept;
-void resetCanvasState() noexcept;
+inline Canvas& canvas() noexcept { return subsystemState<Canvas>(); }
+inline void resetCanvasState() noexcept { resetSubsystemState<Canvas>(); }
 
 // The slot at index, or null for an index outside 0..271.
 LayerSlot* slotAt(int32_t index) noexcept;

@@ -5,11 +5,6 @@
 
 namespace dro {
 
-FrameState& frameState() noexcept {
-    static FrameState state;
-    return state;
-}
-
 namespace {
 
 // Writers and readers of the text may be on different threads: the text changes only

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/last_error.h"
+#include "core/subsystem_state.h"
 
 namespace dro {
 
@@ -18,6 +19,6 @@ struct FrameState {
     void reset() { *this = FrameState{}; }
 };
 
-FrameState& frameState() noexcept;
+inline FrameState& frameState() noexcept { return subsystemState<FrameState>(); }
 
 }  // namespace dro

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/owned_buffer.h"
+#include "core/subsystem_state.h"
 
 namespace dro {
 
@@ -20,8 +21,8 @@ struct MaskState {
     int32_t fullRangeTint = 0;  // 0: the tint is drawn at half strength
 };
 
-MaskState& maskState() noexcept;
-void resetMaskState() noexcept;
+inline MaskState& maskState() noexcept { return subsystemState<MaskState>(); }
+inline void resetMaskState() noexcept { resetSubsystemState<MaskState>(); }
 
 // The plane when the mask is in force, else null: what every consumer reads.
 const uint16_t* activeMask() noexcept;

@@ -8,13 +8,6 @@
 
 namespace dro {
 
-TextureMap& textureMap() noexcept {
-    static TextureMap state;
-    return state;
-}
-
-void resetTextureMap() noexcept { textureMap() = TextureMap{}; }
-
 bool createTexture(int32_t index) noexcept {
     const LayerSlot* slot = filledSlotAt(index);
     const Canvas& c = canvas();

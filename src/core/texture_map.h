@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/owned_buffer.h"
+#include "core/subsystem_state.h"
 
 namespace dro {
 
@@ -12,8 +13,8 @@ struct TextureMap {
     OwnedBuffer<uint8_t> plane;  // canvasWidth x canvasHeight, or none
 };
 
-TextureMap& textureMap() noexcept;
-void resetTextureMap() noexcept;
+inline TextureMap& textureMap() noexcept { return subsystemState<TextureMap>(); }
+inline void resetTextureMap() noexcept { resetSubsystemState<TextureMap>(); }
 
 // The plane when a texture exists, else null.
 inline const uint8_t* activeTexture() noexcept { return textureMap().plane.get(); }

@@ -2,13 +2,6 @@
 
 namespace dro {
 
-FilterParams& filterParams() noexcept {
-    static FilterParams state;
-    return state;
-}
-
-void resetFilterParams() noexcept { filterParams() = FilterParams{}; }
-
 void fillFilterParams(FilterParams& params, uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
                       const FilterSettings& settings) noexcept {
     params.source = source;

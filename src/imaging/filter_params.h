@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/subsystem_state.h"
+
 namespace dro {
 
 struct FilterParams {
@@ -34,8 +36,8 @@ struct FilterParams {
     }
 };
 
-FilterParams& filterParams() noexcept;
-void resetFilterParams() noexcept;
+inline FilterParams& filterParams() noexcept { return subsystemState<FilterParams>(); }
+inline void resetFilterParams() noexcept { resetSubsystemState<FilterParams>(); }
 
 // The host's integer settings, before scaling.
 struct FilterSettings {

@@ -53,11 +53,6 @@ void note(LibraryModuleState& s, LibraryModule m, char what) noexcept {
 
 }  // namespace
 
-LibraryModuleState& libraryModuleState() noexcept {
-    static LibraryModuleState state;
-    return state;
-}
-
 void resetLibraryModules() noexcept {
     libraryModuleState() = LibraryModuleState{};
     is5_ClearAllTransforms();

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/subsystem_state.h"
+
 namespace dro {
 
 enum class LibraryModule : uint8_t { is5, IS40, ISE40, IS3, ISE3, SARAW };
@@ -21,7 +23,7 @@ struct LibraryModuleState {
     int32_t journalLength = 0;
 };
 
-LibraryModuleState& libraryModuleState() noexcept;
+inline LibraryModuleState& libraryModuleState() noexcept { return subsystemState<LibraryModuleState>(); }
 void resetLibraryModules() noexcept;
 
 void initialiseImagingLibraries() noexcept;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/owned_buffer.h"
+#include "core/subsystem_state.h"
 
 namespace dro {
 
@@ -34,7 +35,7 @@ struct WorkingBuffers {
     }
 };
 
-WorkingBuffers& workingBuffers() noexcept;
-void resetWorkingBuffers() noexcept;
+inline WorkingBuffers& workingBuffers() noexcept { return subsystemState<WorkingBuffers>(); }
+inline void resetWorkingBuffers() noexcept { resetSubsystemState<WorkingBuffers>(); }
 
 }  // namespace dro

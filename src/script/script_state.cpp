@@ -4,11 +4,6 @@
 
 namespace dro {
 
-ScriptState& scriptState() noexcept {
-    static ScriptState state;
-    return state;
-}
-
 void resetScriptState() noexcept {
     closePaintFile();
     scriptState() = ScriptState{};

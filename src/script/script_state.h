@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/subsystem_state.h"
+
 namespace dro {
 
 // The blocks of the run in progress; all null (an empty image) between runs.
@@ -31,7 +33,7 @@ struct ScriptState {
     bool fastPixelFunctions = true;  // Lua-side pixel functions over FFI views
 };
 
-ScriptState& scriptState() noexcept;
+inline ScriptState& scriptState() noexcept { return subsystemState<ScriptState>(); }
 // Closes the paint file, forgets the view and turns the fast pixel functions back on.
 void resetScriptState() noexcept;
 

@@ -160,13 +160,6 @@ Rect clippedDirtyRect() noexcept {
 
 }  // namespace
 
-UndoStore& undoStore() noexcept {
-    static UndoStore state;
-    return state;
-}
-
-void resetUndoStore() noexcept { undoStore() = UndoStore{}; }
-
 void saveUndoBuffer(bool savePixels, bool saveMask) {
     UndoStore& u = undoStore();
     if (u.undoPaused) return;

@@ -8,6 +8,7 @@
 
 #include "core/owned_buffer.h"
 #include "core/rect.h"
+#include "core/subsystem_state.h"
 
 namespace dro {
 
@@ -37,8 +38,8 @@ struct UndoStore {
     int32_t undoUsedKB = 0;
 };
 
-UndoStore& undoStore() noexcept;
-void resetUndoStore() noexcept;
+inline UndoStore& undoStore() noexcept { return subsystemState<UndoStore>(); }
+inline void resetUndoStore() noexcept { resetSubsystemState<UndoStore>(); }
 
 void saveUndoBuffer(bool savePixels, bool saveMask);
 void saveUndoBackBuffer(int32_t index);
