@@ -116,33 +116,20 @@ int setRgba(lua_State* L) {
 
 color::Rgb8 rgbOf(const Pixel& p) { return {p.r, p.g, p.b}; }
 
-// Arguments 3 to 5 of a hue-based set call: hue clamped to 0..359, the other two to 0..1.
-template <class HueColour>
-HueColour hueArguments(lua_State* L) {
-    return {clampTo(arg(L, 3), 0.0, 359.0), clampTo(arg(L, 4), 0.0, 1.0), clampTo(arg(L, 5), 0.0, 1.0)};
+// The hue-based models (HSV, HSL) read as three numbers; a set call takes arguments 3
+// to 5, hue clamped to 0..359 and the other two to 0..1.
+template <auto FromRgb>
+int getHueModel(lua_State* L) {
+    checkStop(L);
+    const auto [hue, saturation, third] = FromRgb(rgbOf(readPixel(L)));
+    return pushNumbers(L, {hue, saturation, third});
 }
 
-int getHsv(lua_State* L) {
+template <class HueColour, auto ToRgb>
+int setHueModel(lua_State* L) {
     checkStop(L);
-    const color::Hsv hsv = color::rgbToHsv(rgbOf(readPixel(L)));
-    return pushNumbers(L, {hsv.h, hsv.s, hsv.v});
-}
-
-int setHsv(lua_State* L) {
-    checkStop(L);
-    if (uint8_t* p = writePixel(L)) storeRgb(p, color::hsvToRgb(hueArguments<color::Hsv>(L)));
-    return 0;
-}
-
-int getHsl(lua_State* L) {
-    checkStop(L);
-    const color::Hsl hsl = color::rgbToHsl(rgbOf(readPixel(L)));
-    return pushNumbers(L, {hsl.h, hsl.s, hsl.l});
-}
-
-int setHsl(lua_State* L) {
-    checkStop(L);
-    if (uint8_t* p = writePixel(L)) storeRgb(p, color::hslToRgb(hueArguments<color::Hsl>(L)));
+    const HueColour c{clampTo(arg(L, 3), 0.0, 359.0), clampTo(arg(L, 4), 0.0, 1.0), clampTo(arg(L, 5), 0.0, 1.0)};
+    if (uint8_t* p = writePixel(L)) storeRgb(p, ToRgb(c));
     return 0;
 }
 
@@ -285,10 +272,10 @@ std::span<const luaL_Reg> pixelFunctions() noexcept {
         {"set_alpha", setAlpha},
         {"get_rgba", getRgba},
         {"set_rgba", setRgba},
-        {"get_hsv", getHsv},
-        {"set_hsv", setHsv},
-        {"get_hsl", getHsl},
-        {"set_hsl", setHsl},
+        {"get_hsv", getHueModel<color::rgbToHsv>},
+        {"set_hsv", setHueModel<color::Hsv, color::hsvToRgb>},
+        {"get_hsl", getHueModel<color::rgbToHsl>},
+        {"set_hsl", setHueModel<color::Hsl, color::hslToRgb>},
         {"get_lab", getLab},
         {"set_lab", setLab},
         {"get_cmyk", getCmyk},
