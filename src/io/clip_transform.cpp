@@ -18,14 +18,8 @@ constexpr int32_t kSmallEdge = 5;
 constexpr int32_t kFullTurn = 36000;
 
 std::optional<Clip> blankClip(int32_t width, int32_t height) {
-    const auto bytes = codecs::checkedImageBytes(width, height, 4);
-    if (!bytes) return std::nullopt;
-    Clip out;
-    out.width = width;
-    out.height = height;
-    out.channels = 4;
-    out.pixels.assign(*bytes, 0);
-    return out;
+    if (!codecs::checkedImageBytes(width, height, 4)) return std::nullopt;
+    return Clip::filled(width, height, 4, 0);
 }
 
 // Resamples into a new block; premultiplied around the kernel when smooth.

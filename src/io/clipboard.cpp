@@ -66,11 +66,7 @@ bool readClipboardIntoImport() {
 
 Clip takeImportedClip() noexcept {
     ImportBuffer& b = importBuffer();
-    Clip clip;
-    clip.width = b.width;
-    clip.height = b.height;
-    clip.channels = 4;
-    clip.pixels = std::move(b.pixels);
+    Clip clip{b.width, b.height, 4, std::move(b.pixels)};
     b.pixels = {};
     return clip;
 }

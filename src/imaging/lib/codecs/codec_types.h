@@ -54,6 +54,12 @@ struct PixelImage {
     int channels = 4;
     std::vector<uint8_t> pixels;
 
+    // Every byte `fill`. The size must have passed checkedImageBytes.
+    static PixelImage filled(int width, int height, int channels, uint8_t fill) {
+        const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * static_cast<size_t>(channels);
+        return {width, height, channels, std::vector<uint8_t>(bytes, fill)};
+    }
+
     bool empty() const noexcept { return pixels.empty(); }
 };
 

@@ -170,8 +170,7 @@ std::optional<DibFormat> parseDibFormat(ByteSpan info) {
 }
 
 std::optional<PixelImage> decodeDibBits(const DibFormat& f, ByteSpan info, ByteSpan bits, DibAlpha alpha) {
-    const auto total = checkedImageBytes(f.width, f.height, 4);
-    if (!total || f.width <= 0 || f.height <= 0) return std::nullopt;
+    if (!checkedImageBytes(f.width, f.height, 4)) return std::nullopt;
     if (f.bitCount <= 8 && f.infoBytes > info.size()) return std::nullopt;
     const bool rle = f.compression == kBiRle4 || f.compression == kBiRle8;
     const uint64_t stride = f.rowBytes();
@@ -181,11 +180,7 @@ std::optional<PixelImage> decodeDibBits(const DibFormat& f, ByteSpan info, ByteS
         return std::nullopt;
     }
 
-    PixelImage img;
-    img.width = f.width;
-    img.height = f.height;
-    img.channels = 4;
-    img.pixels.assign(*total, 0);
+    PixelImage img = PixelImage::filled(f.width, f.height, 4, 0);
     const Palette pal = f.bitCount <= 8 ? readPalette(f, info) : Palette{};
     if (rle) {
         decodeRle(f, pal, bits, img);

@@ -116,11 +116,7 @@ std::optional<PixelImage> decodeGif(ByteSpan bytes) {
         for (int i = 0; i < 256; ++i) palette[i * 3] = palette[i * 3 + 1] = palette[i * 3 + 2] = static_cast<uint8_t>(i);
     }
 
-    PixelImage image;
-    image.width = static_cast<int>(width);
-    image.height = static_cast<int>(height);
-    image.channels = 4;
-    image.pixels.assign(*size, 0);  // the screen starts transparent
+    PixelImage image = PixelImage::filled(width, height, 4, 0);  // the screen starts transparent
     std::vector<GifPixelType> line(static_cast<size_t>(frame.Width));
     auto putRow = [&](int row) {
         uint8_t* dst = image.pixels.data() + (static_cast<size_t>(frame.Top + row) * width + frame.Left) * 4;

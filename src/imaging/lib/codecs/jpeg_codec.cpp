@@ -301,11 +301,7 @@ std::optional<PixelImage> decodeJpeg(ByteSpan bytes) {
     const uint64_t pixels = uint64_t{header.width} * header.height;
     if (pixels > uint64_t{4096} * bytes.size() + (uint64_t{1} << 24)) return std::nullopt;
 
-    PixelImage image;
-    image.width = static_cast<int>(header.width);
-    image.height = static_cast<int>(header.height);
-    image.channels = 4;
-    image.pixels.resize(*size);
+    PixelImage image = PixelImage::filled(header.width, header.height, 4, 0);
     std::vector<uint8_t> scratch(header.layout == Layout::Rgba ? 0 : size_t{header.width} * 4);
     if (!session.readPixels(header.layout, image.pixels.data(), scratch.data())) return std::nullopt;
     return image;

@@ -60,10 +60,8 @@ void runs(std::vector<uint8_t>& out, const uint8_t* line, size_t n) {
 
 std::optional<PixelImage> decodePcx(ByteSpan bytes) {
     const auto hdr = parseHeader(bytes);
-    if (!hdr) return std::nullopt;
+    if (!hdr || !checkedImageBytes(hdr->width, hdr->height, 4)) return std::nullopt;
     const PcxHeader& h = *hdr;
-    const auto total = checkedImageBytes(h.width, h.height, 4);
-    if (!total) return std::nullopt;
 
     ByteSpan data = bytes.subspan(kHeaderBytes);
     const uint8_t* palette256 = nullptr;
@@ -108,11 +106,7 @@ std::optional<PixelImage> decodePcx(ByteSpan bytes) {
         std::copy_n(h.headerPalette, 48, pal);
     }
 
-    PixelImage img;
-    img.width = h.width;
-    img.height = h.height;
-    img.channels = 4;
-    img.pixels.assign(*total, 255);
+    PixelImage img = PixelImage::filled(h.width, h.height, 4, 255);
     const size_t w = static_cast<size_t>(h.width), bpl = h.bytesPerLine;
     for (size_t y = 0; y < static_cast<size_t>(h.height); ++y) {
         const uint8_t* src = &planes[y * line];

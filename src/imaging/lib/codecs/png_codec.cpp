@@ -246,11 +246,7 @@ std::optional<PixelImage> decodePng(ByteSpan bytes) {
     const uint64_t leastRawBytes = uint64_t{header.height} * (1 + (bitsPerRow + 7) / 8);
     if (leastRawBytes > idatBytes(bytes) * 1032 + 1024) return std::nullopt;
 
-    PixelImage image;
-    image.width = static_cast<int>(header.width);
-    image.height = static_cast<int>(header.height);
-    image.channels = 4;
-    image.pixels.resize(*size);
+    PixelImage image = PixelImage::filled(header.width, header.height, 4, 0);
     std::vector<png_bytep> rows(header.height);
     for (size_t y = 0; y < rows.size(); ++y) rows[y] = image.pixels.data() + y * header.width * 4;
     if (!session.readRows(rows.data())) return std::nullopt;

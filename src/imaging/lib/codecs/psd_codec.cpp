@@ -167,8 +167,7 @@ std::optional<PixelImage> decodePsd(ByteSpan bytes) {
     }
     const int used = colours + (alpha ? 1 : 0);
 
-    const auto total = checkedImageBytes(l.width, l.height, 4);
-    if (!total) return std::nullopt;
+    if (!checkedImageBytes(l.width, l.height, 4)) return std::nullopt;
     ByteReader r(bytes, l.imageAt);
     const uint16_t compression = r.u16be();
     if (!r.ok() || compression > 1) return std::nullopt;
@@ -195,11 +194,7 @@ std::optional<PixelImage> decodePsd(ByteSpan bytes) {
         }
     }
 
-    PixelImage img;
-    img.width = l.width;
-    img.height = l.height;
-    img.channels = 4;
-    img.pixels.assign(*total, 255);
+    PixelImage img = PixelImage::filled(l.width, l.height, 4, 255);
     std::vector<uint8_t> row(rowBytes);
     for (int c = 0; c < used; ++c) {
         for (size_t y = 0; y < h; ++y) {

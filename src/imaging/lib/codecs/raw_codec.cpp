@@ -56,12 +56,7 @@ std::optional<PixelImage> decodeHere(ByteSpan bytes) {
         }
         const auto size = checkedImageBytes(processed->width, processed->height, 3);
         if (!size || processed->data_size < *size) return std::nullopt;
-        PixelImage image;
-        image.width = processed->width;
-        image.height = processed->height;
-        image.channels = 3;
-        image.pixels.assign(processed->data, processed->data + *size);
-        return image;
+        return PixelImage{processed->width, processed->height, 3, {processed->data, processed->data + *size}};
     } catch (...) {
         // LibRaw throws for allocation failures and some corrupt files.
         return std::nullopt;
@@ -109,12 +104,8 @@ std::optional<PixelImage> imageFromReply(const std::vector<uint8_t>& reply) {
     const auto size = checkedImageBytes(header.width, header.height, 3);
     const size_t pixelsAt = sizeof header + header.problemLength;
     if (!size || reply.size() - pixelsAt != *size) return std::nullopt;
-    PixelImage image;
-    image.width = header.width;
-    image.height = header.height;
-    image.channels = 3;
-    image.pixels.assign(reply.begin() + static_cast<std::ptrdiff_t>(pixelsAt), reply.end());
-    return image;
+    const auto pixels = reply.begin() + static_cast<std::ptrdiff_t>(pixelsAt);
+    return PixelImage{header.width, header.height, 3, {pixels, reply.end()}};
 }
 
 }  // namespace

@@ -105,10 +105,8 @@ public:
 
 std::optional<PixelImage> decodeTga(ByteSpan bytes) {
     const auto hdr = parseHeader(bytes);
-    if (!hdr) return std::nullopt;
+    if (!hdr || !checkedImageBytes(hdr->width, hdr->height, 4)) return std::nullopt;
     const TgaHeader& h = *hdr;
-    const auto total = checkedImageBytes(h.width, h.height, 4);
-    if (!total) return std::nullopt;
 
     ByteReader r(bytes, kHeaderBytes);
     r.skip(h.idLength);
@@ -144,11 +142,7 @@ std::optional<PixelImage> decodeTga(ByteSpan bytes) {
         anyAlpha |= out[3] != 0;
     };
 
-    PixelImage img;
-    img.width = h.width;
-    img.height = h.height;
-    img.channels = 4;
-    img.pixels.assign(*total, 0);
+    PixelImage img = PixelImage::filled(h.width, h.height, 4, 0);
     const bool rightToLeft = h.descriptor & 0x10, topDown = h.descriptor & 0x20;
     auto place = [&](uint64_t i) {
         const size_t fx = static_cast<size_t>(i % h.width), fy = static_cast<size_t>(i / h.width);

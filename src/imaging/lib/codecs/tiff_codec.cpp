@@ -463,11 +463,7 @@ std::optional<PixelImage> decodeTiff(ByteSpan bytes) {
     // come closest), so a tiny file announcing a huge image is refused before allocation.
     if (uint64_t{width} * height > uint64_t{8192} * bytes.size() + (uint64_t{1} << 24)) return std::nullopt;
 
-    PixelImage image;
-    image.width = static_cast<int>(width);
-    image.height = static_cast<int>(height);
-    image.channels = 4;
-    image.pixels.resize(*size);
+    PixelImage image = PixelImage::filled(width, height, 4, 0);
     Layout layout;
     layout.width = width;
     layout.height = height;

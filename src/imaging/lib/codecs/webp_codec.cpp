@@ -30,12 +30,7 @@ std::optional<PixelImage> firstAnimationFrame(ByteSpan bytes, size_t size, int w
     int timestamp = 0;
     if (WebPAnimDecoderGetInfo(decoder, &info) && int(info.canvas_width) == width &&
         int(info.canvas_height) == height && WebPAnimDecoderGetNext(decoder, &canvas, &timestamp) && canvas) {
-        PixelImage image;
-        image.width = width;
-        image.height = height;
-        image.channels = 4;
-        image.pixels.assign(canvas, canvas + size);
-        result = std::move(image);
+        result = PixelImage{width, height, 4, {canvas, canvas + size}};
     }
     WebPAnimDecoderDelete(decoder);
     return result;
@@ -100,12 +95,7 @@ std::optional<PixelImage> decodeWebp(ByteSpan bytes) {
     if (!decoded) return std::nullopt;
     std::optional<PixelImage> result;
     if (width == features.width && height == features.height) {
-        PixelImage image;
-        image.width = width;
-        image.height = height;
-        image.channels = 4;
-        image.pixels.assign(decoded, decoded + *size);
-        result = std::move(image);
+        result = PixelImage{width, height, 4, {decoded, decoded + *size}};
     }
     WebPFree(decoded);
     return result;
