@@ -43,10 +43,17 @@ struct Chain {
     void merge(Mode mode) const { mergeIntoLayer(pair.destination, static_cast<int32_t>(mode), 255); }
 };
 
-void charcoal(const EffectArgs& a) {
-    Chain c{a};
+// Most chains start from the layer as it now is: with no IPL pair there is nothing to
+// work in, else the source is refreshed before the first step.
+template <void (*Steps)(const Chain&)>
+void fromLayer(const EffectArgs& a) {
+    const Chain c{a};
     if (!c.pair) return;
     updateSourceFromLayer();
+    Steps(c);
+}
+
+void charcoal(const Chain& c) {
     c.filter("Grayscale", fromSource);
     c.write();
     c.filter("Invert", fromSource);
@@ -90,10 +97,7 @@ void pointillism(const EffectArgs& a) {
     writeBackAndRefresh(c.pair.source);
 }
 
-void colourContrast(const EffectArgs& a) {
-    const Chain c{a};
-    if (!c.pair) return;
-    updateSourceFromLayer();
+void colourContrast(const Chain& c) {
     c.filter("Grayscale", fromSource);
     c.filter("Invert", onDestination);
     c.merge(Mode::overlay);
@@ -101,23 +105,13 @@ void colourContrast(const EffectArgs& a) {
     c.write();
 }
 
-void glow(const EffectArgs& a) {
-    const Chain c{a};
-    if (!c.pair) return;
-    updateSourceFromLayer();
+void glow(const Chain& c) {
     c.filter("Invert", fromSource);
     c.filter("Value Blur", onDestination);
     c.merge(Mode::subtract);
 }
 
-void edge3(const EffectArgs& a) {
-    charcoal(a);  // the same steps
-}
-
-void outliner1(const EffectArgs& a) {
-    const Chain c{a};
-    if (!c.pair) return;
-    updateSourceFromLayer();
+void outliner1(const Chain& c) {
     c.filter("Grayscale", fromSource);
     c.filter("Invert", onDestination);
     c.filter("Value Blur", onDestination);
@@ -127,13 +121,10 @@ void outliner1(const EffectArgs& a) {
 void outliner2(const EffectArgs& a) {
     if (!iplPair()) return;
     photoPop(a.slider[0], a.percent[1], a.flag[0]);
-    outliner1(a);
+    fromLayer<outliner1>(a);
 }
 
-void highPass(const EffectArgs& a) {
-    const Chain c{a};
-    if (!c.pair) return;
-    updateSourceFromLayer();
+void highPass(const Chain& c) {
     c.filter("Invert", fromSource);
     std::copy_n(c.pair.destination, static_cast<size_t>(c.pair.width) * static_cast<size_t>(c.pair.height) * 4,
                 c.pair.source);
@@ -141,13 +132,10 @@ void highPass(const EffectArgs& a) {
     c.merge(Mode::normal);
 }
 
-void radiant(const EffectArgs& a) {
-    const Chain c{a};
-    if (!c.pair) return;
-    updateSourceFromLayer();
+void radiant(const Chain& c) {
     premultiplyForNeighbourhood(c.pair.source, c.pair.width, c.pair.height);
     if (!is5_GaussianBlurImage(c.pair.source, c.pair.width, c.pair.height, 4, c.pair.width * 4, c.pair.destination,
-                               c.pair.width * 4, a.percent[0] * 0.4 + 0.6, 271))
+                               c.pair.width * 4, c.args.percent[0] * 0.4 + 0.6, 271))
         return;
     unpremultiplyBlock(c.pair.destination, c.pair.width, c.pair.height);
     c.merge(Mode::overlay);
@@ -192,31 +180,18 @@ void contrastMaskSteps(const Chain& c) {
     c.merge(Mode::softLight);
 }
 
-void contrastMask(const EffectArgs& a) {
-    const Chain c{a};
-    if (!c.pair) return;
-    updateSourceFromLayer();
+void photoDetailer(const Chain& c) {
     contrastMaskSteps(c);
-}
-
-void photoDetailer(const EffectArgs& a) {
-    const Chain c{a};
-    if (!c.pair) return;
-    updateSourceFromLayer();
-    contrastMaskSteps(c);
-    photoPop(a.slider[3], a.percent[4], 0);
+    photoPop(c.args.slider[3], c.args.percent[4], 0);
     c.destinationFromSource();
     c.filter("Invert", onDestination);
-    c.filter("Value Blur", onDestination, a.slider[5], a.slider[5]);
+    c.filter("Value Blur", onDestination, c.args.slider[5], c.args.slider[5]);
     c.merge(Mode::texturize);
 }
 
-void radiant2(const EffectArgs& a) {
-    const Chain c{a};
-    if (!c.pair) return;
-    updateSourceFromLayer();
+void radiant2(const Chain& c) {
     if (!is5_ContrastMaskImage(c.pair.source, c.pair.width, c.pair.height, 4, c.pair.width * 4, c.pair.destination,
-                               maskRadius(a), a.percent[1] * 0.01))
+                               maskRadius(c.args), c.args.percent[1] * 0.01))
         return;
     c.filter("Invert", onDestination);
     c.merge(Mode::texturize);
@@ -248,9 +223,9 @@ constexpr ControlInfo kValueBlurLight = slider(2, 500, "blur weight toward light
 }  // namespace
 
 void registerCompoundEffects(EffectRegistry& r) {
-    r.add("Charcoal", kCompound, "grey, then a dodge of its blurred negative: a drawing", charcoal,
+    r.add("Charcoal", kCompound, "grey, then a dodge of its blurred negative: a drawing", fromLayer<charcoal>,
           {kValueBlurDark, kValueBlurLight});
-    r.add("Edge3", kCompound, "grey, then a dodge of its blurred negative: outlines", edge3,
+    r.add("Edge3", kCompound, "grey, then a dodge of its blurred negative: outlines", fromLayer<charcoal>,
           {kValueBlurDark, kValueBlurLight});
     r.add("Color Pencil", kCompound, "relief, contrast and saturation", colourPencil,
           {slider(1, 500, "contrast"), slider(2, 500, "saturation: 500 keeps it, 0 grey, 1000 doubled")});
@@ -261,28 +236,29 @@ void registerCompoundEffects(EffectRegistry& r) {
           {slider(1, 500, "contrast and blur toward darker neighbours"),
            slider(2, 500, "saturation and blur toward lighter neighbours"),
            slider(3, 100, "noise: standard deviation value × 0.2 levels")});
-    r.add("Color Contrast", kCompound, "overlay of the grey negative, then hyper contrast", colourContrast,
+    r.add("Color Contrast", kCompound, "overlay of the grey negative, then hyper contrast", fromLayer<colourContrast>,
           {slider(1, 300, "contrast")});
-    r.add("Glow", kCompound, "subtracts the blurred negative", glow, {kValueBlurDark, kValueBlurLight});
-    r.add("Outliner 1", kCompound, "texturize by the blurred grey negative", outliner1,
+    r.add("Glow", kCompound, "subtracts the blurred negative", fromLayer<glow>, {kValueBlurDark, kValueBlurLight});
+    r.add("Outliner 1", kCompound, "texturize by the blurred grey negative", fromLayer<outliner1>,
           {kValueBlurDark, kValueBlurLight});
     r.add("Outliner 2", kCompound, "\"Photo Pop\" then \"Outliner 1\"", outliner2,
           {slider(1, 300, "pop contrast and blur toward darker neighbours"),
            slider(2, 500, "pop saturation and blur toward lighter neighbours"), flag(1, "extra contrast first")});
-    r.add("High Pass", kCompound, "the box-blurred negative laid over the layer", highPass,
+    r.add("High Pass", kCompound, "the box-blurred negative laid over the layer", fromLayer<highPass>,
           {slider(1, 20, "blur radius: trunc(value × 0.1 + 1) pixels")});
-    r.add("Radiant", kCompound, "overlay of a Gaussian blur of the layer", radiant,
+    r.add("Radiant", kCompound, "overlay of a Gaussian blur of the layer", fromLayer<radiant>,
           {slider(1, 100, "radius: value × 0.04 + 0.6 pixels")});
-    r.add("Contrast Mask", kCompound, "broad light and shade evened out, fine contrast kept", contrastMask,
+    r.add("Contrast Mask", kCompound, "broad light and shade evened out, fine contrast kept",
+          fromLayer<contrastMaskSteps>,
           {slider(1, 100, "reach: blur radius value × 0.04 + 0.6 pixels"), slider(2, 300, "strength: value × 0.1 %"),
            slider(3, 500, "overall brightness: soft light of grey value × 0.255")});
     r.add("Photo Detailer", kCompound, "\"Contrast Mask\", \"Photo Pop\", then texture from the blurred negative",
-          photoDetailer,
+          fromLayer<photoDetailer>,
           {slider(1, 100, "reach: blur radius value × 0.04 + 0.6 pixels"), slider(2, 300, "strength: value × 0.1 %"),
            slider(3, 500, "overall brightness: soft light of grey value × 0.255"), slider(4, 300, "pop contrast"),
            slider(5, 600, "pop saturation: 0 → −2, 500 → 1 (none), 1000 → 3"),
            slider(6, 500, "texture softness: value blur weight")});
-    r.add("Radiant 2", kCompound, "texture from the negative of the contrast-masked layer", radiant2,
+    r.add("Radiant 2", kCompound, "texture from the negative of the contrast-masked layer", fromLayer<radiant2>,
           {slider(1, 100, "reach: blur radius value × 0.04 + 0.6 pixels"), slider(2, 300, "strength: value × 0.1 %")});
     r.add("Watercolor and Ink", kCompound, "\"Photo Pop\", then texture from a scribbled, blurred grey negative",
           watercolourAndInk,
