@@ -79,7 +79,7 @@ TEST(TransformEngine, OffsetMatchesTheWholePixelMoveForEveryEdgeRule) {
         for (auto [dx, dy] : {std::pair{3, -2}, std::pair{-15, 20}, std::pair{13, 9}}) {
             Image expected{picture.w, picture.h, std::vector<uint8_t>(picture.px.size())};
             dro::offsetRgba32(picture.px.data(), expected.px.data(), picture.w, picture.h, dx, dy,
-                              dro::offsetEdgeFromValue(edge), background);
+                              dro::lib::edgeModeFromValue(edge), background);
             is5_ClearAllTransforms();
             ASSERT_TRUE(is5_AddOffsetTransform(picture.w, picture.h, dx, dy, edge));
             EXPECT_EQ(process(picture, 1, packed), expected) << "edge " << edge << " by " << dx << "," << dy;

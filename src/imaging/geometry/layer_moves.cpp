@@ -19,7 +19,7 @@ void panCurrentLayer(int32_t dx, int32_t dy, int32_t edgeMode, const uint8_t bac
     uint8_t* destination = canvasBlock(workingBuffers().iplDestination32, 4);
     if (!source || !destination || !filledCurrentSlot()) return;
     const Canvas& c = canvas();
-    offsetRgba32(source, destination, c.width, c.height, dx, dy, offsetEdgeFromValue(edgeMode), background);
+    offsetRgba32(source, destination, c.width, c.height, dx, dy, lib::edgeModeFromValue(edgeMode), background);
     loadRGBA32Layer(destination, c.width * 4, c.currentLayer, 0, 0, c.width, c.height, applyMaskAndTexture);
 }
 

@@ -6,24 +6,15 @@
 
 namespace dro {
 
-OffsetEdge offsetEdgeFromValue(int32_t value) noexcept {
-    switch (value) {
-        case 0: return OffsetEdge::Transparent;
-        case 1: return OffsetEdge::Wrap;
-        case 3: return OffsetEdge::RepeatEdge;
-        default: return OffsetEdge::Background;
-    }
-}
-
 namespace {
 
 // The source coordinate that lands on destination coordinate d, or -1 when none does.
-int32_t sourceOf(int64_t d, int64_t shift, int32_t size, OffsetEdge edge) {
+int32_t sourceOf(int64_t d, int64_t shift, int32_t size, lib::EdgeMode edge) {
     const int64_t s = d - shift;
     if (s >= 0 && s < size) return static_cast<int32_t>(s);
     switch (edge) {
-        case OffsetEdge::Wrap: return static_cast<int32_t>(((s % size) + size) % size);
-        case OffsetEdge::RepeatEdge: return static_cast<int32_t>(std::clamp<int64_t>(s, 0, size - 1));
+        case lib::EdgeMode::wrap: return static_cast<int32_t>(((s % size) + size) % size);
+        case lib::EdgeMode::repeatEdge: return static_cast<int32_t>(std::clamp<int64_t>(s, 0, size - 1));
         default: return -1;
     }
 }
@@ -31,10 +22,10 @@ int32_t sourceOf(int64_t d, int64_t shift, int32_t size, OffsetEdge edge) {
 }  // namespace
 
 void offsetRgba32(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height, int32_t dx,
-                  int32_t dy, OffsetEdge edge, const uint8_t* background) noexcept {
+                  int32_t dy, lib::EdgeMode edge, const uint8_t* background) noexcept {
     if (!source || !destination || width <= 0 || height <= 0) return;
     static constexpr uint8_t kClear[4] = {0, 0, 0, 0};
-    const uint8_t* fill = edge == OffsetEdge::Background && background ? background : kClear;
+    const uint8_t* fill = edge == lib::EdgeMode::background && background ? background : kClear;
     for (int32_t y = 0; y < height; ++y) {
         const int32_t sy = sourceOf(y, dy, height, edge);
         uint8_t* out = destination + static_cast<ptrdiff_t>(y) * width * 4;

@@ -99,7 +99,7 @@ bool is5_PolygonWarpImage(const uint8_t* source, int32_t width, int32_t height, 
     if (!inverse(toDestination, fromDestination)) return false;
 
     const SampleFilter filter = sampleFilterFromMode(mode);
-    const SampleSource s{source, width, height, sourceStride, TransformEdge::repeatEdge, {}};
+    const SampleSource s{source, width, height, sourceStride, EdgeMode::repeatEdge, {}};
     const auto& m = fromDestination.m;
 #pragma omp parallel for schedule(static) if (int64_t{destinationWidth} * destinationHeight >= 65536)
     for (int32_t y = 0; y < destinationHeight; ++y) {

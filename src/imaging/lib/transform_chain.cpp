@@ -6,19 +6,6 @@
 
 namespace dro::lib {
 
-TransformEdge transformEdgeFromValue(int32_t value) noexcept {
-    switch (value) {
-        case 0:
-            return TransformEdge::transparent;
-        case 1:
-            return TransformEdge::wrap;
-        case 3:
-            return TransformEdge::repeatEdge;
-        default:
-            return TransformEdge::background;
-    }
-}
-
 TransformChain& transformChain() noexcept {
     static TransformChain chain;
     return chain;
@@ -57,7 +44,7 @@ bool add(int32_t width, int32_t height, int32_t edge, const Transform& t, std::i
     } catch (...) {
         return false;
     }
-    chain.edge = transformEdgeFromValue(edge);
+    chain.edge = edgeModeFromValue(edge);
     chain.width = width;
     chain.height = height;
     return true;
@@ -165,6 +152,6 @@ bool is5_AddBumpMapDisplacementTransform(int32_t width, int32_t height, float st
     }
     t.mapWidth = mapWidth;
     t.mapHeight = mapHeight;
-    constexpr int32_t kBackgroundEdge = static_cast<int32_t>(TransformEdge::background);
+    constexpr int32_t kBackgroundEdge = static_cast<int32_t>(EdgeMode::background);
     return add(width, height, kBackgroundEdge, t, {double(strength)});
 }

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "imaging/lib/edge_mode.h"
+
 namespace dro::lib {
 
 enum class TransformKind : uint8_t {
@@ -25,16 +27,6 @@ enum class TransformKind : uint8_t {
     random,
     bumpMap,
 };
-
-// What fills result pixels whose source point falls outside the image. Unknown values
-// count as background.
-enum class TransformEdge : int32_t {
-    transparent = 0,  // transparent black
-    wrap = 1,         // the image repeats
-    background = 2,   // the background colour given to the process
-    repeatEdge = 3,   // the nearest edge pixel
-};
-TransformEdge transformEdgeFromValue(int32_t value) noexcept;
 
 // One transform. The meaning of a .. d per kind is in the Add… entry that builds it;
 // every kind is the identity when its strength `a` is 0.
@@ -54,7 +46,7 @@ struct Transform {
 
 struct TransformChain {
     std::vector<Transform> transforms;  // in the order they were added
-    TransformEdge edge = TransformEdge::transparent;
+    EdgeMode edge = EdgeMode::transparent;
     int32_t width = 0, height = 0;  // the image size the transforms were added for
 };
 
@@ -75,7 +67,7 @@ void mapPlanar(const Transform& t, double* xs, double* ys, int32_t count) noexce
 
 }  // namespace dro::lib
 
-// The library's entries. width and height are the image's; edge is a TransformEdge
+// The library's entries. width and height are the image's; edge is an EdgeMode
 // value and applies to the whole chain (the last transform added decides). Each
 // returns false, adding nothing, for a non-positive size or a non-finite value.
 bool is5_ClearAllTransforms() noexcept;

@@ -23,7 +23,7 @@ struct SampleSource {
     const uint8_t* pixels = nullptr;
     int32_t width = 0, height = 0;
     ptrdiff_t stride = 0;
-    TransformEdge edge = TransformEdge::transparent;
+    EdgeMode edge = EdgeMode::transparent;
     std::array<uint8_t, 4> background{};  // premultiplied for the premultiplied filters
 
     // The pixel at a whole position, with the edge rule outside the image.
@@ -31,15 +31,15 @@ struct SampleSource {
         static constexpr uint8_t kClear[4] = {0, 0, 0, 0};
         if (x < 0 || y < 0 || x >= width || y >= height) {
             switch (edge) {
-                case TransformEdge::transparent:
+                case EdgeMode::transparent:
                     return kClear;
-                case TransformEdge::background:
+                case EdgeMode::background:
                     return background.data();
-                case TransformEdge::wrap:
+                case EdgeMode::wrap:
                     x %= width, y %= height;
                     x += x < 0 ? width : 0, y += y < 0 ? height : 0;
                     break;
-                case TransformEdge::repeatEdge:
+                case EdgeMode::repeatEdge:
                     x = x < 0 ? 0 : (x >= width ? width - 1 : x);
                     y = y < 0 ? 0 : (y >= height ? height - 1 : y);
                     break;
@@ -66,7 +66,7 @@ inline bool fixedPoint(double v, int64_t& whole, int32_t& fraction) noexcept {
 // one, else transparent.
 inline void farValue(const SampleSource& s, uint8_t* out) noexcept {
     for (int c = 0; c < 4; ++c)
-        out[c] = s.edge == TransformEdge::background ? s.background[static_cast<size_t>(c)] : 0;
+        out[c] = s.edge == EdgeMode::background ? s.background[static_cast<size_t>(c)] : 0;
 }
 
 inline void sampleBilinearPremultiplied(const SampleSource& s, double x, double y, uint8_t* out) noexcept {
