@@ -15,7 +15,9 @@ constexpr int32_t kDefaultHeight = 16;
 
 void toLogFont(const FontFace& face, LOGFONTA& font) {
     std::memset(&font, 0, sizeof font);
-    std::strncpy(font.lfFaceName, face.name, sizeof font.lfFaceName - 1);
+    // Both names are 32-byte arrays: 31 bytes copied, the last stays the cleared zero.
+    static_assert(sizeof font.lfFaceName == sizeof face.name);
+    std::memcpy(font.lfFaceName, face.name, sizeof font.lfFaceName - 1);
     font.lfHeight = -face.height;
     font.lfWeight = face.weight;
     font.lfItalic = face.italic;
@@ -23,7 +25,7 @@ void toLogFont(const FontFace& face, LOGFONTA& font) {
 
 void fromLogFont(const LOGFONTA& font, FontFace& face) {
     face = FontFace{};
-    std::strncpy(face.name, font.lfFaceName, sizeof face.name - 1);
+    std::memcpy(face.name, font.lfFaceName, sizeof face.name - 1);
     face.height = font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
     face.weight = font.lfWeight;
     face.italic = font.lfItalic ? 1 : 0;
