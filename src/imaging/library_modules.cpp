@@ -54,7 +54,7 @@ void note(LibraryModuleState& s, LibraryModule m, char what) noexcept {
 }  // namespace
 
 void resetLibraryModules() noexcept {
-    libraryModuleState() = LibraryModuleState{};
+    resetSubsystemState<LibraryModuleState>();
     is5_ClearAllTransforms();
 }
 

@@ -6,7 +6,7 @@ namespace dro {
 
 void resetScriptState() noexcept {
     closePaintFile();
-    scriptState() = ScriptState{};
+    resetSubsystemState<ScriptState>();
 }
 
 namespace testhooks {

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "core/subsystem_state.h"
 #include "imaging/lib/procedural/effect_table.h"
 #include "imaging/lib/procedural/script_format.h"
 
@@ -28,10 +29,7 @@ struct Session {
     std::array<AddedEffect, kIslMaxEffects> effects{};
 };
 
-Session& session() noexcept {
-    static Session state;
-    return state;
-}
+Session& session() noexcept { return subsystemState<Session>(); }
 
 // Outlives the session, so callers can report the reason after ISL_Finish.
 std::string& lastError() noexcept {
@@ -92,7 +90,7 @@ int32_t IslScriptHeader::imageWidth() const noexcept { return readLittleEndian32
 int32_t IslScriptHeader::imageHeight() const noexcept { return readLittleEndian32(bytes, 20); }
 
 bool ISL_Initialize() noexcept {
-    session() = Session{};
+    resetSubsystemState<Session>();
     session().initialized = true;
     lastError().clear();
     return true;
@@ -180,7 +178,7 @@ bool ISL_SetEffectValue(int32_t effectIndex, int32_t valueIndex, int32_t value) 
     return true;
 }
 
-void ISL_Finish() noexcept { session() = Session{}; }
+void ISL_Finish() noexcept { resetSubsystemState<Session>(); }
 
 const char* ISL_GetLastError() noexcept { return lastError().c_str(); }
 

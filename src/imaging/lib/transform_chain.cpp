@@ -6,11 +6,6 @@
 
 namespace dro::lib {
 
-TransformChain& transformChain() noexcept {
-    static TransformChain chain;
-    return chain;
-}
-
 void mapPoints(const TransformChain& chain, double* xs, double* ys, int32_t count) noexcept {
     for (auto t = chain.transforms.rbegin(); t != chain.transforms.rend(); ++t) {
         switch (t->kind) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/subsystem_state.h"
 #include "imaging/lib/edge_mode.h"
 
 namespace dro::lib {
@@ -51,7 +52,7 @@ struct TransformChain {
 };
 
 // The library's one list (its state, cleared by is5_ClearAllTransforms).
-TransformChain& transformChain() noexcept;
+inline TransformChain& transformChain() noexcept { return subsystemState<TransformChain>(); }
 
 // Rewrites xs, ys (count points of one result row) in place into the points of the
 // input image that land there, running the chain's transforms from the last added
