@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/owned_buffer.h"
+#include "core/subsystem_state.h"
 
 namespace dro {
 
@@ -32,7 +33,7 @@ struct ImageBrushState {
     int32_t frameCount() const noexcept { return strip.height > 0 ? strip.width / strip.height : 0; }
 };
 
-ImageBrushState& imageBrush() noexcept;
-void resetImageBrush() noexcept;
+inline ImageBrushState& imageBrush() noexcept { return subsystemState<ImageBrushState>(); }
+inline void resetImageBrush() noexcept { resetSubsystemState<ImageBrushState>(); }
 
 }  // namespace dro

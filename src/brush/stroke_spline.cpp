@@ -6,8 +6,6 @@
 namespace dro {
 namespace {
 
-StrokeSpline spline;
-
 struct Point {
     double x, y;
 };
@@ -16,14 +14,12 @@ int32_t truncated(double v) {
     return static_cast<int32_t>(std::clamp(std::trunc(v), double(INT32_MIN), double(INT32_MAX)));
 }
 
-int32_t clampedIndex(int32_t index) { return std::clamp(index, 0, spline.count - 1); }
+int32_t clampedIndex(int32_t index) { return std::clamp(index, 0, strokeSpline().count - 1); }
 
 }  // namespace
 
-StrokeSpline& strokeSpline() noexcept { return spline; }
-void resetStrokeSpline() noexcept { spline = StrokeSpline{}; }
-
 void calcSpline3(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t x2, uint32_t y2) noexcept {
+    StrokeSpline& spline = strokeSpline();
     const Point p0{double(x0), double(y0)}, p1{double(x1), double(y1)}, p2{double(x2), double(y2)};
     const double d01 = std::hypot(p1.x - p0.x, p1.y - p0.y), d12 = std::hypot(p2.x - p1.x, p2.y - p1.y);
     const double t1 = d01 + d12 > 0 ? std::clamp(d01 / (d01 + d12), 0.25, 0.75) : 0.5;
@@ -44,7 +40,13 @@ void calcSpline3(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t x2
     spline.count = kSplinePoints;
 }
 
-int32_t splinePointX(int32_t index) noexcept { return spline.count ? truncated(spline.x[clampedIndex(index)]) : 0; }
-int32_t splinePointY(int32_t index) noexcept { return spline.count ? truncated(spline.y[clampedIndex(index)]) : 0; }
+int32_t splinePointX(int32_t index) noexcept {
+    const StrokeSpline& spline = strokeSpline();
+    return spline.count ? truncated(spline.x[clampedIndex(index)]) : 0;
+}
+int32_t splinePointY(int32_t index) noexcept {
+    const StrokeSpline& spline = strokeSpline();
+    return spline.count ? truncated(spline.y[clampedIndex(index)]) : 0;
+}
 
 }  // namespace dro

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/subsystem_state.h"
+
 namespace dro {
 
 inline constexpr int32_t kSplinePoints = 100;
@@ -14,8 +16,8 @@ struct StrokeSpline {
     int32_t count = 0;  // 0 until the first curve
 };
 
-StrokeSpline& strokeSpline() noexcept;
-void resetStrokeSpline() noexcept;
+inline StrokeSpline& strokeSpline() noexcept { return subsystemState<StrokeSpline>(); }
+inline void resetStrokeSpline() noexcept { resetSubsystemState<StrokeSpline>(); }
 
 // 100 points from p0 to p2, point 0 at p0, point 49 at p1, point 99 at p2, along one
 // parabola. p1 sits on the parabola at the share of the way its chord length gives, kept

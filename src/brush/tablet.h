@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/subsystem_state.h"
 #include "platform/platform.h"
 
 namespace dro {
@@ -22,7 +23,7 @@ struct TabletState {
     int32_t originX = 0, originY = 0;
 };
 
-TabletState& tabletState() noexcept;
+inline TabletState& tabletState() noexcept { return subsystemState<TabletState>(); }
 // Closes any open device and forgets everything.
 void resetTablet() noexcept;
 

@@ -15,8 +15,6 @@ struct FrameState {
     uint32_t randomSeed = 0;
     uint8_t displayChanged = 0;
     char dirInfo[260] = {};  // buffer handed out by DRO_GetDirInfo
-
-    void reset() { *this = FrameState{}; }
 };
 
 inline FrameState& frameState() noexcept { return subsystemState<FrameState>(); }

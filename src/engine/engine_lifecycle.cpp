@@ -158,7 +158,7 @@ constexpr SubsystemReset kSubsystemResets[] = {
     resetImportBuffer,
     resetFilterParams,
     resetLibraryModules,
-    []() noexcept { frameState().reset(); },
+    resetSubsystemState<FrameState>,
     []() noexcept { seedRandom(1); },
     resetImageBrush,
     resetTablet,

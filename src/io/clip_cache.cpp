@@ -1,5 +1,7 @@
 #include "io/clip_cache.h"
 
+#include "core/subsystem_state.h"
+
 namespace dro::io {
 namespace {
 
@@ -8,20 +10,22 @@ struct ClipCache {
     ClipKey key;
 };
 
-ClipCache gCache;
+ClipCache& cache() noexcept { return subsystemState<ClipCache>(); }
 
 }  // namespace
 
 const Clip* cachedClip(const ClipKey& key) noexcept {
-    return (!gCache.clip.empty() && gCache.key == key) ? &gCache.clip : nullptr;
+    ClipCache& c = cache();
+    return (!c.clip.empty() && c.key == key) ? &c.clip : nullptr;
 }
 
 void putCachedClip(const ClipKey& key, const Clip& clip) {
+    ClipCache& c = cache();
     clearClipCache();
-    gCache.clip = clip;
-    gCache.key = key;
+    c.clip = clip;
+    c.key = key;
 }
 
-void clearClipCache() noexcept { gCache = ClipCache{}; }
+void clearClipCache() noexcept { resetSubsystemState<ClipCache>(); }
 
 }  // namespace dro::io

@@ -9,8 +9,6 @@
 namespace dro {
 namespace {
 
-FontState state;
-
 struct DialogErrorText {
     uint32_t code;
     const char* text;
@@ -36,12 +34,10 @@ const char* dialogErrorText(uint32_t code) noexcept {
 
 }  // namespace
 
-FontState& fontState() noexcept { return state; }
-void resetFontState() noexcept { state = FontState{}; }
-
 // A face the host set (DRO_SetFontFace) is its own picker's answer: taken without the
 // system's dialog, which a host with its own font UI must not get.
 int32_t chooseFontFor(platform::FontFace& description) {
+    FontState& state = fontState();
     if (state.hostChoice.name[0]) {
         description = state.hostChoice;
         return 1;
@@ -56,6 +52,7 @@ int32_t chooseFontFor(platform::FontFace& description) {
 }
 
 void setHostFontFace(const char* face, int32_t pixelHeight, int32_t weight, uint8_t italic) noexcept {
+    FontState& state = fontState();
     state.hostChoice = platform::FontFace{};
     if (!face) return;
     std::strncpy(state.hostChoice.name, face, sizeof state.hostChoice.name - 1);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "core/subsystem_state.h"
 #include "platform/platform.h"
 
 namespace dro {
@@ -13,8 +14,8 @@ struct FontState {
     platform::FontFace hostChoice;     // DRO_SetFontFace; empty name: none
 };
 
-FontState& fontState() noexcept;
-void resetFontState() noexcept;
+inline FontState& fontState() noexcept { return subsystemState<FontState>(); }
+inline void resetFontState() noexcept { resetSubsystemState<FontState>(); }
 
 // The font dialog for one description: nonzero when a font was chosen. A dialog error
 // is reported in the last-error text, the description cleared and the dialog shown

@@ -12,8 +12,6 @@
 namespace dro {
 namespace {
 
-ImportBuffer gImportBuffer;
-
 uint64_t pixelCount(const ImportBuffer& b) noexcept {
     return static_cast<uint64_t>(b.width) * static_cast<uint64_t>(b.height);
 }
@@ -25,12 +23,8 @@ constexpr int32_t kSmallEdge = 5;
 
 }  // namespace
 
-ImportBuffer& importBuffer() noexcept { return gImportBuffer; }
-
-void resetImportBuffer() noexcept { gImportBuffer = ImportBuffer{}; }
-
 uint8_t* createNewRgba(int32_t width, int32_t height) {
-    ImportBuffer& b = gImportBuffer;
+    ImportBuffer& b = importBuffer();
     b.pixels = {};  // the old block goes before the new one is asked for
     b.width = width;
     b.height = height;
@@ -45,28 +39,28 @@ uint8_t* createNewRgba(int32_t width, int32_t height) {
 }
 
 void adoptNewRgba(int32_t width, int32_t height, std::vector<uint8_t>&& rgba) noexcept {
-    ImportBuffer& b = gImportBuffer;
+    ImportBuffer& b = importBuffer();
     b.width = width;
     b.height = height;
     b.pixels = std::move(rgba);
 }
 
-void deleteNewRgba() noexcept { gImportBuffer.pixels = {}; }
+void deleteNewRgba() noexcept { importBuffer().pixels = {}; }
 
 void copyNewRgba32(uint8_t* destination) {
-    const ImportBuffer& b = gImportBuffer;
+    const ImportBuffer& b = importBuffer();
     if (!destination || !b.hasBlock()) return;
     std::memcpy(destination, b.pixels.data(), pixelCount(b) * 4);
 }
 
 void copyNewRgb24(uint8_t* destination) {
-    const ImportBuffer& b = gImportBuffer;
+    const ImportBuffer& b = importBuffer();
     if (!destination || !b.hasBlock()) return;
     rgbaToRgb(destination, b.width, b.height, b.pixels.data());
 }
 
 void copyResizedNewRgb24(uint8_t* destination, int32_t width, int32_t height) {
-    const ImportBuffer& b = gImportBuffer;
+    const ImportBuffer& b = importBuffer();
     if (!destination || !b.hasBlock() || width <= 0 || height <= 0) return;
     OwnedBuffer<uint8_t> block(x_NewCharUndoReduce(static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4));
     requireAllocated(block.get());
@@ -78,7 +72,7 @@ void copyResizedNewRgb24(uint8_t* destination, int32_t width, int32_t height) {
 }
 
 bool newRgbaHasTransparency() noexcept {
-    const ImportBuffer& b = gImportBuffer;
+    const ImportBuffer& b = importBuffer();
     if (!b.hasBlock()) return false;
     const uint8_t* p = b.pixels.data();
     const uint64_t n = pixelCount(b);
@@ -88,7 +82,7 @@ bool newRgbaHasTransparency() noexcept {
 }
 
 void loadNewRgbaIntoCurrentLayer() {
-    const ImportBuffer& b = gImportBuffer;
+    const ImportBuffer& b = importBuffer();
     if (!b.hasBlock()) return;
     loadRGBA32Layer(b.pixels.data(), b.width * 4, canvas().currentLayer, 0, 0, b.width, b.height, true);
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/subsystem_state.h"
+
 namespace dro {
 
 struct ImportBuffer {
@@ -15,8 +17,8 @@ struct ImportBuffer {
     bool hasBlock() const noexcept { return !pixels.empty(); }
 };
 
-ImportBuffer& importBuffer() noexcept;
-void resetImportBuffer() noexcept;
+inline ImportBuffer& importBuffer() noexcept { return subsystemState<ImportBuffer>(); }
+inline void resetImportBuffer() noexcept { resetSubsystemState<ImportBuffer>(); }
 
 // CreateNewRGBA: drops the old block, records the size and allocates a block
 // (dropping undo steps when memory is short). Returns the block, or null when it could

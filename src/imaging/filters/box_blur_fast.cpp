@@ -108,7 +108,6 @@ constexpr int64_t kPrefetchRows = 8;
     }
 }
 
-
 // Rows of the horizontal pass side by side in vector lanes: one row per vector of four
 // channels, or (AVX2) two rows per vector of eight.
 struct OneRow {

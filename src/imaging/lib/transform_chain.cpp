@@ -69,7 +69,7 @@ using dro::lib::Transform;
 using dro::lib::TransformKind;
 
 bool is5_ClearAllTransforms() noexcept {
-    dro::lib::transformChain() = {};
+    dro::resetSubsystemState<dro::lib::TransformChain>();
     return true;
 }
 
